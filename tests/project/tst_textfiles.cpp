@@ -1,0 +1,291 @@
+#include "Cp932.h"
+#include "TextFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray ReadBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "UNREADABLE";
+    return f.readAll();
+}
+
+void PutBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray Sjis(const QString &text)
+{
+    QByteArray out;
+    if (!Cp932::encode(text, &out))
+        return "NOT ENCODABLE";
+    return out;
+}
+
+} // namespace
+
+class TestTextFiles : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void readCp932File();
+    void readMissingFile();
+    void decodeHtmlBytes_data();
+    void decodeHtmlBytes();
+    void writeFileAtomicallyReplacesWhole();
+    void writeFailsWhenParentIsAFile();
+    void writeFailsWhenTargetIsAFolder();
+    void failedWriteKeepsOldFile();
+    void writeCp932FileKeepsLineBreaks();
+    void writeCp932FileRefusesCharacterWithoutCode();
+    void pageDeclaresUtf8_data();
+    void pageDeclaresUtf8();
+    void encodePageFile();
+    void writePageFile();
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QStringList filesInDir() const { return QDir(m_dir.path()).entryList(QDir::Files); }
+};
+
+void TestTextFiles::readCp932File()
+{
+    QVERIFY(m_dir.isValid());
+    const QString text = u"一行目,ﾃｽﾄ\r\n二行目 ① 髙\r\n"_s;
+    PutBytes(path(u"read.dat"_s), Sjis(text));
+    const std::optional<QString> read = ReadCp932File(path(u"read.dat"_s));
+    QVERIFY(read.has_value());
+    QCOMPARE(*read, text);
+
+    PutBytes(path(u"empty.dat"_s), QByteArray());
+    const std::optional<QString> empty = ReadCp932File(path(u"empty.dat"_s));
+    QVERIFY(empty.has_value());
+    QVERIFY(empty->isEmpty());
+}
+
+void TestTextFiles::readMissingFile()
+{
+    QVERIFY(!ReadCp932File(path(u"no such file.dat"_s)).has_value());
+    // A folder is not a readable file either.
+    QVERIFY(!ReadCp932File(m_dir.path()).has_value());
+}
+
+void TestTextFiles::decodeHtmlBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    const QString page = u"<p>日本語 😀</p>\r\n"_s;
+    QTest::newRow("UTF-8 with BOM") << ("\xEF\xBB\xBF" + page.toUtf8()) << page;
+    QTest::newRow("UTF-8 without BOM") << page.toUtf8() << page;
+    QTest::newRow("BOM only") << QByteArray("\xEF\xBB\xBF") << QString();
+    QTest::newRow("ASCII") << QByteArray("<p>a\\b</p>\r\n") << u"<p>a\\b</p>\r\n"_s;
+    QTest::newRow("empty") << QByteArray() << QString();
+    const QString sjisPage = u"<p>日本語のﾃｷｽﾄ ～</p>\r\n"_s;
+    QTest::newRow("code page 932") << Sjis(sjisPage) << sjisPage;
+    QTest::newRow("half-width katakana only") << Sjis(u"ｱｲｳｴｵ"_s) << u"ｱｲｳｴｵ"_s;
+}
+
+void TestTextFiles::decodeHtmlBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QCOMPARE(DecodeHtmlBytes(bytes), text);
+}
+
+void TestTextFiles::writeFileAtomicallyReplacesWhole()
+{
+    const QString target = path(u"atomic.dat"_s);
+    QString error;
+    QVERIFY(WriteFileAtomically(target, "a long first content\r\n", &error));
+    QVERIFY(error.isEmpty());
+    QCOMPARE(ReadBytes(target), QByteArray("a long first content\r\n"));
+    QVERIFY(WriteFileAtomically(target, "short", &error));
+    QCOMPARE(ReadBytes(target), QByteArray("short"));
+    QVERIFY(WriteFileAtomically(target, QByteArray()));
+    QCOMPARE(ReadBytes(target), QByteArray());
+    // Nothing but the target is left beside it.
+    QVERIFY(!filesInDir().filter(u"atomic"_s).isEmpty());
+    QCOMPARE(filesInDir().filter(u"atomic"_s), QStringList{u"atomic.dat"_s});
+}
+
+void TestTextFiles::writeFailsWhenParentIsAFile()
+{
+    const QString parent = path(u"plain.txt"_s);
+    PutBytes(parent, "old content");
+    QString error;
+    QVERIFY(!WriteFileAtomically(parent + u"/child.dat"_s, "new", &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY2(error.contains(u"child.dat"_s), qPrintable(error));
+    QCOMPARE(ReadBytes(parent), QByteArray("old content"));
+    QVERIFY(!WriteCp932File(parent + u"/child.dat"_s, u"新しい"_s, &error));
+    QVERIFY(!WritePageFile(parent + u"/child.htm"_s, u"<p>x</p>"_s, &error));
+    QCOMPARE(ReadBytes(parent), QByteArray("old content"));
+}
+
+void TestTextFiles::writeFailsWhenTargetIsAFolder()
+{
+    const QString folder = path(u"folder.dat"_s);
+    QVERIFY(QDir().mkpath(folder));
+    PutBytes(folder + u"/inside.txt"_s, "kept");
+    QString error;
+    QVERIFY(!WriteFileAtomically(folder, "new", &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(ReadBytes(folder + u"/inside.txt"_s), QByteArray("kept"));
+    QVERIFY(filesInDir().filter(u"folder"_s).isEmpty());
+}
+
+void TestTextFiles::failedWriteKeepsOldFile()
+{
+#ifdef Q_OS_UNIX
+    // Writing stops part way when the file size limit is reached (which stops
+    // root too): the old file must stay as it was and no partial file may remain.
+    const QString target = path(u"keep.dat"_s);
+    const QByteArray old = QByteArray("old line\r\n").repeated(100);
+    PutBytes(target, old);
+    const QStringList before = filesInDir();
+
+    rlimit saved {};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64 * 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString error;
+    const bool written = WriteFileAtomically(target, QByteArray(1024 * 1024, 'x'), &error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!written);
+    QVERIFY(!error.isEmpty());
+    QVERIFY2(error.contains(u"keep.dat"_s), qPrintable(error));
+    QCOMPARE(ReadBytes(target), old);
+    QCOMPARE(filesInDir(), before);
+
+    if (geteuid() != 0) {
+        // Without root, a read-only folder refuses the write as well.
+        const QString ro = path(u"readonly"_s);
+        QVERIFY(QDir().mkpath(ro));
+        PutBytes(ro + u"/keep.dat"_s, old);
+        QVERIFY(QFile::setPermissions(ro, QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(!WriteFileAtomically(ro + u"/keep.dat"_s, "new", &error));
+        QFile::setPermissions(ro, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(ReadBytes(ro + u"/keep.dat"_s), old);
+    }
+#else
+    QSKIP("needs a file size limit");
+#endif
+}
+
+void TestTextFiles::writeCp932FileKeepsLineBreaks()
+{
+    const QString target = path(u"lines.dat"_s);
+    const QString text = u"一,二\r\n三\nfour\r\n"_s;
+    QString error;
+    QVERIFY(WriteCp932File(target, text, &error));
+    QVERIFY(error.isEmpty());
+    // The text is written as it is: no line break is added or changed.
+    QCOMPARE(ReadBytes(target), Sjis(text));
+    QVERIFY(ReadBytes(target).contains("\x8E\x4F\n" "four"));
+    QCOMPARE(ReadCp932File(target).value_or(QString()), text);
+}
+
+void TestTextFiles::writeCp932FileRefusesCharacterWithoutCode()
+{
+    const QString target = path(u"refuse.dat"_s);
+    PutBytes(target, "before");
+    QString error;
+    QVERIFY(!WriteCp932File(target, u"一行目\r\n二行目😀\r\n"_s, &error));
+    QCOMPARE(ReadBytes(target), QByteArray("before"));
+    QVERIFY2(error.contains(u"U+1F600"_s), qPrintable(error));
+    QVERIFY2(error.contains(u"😀"_s), qPrintable(error));
+    QVERIFY2(error.contains(u"2 行目"_s), qPrintable(error));
+    QVERIFY(!WriteCp932File(target, u"가"_s, &error));
+    QVERIFY2(error.contains(u"U+AC00"_s), qPrintable(error));
+    QCOMPARE(ReadBytes(target), QByteArray("before"));
+}
+
+void TestTextFiles::pageDeclaresUtf8_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<bool>("utf8");
+    QTest::newRow("meta charset quoted") << u"<html><head><meta charset=\"utf-8\"></head>"_s << true;
+    QTest::newRow("meta charset unquoted") << u"<head><meta charset=utf-8></head>"_s << true;
+    QTest::newRow("meta charset single quotes, self-closing") << u"<meta charset='UTF-8' />"_s << true;
+    QTest::newRow("upper case tag") << u"<HEAD><META CHARSET=\"UTF-8\"></HEAD>"_s << true;
+    QTest::newRow("UTF8 spelling") << u"<meta charset=\"UTF8\">"_s << true;
+    QTest::newRow("http-equiv") << u"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"_s
+                                << true;
+    QTest::newRow("http-equiv, content first")
+        << u"<meta content='text/html;charset=UTF-8' http-equiv='content-type'>"_s << true;
+    QTest::newRow("http-equiv over lines")
+        << u"<meta\r\n http-equiv=\"Content-Type\"\r\n content=\"text/html; charset=utf-8\">"_s << true;
+    QTest::newRow("Shift_JIS") << u"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">"_s
+                               << false;
+    QTest::newRow("meta charset shift_jis") << u"<meta charset=\"shift_jis\">"_s << false;
+    QTest::newRow("utf-16 is not utf-8") << u"<meta charset=\"utf-16\">"_s << false;
+    QTest::newRow("no declaration") << u"<html><head><title>x</title></head><body>utf-8</body>"_s << false;
+    QTest::newRow("empty") << QString() << false;
+    QTest::newRow("only in the body") << u"<head></head><body><meta charset=\"utf-8\"></body>"_s << false;
+    QTest::newRow("in a comment") << u"<head><!-- <meta charset=\"utf-8\"> --></head>"_s << false;
+    QTest::newRow("description mentioning charset")
+        << u"<meta name=\"description\" content=\"charset=utf-8 explained\">"_s << false;
+    QTest::newRow("first declaration wins")
+        << u"<meta charset=\"shift_jis\"><meta charset=\"utf-8\">"_s << false;
+    QTest::newRow("after another meta") << u"<meta name=\"x\" content=\"y\"><meta charset=\"utf-8\">"_s << true;
+}
+
+void TestTextFiles::pageDeclaresUtf8()
+{
+    QFETCH(QString, html);
+    QFETCH(bool, utf8);
+    QCOMPARE(PageDeclaresUtf8(html), utf8);
+}
+
+void TestTextFiles::encodePageFile()
+{
+    const QString utf8Page = u"<html><head><meta charset=\"utf-8\"></head>\r\n<body>日本😀</body></html>"_s;
+    QCOMPARE(EncodePageFile(utf8Page), utf8Page.toUtf8() + "\r\n");
+
+    const QString sjisPage = u"<html><head><title>題</title></head>\r\n<body>日本😀가</body></html>"_s;
+    const QByteArray bytes = EncodePageFile(sjisPage);
+    QVERIFY(bytes.endsWith("</html>\r\n"));
+    QVERIFY(bytes.contains("&#128512;&#44032;"));
+    QCOMPARE(bytes, Sjis(u"<html><head><title>題</title></head>\r\n<body>日本&#128512;&#44032;</body></html>\r\n"_s));
+
+    // Line breaks are not touched: a lone LF stays a lone LF.
+    QCOMPARE(EncodePageFile(u"a\nb"_s), QByteArray("a\nb\r\n"));
+    QCOMPARE(EncodePageFile(QString()), QByteArray("\r\n"));
+}
+
+void TestTextFiles::writePageFile()
+{
+    const QString target = path(u"page.htm"_s);
+    const QString page = u"<p>ページ ①</p>"_s;
+    QString error;
+    QVERIFY(WritePageFile(target, page, &error));
+    QCOMPARE(ReadBytes(target), EncodePageFile(page));
+    QCOMPARE(DecodeHtmlBytes(ReadBytes(target)), page + u"\r\n"_s);
+}
+
+QTEST_APPLESS_MAIN(TestTextFiles)
+#include "tst_textfiles.moc"
