@@ -1,0 +1,21 @@
+#include "MainForm.h"
+
+#include <QApplication>
+
+#include <unistd.h>
+
+int main(int argc, char *argv[])
+{
+    // The browser engine refuses to start its sandbox as root.
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
+
+    MainForm form;
+    form.startUp();
+    form.show();
+    return app.exec();
+}

@@ -1,0 +1,10 @@
+// The command groups of the main window. Each group registers the handlers
+// of its menu items with MainForm::setCommand and fills MainForm's hooks.
+
+#include "MainForm.h"
+
+void InstallCommandGroups(MainForm *form, QObject *owner)
+{
+    Q_UNUSED(form);
+    Q_UNUSED(owner);
+}

@@ -1,0 +1,590 @@
+#include "MainForm.h"
+
+#include "BrowserView.h"
+#include "Icons.h"
+#include "MenuTable.h"
+#include "PageEditor.h"
+#include "TempC.h"
+#include "Twips.h"
+#include "UiService.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString TitleBase = QStringLiteral("HTMLプロジェクトエディタ 『ミルト』");
+
+const QStringList &kindHeadings()
+{
+    static const QStringList h = {QStringLiteral("□HTMLデータ"), QStringLiteral("□画像データ"),
+                                  QStringLiteral("□他のファイルデータ"), QStringLiteral("◇しおり")};
+    return h;
+}
+
+QFrame *makeBar(QWidget *parent, const QString &name, Qt::CursorShape cursor)
+{
+    auto *bar = new QFrame(parent);
+    bar->setObjectName(name);
+    bar->setFrameShape(QFrame::NoFrame);
+    bar->setCursor(cursor);
+    bar->setAutoFillBackground(false);
+    return bar;
+}
+
+} // namespace
+
+MainForm::MainForm(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowIcon(ProgramIcon());
+    buildControls();
+    buildMenus();
+    buildToolbar();
+
+    // First-start size: roomy enough for the three columns; saved settings
+    // replace it.
+    resize(TwipsToPx(16500), TwipsToPx(11250));
+
+    m_commandGroups = new QObject(this);
+    m_commandGroups->setObjectName(QStringLiteral("CommandGroups"));
+    InstallCommandGroups(this, m_commandGroups);
+}
+
+MainForm::~MainForm() = default;
+
+void MainForm::buildControls()
+{
+    auto *surface = new QWidget(this);
+    surface->setObjectName(QStringLiteral("MainSurface"));
+    setCentralWidget(surface);
+    m_ui.surface = surface;
+
+    m_ui.TagTypeCombo = new QComboBox(surface);
+    m_ui.TagTypeCombo->setObjectName(QStringLiteral("TagTypeCombo"));
+    m_ui.InSelectList = new QListWidget(surface);
+    m_ui.InSelectList->setObjectName(QStringLiteral("InSelectList"));
+    m_ui.InTagList = new QListWidget(surface);
+    m_ui.InTagList->setObjectName(QStringLiteral("InTagList"));
+    m_ui.Label1 = new QLabel(QStringLiteral("画像プレビュー"), surface);
+    m_ui.Label1->setObjectName(QStringLiteral("Label1"));
+    m_ui.Image1 = new QLabel(surface);
+    m_ui.Image1->setObjectName(QStringLiteral("Image1"));
+    m_ui.Image1->setScaledContents(true);
+    m_ui.Image1->setFrameShape(QFrame::StyledPanel);
+    m_ui.Image1->setPixmap(PlaceholderPicture());
+
+    m_ui.LeftLine = makeBar(surface, QStringLiteral("LeftLine"), Qt::SizeHorCursor);
+    m_ui.MainText = new PageEditor(surface);
+    m_ui.MainText->setObjectName(QStringLiteral("MainText"));
+    m_ui.CenterLine = makeBar(surface, QStringLiteral("CenterLine"), Qt::SizeVerCursor);
+    m_ui.MainBrHolder = new QWidget(surface);
+    m_ui.MainBrHolder->setObjectName(QStringLiteral("MainBrHolder"));
+    auto *brLayout = new QVBoxLayout(m_ui.MainBrHolder);
+    brLayout->setContentsMargins(0, 0, 0, 0);
+    m_ui.RightLine = makeBar(surface, QStringLiteral("RightLine"), Qt::SizeHorCursor);
+
+    m_ui.MinDatList = new QListWidget(surface);
+    m_ui.MinDatList->setObjectName(QStringLiteral("MinDatList"));
+    m_ui.DatList = new QListWidget(surface);
+    m_ui.DatList->setObjectName(QStringLiteral("DatList"));
+
+    // Built-in geometry in twips; the layout takes over from here.
+    const struct
+    {
+        QWidget *w;
+        int l, t, wd, h;
+    } builtIn[] = {
+        {m_ui.TagTypeCombo, 120, 600, 1935, 300}, {m_ui.InSelectList, 120, 960, 1935, 1320},
+        {m_ui.InTagList, 120, 2280, 1935, 2040},  {m_ui.Label1, 120, 4320, 1935, 255},
+        {m_ui.Image1, 120, 4560, 1935, 1575},     {m_ui.LeftLine, 2040, 600, 135, 5535},
+        {m_ui.MainText, 2160, 600, 3495, 3375},   {m_ui.CenterLine, 2160, 3960, 3495, 135},
+        {m_ui.MainBrHolder, 2160, 4080, 3495, 2055}, {m_ui.RightLine, 5640, 600, 135, 5535},
+        {m_ui.MinDatList, 5760, 600, 1935, 1320}, {m_ui.DatList, 5760, 1920, 1935, 4200},
+    };
+    for (const auto &b : builtIn)
+        b.w->setGeometry(TwipsRect(b.l, b.t, b.wd, b.h));
+    // A combo box needs its own height to show its text.
+    m_ui.TagTypeCombo->resize(m_ui.TagTypeCombo->width(),
+                              std::max(m_ui.TagTypeCombo->height(), m_ui.TagTypeCombo->sizeHint().height()));
+
+    m_ui.StatusBar1 = new QStatusBar(this);
+    m_ui.StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    setStatusBar(m_ui.StatusBar1);
+
+    connect(m_ui.MinDatList, &QListWidget::currentRowChanged, this, [this](int) { MinDatList_Click(); });
+    connect(m_ui.DatList, &QListWidget::currentRowChanged, this, [this](int) { DatList_Click(); });
+    connect(m_ui.MainText, &QPlainTextEdit::textChanged, this, &MainForm::onEditorChanged);
+    connect(m_ui.MainText, &PageEditor::focusReceived, this,
+            [] { Ui().setStatusText(QStringLiteral("ここに説明を表示します")); });
+    m_ui.DatList->installEventFilter(this);
+    m_ui.DatList->viewport()->installEventFilter(this);
+    m_ui.InTagList->viewport()->installEventFilter(this);
+}
+
+void MainForm::buildMenus()
+{
+    int count = 0;
+    const MenuRow *rows = MenuRows(&count);
+    QMenu *top = nullptr;
+    QMenu *sub = nullptr;
+    for (int i = 0; i < count; ++i) {
+        const MenuRow &r = rows[i];
+        const QString name = QString::fromUtf16(r.name);
+        const QString caption = QString::fromUtf16(r.caption);
+        if (r.depth == 0) {
+            if (name.endsWith(u"PopUp")) {
+                top = new QMenu(caption, this);
+                (name == u"mnyHtmlPopUp" ? m_ui.mnyHtmlPopUp : m_ui.mnySounyuPopUp) = top;
+            } else {
+                top = menuBar()->addMenu(caption);
+            }
+            top->setObjectName(name);
+            top->menuAction()->setObjectName(name);
+            sub = nullptr;
+            continue;
+        }
+        QMenu *into = r.depth == 2 ? sub : top;
+        if (r.submenu) {
+            sub = into->addMenu(caption);
+            sub->setObjectName(name);
+            sub->menuAction()->setObjectName(name);
+            m_actions.insert(name, sub->menuAction());
+            continue;
+        }
+        if (caption == u"-") {
+            QAction *sep = into->addSeparator();
+            sep->setObjectName(name);
+            continue;
+        }
+        auto *a = new QAction(caption, this);
+        a->setObjectName(name);
+        if (r.shortcut[0])
+            a->setShortcut(QKeySequence(QString::fromLatin1(r.shortcut)));
+        if (r.checked) {
+            a->setCheckable(true);
+            a->setChecked(true);
+        }
+        into->addAction(a);
+        m_actions.insert(name, a);
+        connect(a, &QAction::triggered, this, [this, name] { runCommand(name); });
+    }
+    // Nothing on the output folder yet.
+    action(QStringLiteral("minmnyUwagaki"))->setEnabled(false);
+}
+
+void MainForm::buildToolbar()
+{
+    m_ui.Toolbar1 = new QToolBar(this);
+    m_ui.Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    m_ui.Toolbar1->setMovable(false);
+    m_ui.Toolbar1->setFloatable(false);
+    m_ui.Toolbar1->setIconSize(QSize(24, 24));
+    m_ui.Toolbar1->toggleViewAction()->setEnabled(false);
+    addToolBar(Qt::TopToolBarArea, m_ui.Toolbar1);
+
+    int count = 0;
+    const ToolRow *rows = ToolRows(&count);
+    for (int i = 0; i < count; ++i) {
+        if (!rows[i].key) {
+            m_ui.Toolbar1->addSeparator();
+            continue;
+        }
+        const QString key = QString::fromUtf16(rows[i].key);
+        QAction *a = m_ui.Toolbar1->addAction(ToolbarIcon(key), QString::fromUtf16(rows[i].tooltip));
+        a->setObjectName(key);
+        a->setToolTip(QString::fromUtf16(rows[i].tooltip));
+        a->setCheckable(rows[i].checkable);
+        m_toolButtons.insert(key, a);
+        connect(a, &QAction::triggered, this, [this, key] { onToolButton(key); });
+    }
+    // The automatic-preview button shows the menu item's check mark.
+    QAction *at = action(QStringLiteral("minmnyAt"));
+    QAction *atButton = toolButton(QStringLiteral("AtKosin"));
+    atButton->setChecked(at->isChecked());
+    connect(at, &QAction::toggled, atButton, &QAction::setChecked);
+}
+
+QAction *MainForm::action(const QString &name) const
+{
+    return m_actions.value(name);
+}
+
+QAction *MainForm::toolButton(const QString &key) const
+{
+    return m_toolButtons.value(key);
+}
+
+void MainForm::setCommand(const QString &name, std::function<void()> handler)
+{
+    m_commands.insert(name, std::move(handler));
+}
+
+void MainForm::runCommand(const QString &name)
+{
+    const auto it = m_commands.constFind(name);
+    if (it != m_commands.constEnd() && *it) {
+        (*it)();
+        return;
+    }
+    // Not available: a check item keeps its mark.
+    if (QAction *a = action(name); a && a->isCheckable())
+        a->setChecked(!a->isChecked());
+    Ui().beep();
+}
+
+void MainForm::onToolButton(const QString &key)
+{
+    static const QHash<QString, QString> direct = {
+        {QStringLiteral("NewPro"), QStringLiteral("ProNewminmnyNew")},
+        {QStringLiteral("OpenPro"), QStringLiteral("minmnyProOpen")},
+        {QStringLiteral("SavePro"), QStringLiteral("minmnyProSave")},
+        {QStringLiteral("NewHTML"), QStringLiteral("AddHTMLminmnyNew")},
+        {QStringLiteral("NewPict"), QStringLiteral("minmnyAddPict")},
+        {QStringLiteral("NewElseFile"), QStringLiteral("minmnyAddFile")},
+        {QStringLiteral("NewSiori"), QStringLiteral("minmnySiori")},
+        {QStringLiteral("Kosin"), QStringLiteral("minmnyLoad")},
+        {QStringLiteral("BrBack"), QStringLiteral("minmnyBack")},
+        {QStringLiteral("BrFow"), QStringLiteral("minmnyNext")},
+        {QStringLiteral("BrRef"), QStringLiteral("minmnyReload")},
+        {QStringLiteral("GoHelp"), QStringLiteral("minmnyMa")},
+    };
+    if (key == u"DelDate") {
+        if (m_project.ListType != KindSiori)
+            runCommand(QStringLiteral("minmnyHtmldelpopup"));
+    } else if (key == u"DelSiori") {
+        if (m_project.ListType == KindSiori)
+            runCommand(QStringLiteral("minmnyDelSiori"));
+    } else if (key == u"PrjctSyutu") {
+        runCommand(m_project.SyuturyokuFolder.isEmpty() ? QStringLiteral("minmnyDatesSave")
+                                                        : QStringLiteral("minmnyUwagaki"));
+    } else if (key == u"AtKosin") {
+        QAction *at = action(QStringLiteral("minmnyAt"));
+        at->trigger();
+        toolButton(key)->setChecked(at->isChecked());
+    } else if (direct.contains(key)) {
+        runCommand(direct.value(key));
+    }
+}
+
+void MainForm::startUp()
+{
+    m_project.ClipType = -1;
+    m_project.ProjectPath = NewProjectPath;
+    ResetDates(m_project);
+
+    m_ui.MinDatList->blockSignals(true);
+    m_ui.MinDatList->clear();
+    m_ui.MinDatList->addItems(kindHeadings());
+    m_ui.MinDatList->setCurrentRow(-1);
+    m_ui.MinDatList->blockSignals(false);
+
+    m_ui.TagTypeCombo->blockSignals(true);
+    m_ui.TagTypeCombo->clear();
+    m_ui.TagTypeCombo->addItems({QStringLiteral("ファイルの挿入"), QStringLiteral("フォントの挿入"),
+                                 QStringLiteral("タグ挿入支援")});
+    m_ui.TagTypeCombo->setCurrentIndex(-1);
+    m_ui.TagTypeCombo->blockSignals(false);
+
+    action(QStringLiteral("minmnyUwagaki"))->setEnabled(false);
+    if (onLoadSettings)
+        onLoadSettings();
+    NewStartProject(m_project);
+    if (onResumeBackup)
+        onResumeBackup();
+
+    // Entry 0 of the catalogue groups fills the catalogue.
+    if (m_ui.TagTypeCombo->currentIndex() == 0)
+        Q_EMIT m_ui.TagTypeCombo->currentIndexChanged(0);
+    else
+        m_ui.TagTypeCombo->setCurrentIndex(0);
+    showKind(KindHtml);
+    updateTitle();
+    Form_Resize();
+    m_project.Henkou = false;
+}
+
+void MainForm::ClsDateList()
+{
+    m_ui.DatList->blockSignals(true);
+    m_ui.DatList->clear();
+    m_ui.DatList->blockSignals(false);
+}
+
+void MainForm::VewHTMLDat(int kind)
+{
+    QStringList names;
+    switch (kind) {
+    case KindHtml:
+        for (const HtmlDat &h : m_project.Html)
+            names.append(h.DatName);
+        break;
+    case KindPict:
+        for (const PictDat &d : m_project.Pict)
+            names.append(d.DatName);
+        break;
+    case KindElseFile:
+        for (const ElseFileDat &d : m_project.ElseFile)
+            names.append(d.DatName);
+        break;
+    case KindSiori:
+        names = m_project.SioriList;
+        break;
+    default:
+        return;
+    }
+    m_ui.DatList->blockSignals(true);
+    m_ui.DatList->addItems(names);
+    m_ui.DatList->blockSignals(false);
+    m_project.ListType = qint16(kind);
+    if (kind == KindHtml && m_ui.DatList->count() > 0)
+        m_ui.DatList->setCurrentRow(0);
+}
+
+void MainForm::MinDatList_Click()
+{
+    const int kind = m_ui.MinDatList->currentRow();
+    if (kind < 0)
+        return;
+    ClsDateList();
+    VewHTMLDat(kind);
+
+    const struct
+    {
+        const char16_t *name;
+        int kind;
+    } deletes[] = {{u"minmnyHtmldel", KindHtml}, {u"minmnyDelPict", KindPict},
+                   {u"minmnyDelFile", KindElseFile}, {u"minmnyDelSiori", KindSiori}};
+    for (const auto &d : deletes)
+        action(QString::fromUtf16(d.name))->setEnabled(d.kind == kind);
+    for (const char16_t *name : {u"minmnyInCutHtml", u"minmnyInCopyHtml", u"minmnyInPtHtml"})
+        action(QString::fromUtf16(name))->setEnabled(kind == KindHtml);
+
+    CheckPicShow();
+    if (m_ui.DatList->count() > 0 && m_ui.DatList->currentRow() != 0)
+        m_ui.DatList->setCurrentRow(0);
+}
+
+void MainForm::showKind(int kind)
+{
+    if (m_ui.MinDatList->currentRow() == kind)
+        MinDatList_Click();
+    else
+        m_ui.MinDatList->setCurrentRow(kind);
+}
+
+void MainForm::DatList_Click()
+{
+    const int i = m_ui.DatList->currentRow();
+    if (i < 0)
+        return;
+    switch (m_project.ListType) {
+    case KindHtml:
+        if (i < m_project.Html.size())
+            showPage(i);
+        break;
+    case KindPict:
+        if (i < m_project.Pict.size())
+            showPicture(m_project.Pict.at(i).FilePath);
+        break;
+    default:
+        break;
+    }
+}
+
+void MainForm::showPage(int index)
+{
+    if (index < 0 || index >= m_project.Html.size())
+        return;
+    m_project.NowHtml = qint16(index);
+    const QString &text = m_project.Html.at(index).HtmlStr;
+    // The editor reports a change only when the text differs, as typing would;
+    // an unchanged text still gets its preview.
+    const bool differs = m_ui.MainText->htmlText() != text;
+    if (differs)
+        m_ui.MainText->setHtmlText(text);
+    if (!differs || !action(QStringLiteral("minmnyAt"))->isChecked())
+        EdPrv();
+    updateTitle();
+    Q_EMIT pageShown(index);
+}
+
+void MainForm::showPicture(const QString &path)
+{
+    QPixmap pm;
+    if (path.isEmpty() || !pm.load(path))
+        pm = PlaceholderPicture();
+    m_ui.Image1->setPixmap(pm);
+}
+
+void MainForm::onEditorChanged()
+{
+    if (m_suspendStore)
+        return;
+    const int now = m_project.NowHtml;
+    if (now < 0 || now >= m_project.Html.size())
+        return;
+    m_project.Html[now].HtmlStr = m_ui.MainText->htmlText();
+    if (action(QStringLiteral("minmnyAt"))->isChecked())
+        EdPrv();
+    m_project.Henkou = true;
+    Q_EMIT editorStored();
+}
+
+void MainForm::CheckPicShow()
+{
+    const int kind = m_ui.MinDatList->currentRow();
+    if (kind == KindPict) {
+        PicShow = true;
+    } else {
+        const QListWidgetItem *sel = m_ui.InSelectList->currentItem();
+        PicShow = sel && sel->text() == u"○画像ファイル";
+    }
+    Form_Resize();
+}
+
+bool MainForm::CheckChange()
+{
+    if (!m_project.Henkou)
+        return false;
+    return Ui().askYesNo(QStringLiteral("ファイル\"") + m_project.ProjectPath
+                             + QStringLiteral("\"の内容が変更されています、変更を保存しますか？"),
+                         UiService::Icon::Exclamation);
+}
+
+void MainForm::updateTitle()
+{
+    QString page;
+    if (m_project.NowHtml >= 0 && m_project.NowHtml < m_project.Html.size())
+        page = m_project.Html.at(m_project.NowHtml).DatName;
+    setWindowTitle(TitleBase + u" - [" + m_project.ProjectPath + u"] - [" + page + u']');
+}
+
+void MainForm::updateUwagaki()
+{
+    QAction *a = action(QStringLiteral("minmnyUwagaki"));
+    if (m_project.SyuturyokuFolder.isEmpty()) {
+        a->setText(QStringLiteral("上書き(&S)"));
+        a->setEnabled(false);
+    } else {
+        a->setText(u'"' + m_project.SyuturyokuFolder + QStringLiteral("\"に上書き(&S)"));
+        a->setEnabled(true);
+    }
+}
+
+void MainForm::EdPrv()
+{
+    if (onEdPrv)
+        onEdPrv();
+}
+
+void MainForm::refreshCatalogue()
+{
+    if (onRefreshCatalogue)
+        onRefreshCatalogue();
+}
+
+BrowserView *MainForm::mainBrowser()
+{
+    if (!m_ui.MainBr) {
+        m_ui.MainBr = new BrowserView(m_ui.MainBrHolder);
+        m_ui.MainBr->setObjectName(QStringLiteral("MainBr"));
+        m_ui.MainBrHolder->layout()->addWidget(m_ui.MainBr);
+    }
+    return m_ui.MainBr;
+}
+
+bool MainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool onDatList = watched == m_ui.DatList || watched == m_ui.DatList->viewport();
+    if (onDatList) {
+        if (event->type() == QEvent::KeyPress) {
+            auto *k = static_cast<QKeyEvent *>(event);
+            if (k->modifiers() == Qt::ControlModifier) {
+                const QHash<int, QString> keys = {{Qt::Key_X, QStringLiteral("minmnyInCutHtml")},
+                                                  {Qt::Key_C, QStringLiteral("minmnyInCopyHtml")},
+                                                  {Qt::Key_V, QStringLiteral("minmnyInPtHtml")}};
+                if (keys.contains(k->key())) {
+                    runCommand(keys.value(k->key()));
+                    return true;
+                }
+            }
+        } else if (event->type() == QEvent::KeyRelease) {
+            auto *k = static_cast<QKeyEvent *>(event);
+            if (k->key() == Qt::Key_Delete && !k->isAutoRepeat()) {
+                runCommand(QStringLiteral("minmnyHtmldelpopup"));
+                return true;
+            }
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            if (m_project.ListType == KindSiori) {
+                if (onSioriJump)
+                    onSioriJump();
+                else
+                    Ui().beep();
+            } else {
+                runCommand(QStringLiteral("minmnySet"));
+            }
+            return true;
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            auto *m = static_cast<QMouseEvent *>(event);
+            if (m->button() == Qt::RightButton) {
+                m_ui.mnyHtmlPopUp->popup(m->globalPosition().toPoint());
+                return true;
+            }
+        }
+    } else if (watched == m_ui.InTagList->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        auto *m = static_cast<QMouseEvent *>(event);
+        if (m->button() == Qt::RightButton) {
+            m_ui.mnySounyuPopUp->popup(m->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainForm::closeEvent(QCloseEvent *event)
+{
+    if (onClose && !onClose()) {
+        event->ignore();
+        return;
+    }
+    if (!onClose)
+        TempC::DelAllTemp(m_project);
+    event->accept();
+}
+
+void MainForm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void MainForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    Form_Resize();
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        // The browser pane starts after the window is on screen, so the window
+        // appears without waiting for the browser engine.
+        QTimer::singleShot(0, this, [this] {
+            mainBrowser();
+            if (onFirstShow)
+                onFirstShow();
+        });
+    }
+}

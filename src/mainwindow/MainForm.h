@@ -1,0 +1,155 @@
+#pragma once
+
+#include "ProjectDates.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+#include <functional>
+
+class BrowserView;
+class PageEditor;
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QStatusBar;
+class QToolBar;
+
+// The controls of the main window, named as the program's documents name them.
+struct MainFormControls
+{
+    QComboBox *TagTypeCombo = nullptr;
+    QListWidget *InSelectList = nullptr;
+    QListWidget *InTagList = nullptr;
+    QLabel *Label1 = nullptr;  // "画像プレビュー"
+    QLabel *Image1 = nullptr;  // picture preview
+    QFrame *LeftLine = nullptr;
+    PageEditor *MainText = nullptr;
+    QFrame *CenterLine = nullptr;
+    QWidget *MainBrHolder = nullptr; // where the preview browser sits
+    BrowserView *MainBr = nullptr;   // created once the window is shown
+    QFrame *RightLine = nullptr;
+    QListWidget *MinDatList = nullptr;
+    QListWidget *DatList = nullptr;
+    QToolBar *Toolbar1 = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+    QMenu *mnyHtmlPopUp = nullptr;
+    QMenu *mnySounyuPopUp = nullptr;
+    QWidget *surface = nullptr; // the central area the layout places controls on
+};
+
+// The main window: menus, toolbar, the catalogue, the editor, the preview and
+// the item lists. Commands live in command groups (project, items, view,
+// preview, catalogue, search, help) that register handlers for the menu items
+// by name; an item without a handler sounds the warning beep.
+class MainForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainForm(QWidget *parent = nullptr);
+    ~MainForm() override;
+
+    // The start-up sequence: a new project with the start page, settings,
+    // the backup, the catalogue and the first page; Henkou cleared.
+    void startUp();
+
+    ProjectDates &project() { return m_project; }
+    const MainFormControls &ui() const { return m_ui; }
+
+    // Menu items and toolbar buttons by name ("minmnyProOpen", "NewPro").
+    QAction *action(const QString &name) const;
+    QAction *toolButton(const QString &key) const;
+
+    // Registers the handler of a menu item; replaces the beep.
+    void setCommand(const QString &name, std::function<void()> handler);
+    // Runs a menu item's command as if chosen.
+    void runCommand(const QString &name);
+
+    // Window state.
+    bool PrvVisible = true;
+    bool FilesVisible = true;
+    bool TagsVisible = true;
+    bool ToolbarVisible = true;
+    bool StatusVisible = true;
+    bool PicShow = false;
+    qint16 EditHeight = 0;
+
+    // Item lists.
+    void VewHTMLDat(int kind);
+    void ClsDateList();
+    void MinDatList_Click();
+    void DatList_Click();
+    // Selects kind in MinDatList and rebuilds DatList.
+    void showKind(int kind);
+    void CheckPicShow();
+    // Asks whether to save unsaved changes; true for Yes.
+    bool CheckChange();
+    void updateTitle();
+    // Shows page index in the editor (stores, previews and titles as a
+    // selection in DatList does).
+    void showPage(int index);
+    // Sets minmnyUwagaki's caption and enabled state from SyuturyokuFolder.
+    void updateUwagaki();
+    // Shows a picture file in Image1, or the placeholder.
+    void showPicture(const QString &path);
+
+    // Lays out every control from the window size and the view flags.
+    void Form_Resize();
+    // The window's size in twips as the layout measures it (the client area
+    // plus a fixed allowance for the frame, menu and title).
+    double formWidthTwips() const;
+    double formHeightTwips() const;
+
+    // Hooks filled by the command groups.
+    std::function<void()> onEdPrv;              // refresh the preview pane
+    std::function<void()> onRefreshCatalogue;   // re-run the InSelectList selection
+    std::function<void()> onSioriJump;          // double click on a bookmark
+    std::function<void()> onLoadSettings;       // read window and font settings
+    std::function<void()> onResumeBackup;       // resume a work-in-progress backup
+    std::function<void()> onFirstShow;          // after the window is first shown
+    // Closing: returns false to keep the window open.
+    std::function<bool()> onClose;
+
+    void EdPrv();
+    void refreshCatalogue();
+
+    // The preview browser, created on first use.
+    BrowserView *mainBrowser();
+
+    // While set, editor changes are not stored (used while a page is loaded
+    // by a command that must leave the project unchanged).
+    bool storingSuspended() const { return m_suspendStore; }
+
+Q_SIGNALS:
+    void pageShown(int index);
+    void editorStored();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void buildToolbar();
+    void onEditorChanged();
+    void onToolButton(const QString &key);
+
+    ProjectDates m_project;
+    MainFormControls m_ui;
+    QHash<QString, QAction *> m_actions;
+    QHash<QString, QAction *> m_toolButtons;
+    QHash<QString, std::function<void()>> m_commands;
+    QObject *m_commandGroups = nullptr;
+    bool m_suspendStore = false;
+    bool m_shownOnce = false;
+};
+
+// Creates the command groups of the main window (each registers its handlers).
+void InstallCommandGroups(MainForm *form, QObject *owner);

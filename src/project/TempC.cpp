@@ -1,0 +1,170 @@
+#include "TempC.h"
+
+#include "AppPaths.h"
+#include "TextFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace TempC {
+
+QString TempFolder()
+{
+    const QString dir = AppPath(u"\\temp");
+    if (!QDir().mkpath(dir))
+        return QString();
+    return dir;
+}
+
+bool IsSafeOutputName(const QString &outputName)
+{
+    if (outputName.isEmpty() || outputName == u"." || outputName == u"..")
+        return false;
+    if (outputName.contains(u'/') || outputName.contains(u'\\') || outputName.contains(QChar(0)))
+        return false;
+    // A drive-style name ("C:x") would leave the folder on some platforms.
+    if (outputName.size() >= 2 && outputName.at(1) == u':')
+        return false;
+    return true;
+}
+
+QString TempPathFor(const QString &outputName)
+{
+    if (!IsSafeOutputName(outputName))
+        return QString();
+    const QString folder = TempFolder();
+    if (folder.isEmpty())
+        return QString();
+    return JoinPath(folder, outputName);
+}
+
+bool CopyFileReplacing(const QString &source, const QString &target, QString *error)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("ファイル\"%1\"を開けません（%2）").arg(source, in.errorString());
+        return false;
+    }
+    QSaveFile out(target);
+    out.setDirectWriteFallback(false);
+    if (!out.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = QStringLiteral("ファイル\"%1\"を作成できません（%2）").arg(target, out.errorString());
+        return false;
+    }
+    QByteArray buf(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = in.read(buf.data(), buf.size());
+        if (n < 0) {
+            out.cancelWriting();
+            if (error)
+                *error = QStringLiteral("ファイル\"%1\"を読み込めません（%2）").arg(source, in.errorString());
+            return false;
+        }
+        if (n == 0)
+            break;
+        if (out.write(buf.constData(), n) != n) {
+            out.cancelWriting();
+            if (error)
+                *error = QStringLiteral("ファイル\"%1\"に書き込めません（%2）").arg(target, out.errorString());
+            return false;
+        }
+    }
+    if (!out.commit()) {
+        if (error)
+            *error = QStringLiteral("ファイル\"%1\"に書き込めません（%2）").arg(target, out.errorString());
+        return false;
+    }
+    return true;
+}
+
+static bool unsafeName(const QString &outputName, QString *error)
+{
+    if (error)
+        *error = QStringLiteral("出力時のファイル名\"%1\"は使用できません。").arg(outputName);
+    return false;
+}
+
+bool MakeHtmlTemp(const ProjectDates &p, int index, QString *error)
+{
+    if (index < 0 || index >= p.Html.size())
+        return false;
+    const HtmlDat &h = p.Html.at(index);
+    const QString path = TempPathFor(h.outputName());
+    if (path.isEmpty())
+        return unsafeName(h.outputName(), error);
+    return WritePageFile(path, h.HtmlStr, error);
+}
+
+bool CopyPictTemp(const ProjectDates &p, int index)
+{
+    if (index < 0 || index >= p.Pict.size())
+        return false;
+    const PictDat &d = p.Pict.at(index);
+    const QString path = TempPathFor(d.outputName());
+    return !path.isEmpty() && CopyFileReplacing(d.FilePath, path);
+}
+
+bool CopyElseTemp(const ProjectDates &p, int index, QString *error)
+{
+    if (index < 0 || index >= p.ElseFile.size())
+        return false;
+    const ElseFileDat &d = p.ElseFile.at(index);
+    const QString path = TempPathFor(d.outputName());
+    if (path.isEmpty())
+        return unsafeName(d.outputName(), error);
+    return CopyFileReplacing(d.FilePath, path, error);
+}
+
+bool CopyAllTemp(const ProjectDates &p, QString *error)
+{
+    for (int i = 0; i < p.Html.size(); ++i)
+        if (!MakeHtmlTemp(p, i, error))
+            return false;
+    for (int i = 0; i < p.Pict.size(); ++i)
+        CopyPictTemp(p, i);
+    for (int i = 0; i < p.ElseFile.size(); ++i)
+        if (!CopyElseTemp(p, i, error))
+            return false;
+    return true;
+}
+
+static void removeCopy(const QString &outputName)
+{
+    const QString path = TempPathFor(outputName);
+    if (!path.isEmpty())
+        QFile::remove(path);
+}
+
+void DelHtmlTemp(const ProjectDates &p, int index)
+{
+    if (index >= 0 && index < p.Html.size())
+        removeCopy(p.Html.at(index).outputName());
+}
+
+void DelPictTemp(const ProjectDates &p, int index)
+{
+    if (index >= 0 && index < p.Pict.size())
+        removeCopy(p.Pict.at(index).outputName());
+}
+
+void DelElseTemp(const ProjectDates &p, int index)
+{
+    if (index >= 0 && index < p.ElseFile.size())
+        removeCopy(p.ElseFile.at(index).outputName());
+}
+
+void DelAllTemp(const ProjectDates &p)
+{
+    for (int i = 0; i < p.Html.size(); ++i)
+        DelHtmlTemp(p, i);
+    for (int i = 0; i < p.Pict.size(); ++i)
+        DelPictTemp(p, i);
+    for (int i = 0; i < p.ElseFile.size(); ++i)
+        DelElseTemp(p, i);
+}
+
+} // namespace TempC

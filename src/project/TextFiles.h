@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Reading and writing whole text files.
+
+// Reads a file whole and decodes it as code page 932. std::nullopt when the
+// file cannot be opened or read.
+std::optional<QString> ReadCp932File(const QString &path);
+
+// Decodes bytes of an HTML or template file: UTF-8 when they start with a UTF-8
+// byte-order mark (which is dropped) or are valid UTF-8 holding at least one
+// non-ASCII character; code page 932 otherwise.
+QString DecodeHtmlBytes(const QByteArray &bytes);
+
+// Replaces the file at path with bytes, only once they are completely written
+// beside it (write to a temporary file in the same folder, then rename). On
+// failure the older file stays whole, false is returned and *error (if given)
+// holds a readable reason.
+bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+
+// Encodes text as code page 932 and writes it atomically. Refuses (returns false,
+// with a reason naming the first character that has no code) instead of
+// writing a changed text.
+bool WriteCp932File(const QString &path, const QString &text, QString *error = nullptr);
+
+// True when the page declares UTF-8 as its charset: <meta charset="utf-8"> or an
+// http-equiv Content-Type whose content names charset=utf-8 (case-insensitive).
+bool PageDeclaresUtf8(const QString &html);
+
+// The bytes of a page file: the page text followed by CR LF, in UTF-8 when the
+// page declares UTF-8, otherwise in code page 932 with characters that have no
+// code written as numeric character references.
+QByteArray EncodePageFile(const QString &html);
+
+// Writes a page file (EncodePageFile) atomically.
+bool WritePageFile(const QString &path, const QString &html, QString *error = nullptr);

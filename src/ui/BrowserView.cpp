@@ -1,0 +1,33 @@
+#include "BrowserView.h"
+
+#include <QChildEvent>
+#include <QEvent>
+#include <QUrl>
+#include <QWebEngineSettings>
+
+BrowserView::BrowserView(QWidget *parent)
+    : QWebEngineView(parent)
+{
+    settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void BrowserView::navigateToFile(const QString &path)
+{
+    load(QUrl::fromLocalFile(path));
+}
+
+void BrowserView::childEvent(QChildEvent *event)
+{
+    // The page is drawn by a child widget that takes the focus itself.
+    if (event->type() == QEvent::ChildAdded && event->child()->isWidgetType())
+        event->child()->installEventFilter(this);
+    QWebEngineView::childEvent(event);
+}
+
+bool BrowserView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn)
+        Q_EMIT focusReceived();
+    return QWebEngineView::eventFilter(watched, event);
+}

@@ -1,0 +1,86 @@
+#include "PageEditor.h"
+
+#include "EditorText.h"
+
+#include <QKeyEvent>
+#include <QTextBlock>
+#include <QTextCursor>
+
+PageEditor::PageEditor(QWidget *parent)
+    : QPlainTextEdit(parent)
+{
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setTabChangesFocus(false);
+}
+
+QString PageEditor::htmlText() const
+{
+    return EditorTextToHtml(toPlainText());
+}
+
+void PageEditor::setHtmlText(const QString &html)
+{
+    setPlainText(HtmlToEditorText(html));
+}
+
+QString PageEditor::selectedHtml() const
+{
+    // The cursor's selectedText uses U+2029 between paragraphs.
+    QString t = textCursor().selectedText();
+    t.replace(QChar::ParagraphSeparator, u'\n');
+    t.replace(QChar::LineSeparator, u'\n');
+    return EditorTextToHtml(t);
+}
+
+void PageEditor::replaceSelection(const QString &html)
+{
+    QTextCursor c = textCursor();
+    c.insertText(HtmlToEditorText(html));
+    setTextCursor(c);
+}
+
+qsizetype PageEditor::selectionStartHtml() const
+{
+    const QString editorText = toPlainText();
+    const QString html = EditorTextToHtml(editorText);
+    return EditorPosToHtmlPos(html, textCursor().selectionStart());
+}
+
+qsizetype PageEditor::selectionLengthHtml() const
+{
+    return selectedHtml().size();
+}
+
+void PageEditor::selectHtml(qsizetype start, qsizetype length)
+{
+    const QString html = htmlText();
+    const qsizetype s = HtmlPosToEditorPos(html, start);
+    const qsizetype e = HtmlPosToEditorPos(html, start + length);
+    QTextCursor c = textCursor();
+    c.setPosition(int(s));
+    c.setPosition(int(e), QTextCursor::KeepAnchor);
+    setTextCursor(c);
+}
+
+void PageEditor::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && event->modifiers() == Qt::ShiftModifier) {
+        // The tag, then the key's own effect: a line break. One edit.
+        replaceSelection(QStringLiteral("<br>\r\n"));
+        ensureCursorVisible();
+        return;
+    }
+    if (enter && event->modifiers() == Qt::ControlModifier) {
+        replaceSelection(QStringLiteral("<p>\r\n"));
+        ensureCursorVisible();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void PageEditor::focusInEvent(QFocusEvent *event)
+{
+    QPlainTextEdit::focusInEvent(event);
+    Q_EMIT focusReceived();
+}

@@ -1,0 +1,94 @@
+#include "RecordingUi.h"
+
+RecordingUi::RecordingUi()
+{
+    SetUi(this);
+}
+
+RecordingUi::~RecordingUi()
+{
+    SetUi(nullptr);
+}
+
+void RecordingUi::message(const QString &text, Icon icon)
+{
+    shown.append({QStringLiteral("message"), text, icon});
+    if (onShown)
+        onShown(shown.last());
+}
+
+bool RecordingUi::askYesNo(const QString &text, Icon icon)
+{
+    shown.append({QStringLiteral("question"), text, icon});
+    if (onShown)
+        onShown(shown.last());
+    return yesNoAnswers.isEmpty() ? false : yesNoAnswers.dequeue();
+}
+
+void RecordingUi::beep()
+{
+    ++beeps;
+}
+
+QString RecordingUi::openFileName(const QString &filter, const QString &)
+{
+    shown.append({QStringLiteral("open"), filter, Icon::None});
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+}
+
+QString RecordingUi::saveFileName(const QString &filter, const QString &)
+{
+    shown.append({QStringLiteral("save"), filter, Icon::None});
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+}
+
+QString RecordingUi::chooseFolder(const QString &)
+{
+    shown.append({QStringLiteral("folder"), QString(), Icon::None});
+    return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+}
+
+std::optional<QColor> RecordingUi::chooseColor(const QColor &)
+{
+    shown.append({QStringLiteral("color"), QString(), Icon::None});
+    return colorAnswers.isEmpty() ? std::nullopt : colorAnswers.dequeue();
+}
+
+std::optional<QFont> RecordingUi::chooseFont(const QFont &)
+{
+    shown.append({QStringLiteral("font"), QString(), Icon::None});
+    return fontAnswers.isEmpty() ? std::nullopt : fontAnswers.dequeue();
+}
+
+bool RecordingUi::startProgram(const QString &program, const QStringList &)
+{
+    shown.append({QStringLiteral("start"), program, Icon::None});
+    return startProgramResult;
+}
+
+void RecordingUi::setStatusText(const QString &text)
+{
+    statusTexts.append(text);
+}
+
+QStringList RecordingUi::messages() const
+{
+    QStringList out;
+    for (const Shown &s : shown)
+        if (s.kind == u"message" || s.kind == u"question")
+            out.append(s.text);
+    return out;
+}
+
+QString RecordingUi::lastMessage() const
+{
+    const QStringList m = messages();
+    return m.isEmpty() ? QString() : m.last();
+}
+
+void RecordingUi::clear()
+{
+    shown.clear();
+    statusTexts.clear();
+    beeps = 0;
+}

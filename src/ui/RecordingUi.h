@@ -1,0 +1,56 @@
+#pragma once
+
+#include "UiService.h"
+
+#include <QQueue>
+#include <QStringList>
+#include <QVector>
+
+#include <functional>
+
+// A UiService for tests: records everything shown and answers questions and
+// dialogs from queues the test fills. An empty queue answers No / cancel.
+// Installs itself on construction and restores the screen service when destroyed.
+class RecordingUi final : public UiService
+{
+public:
+    struct Shown
+    {
+        QString kind; // "message", "question", "open", "save", "folder", "color", "font", "start"
+        QString text; // message text, dialog filter, or program
+        Icon icon = Icon::None;
+    };
+
+    RecordingUi();
+    ~RecordingUi() override;
+
+    void message(const QString &text, Icon icon) override;
+    bool askYesNo(const QString &text, Icon icon) override;
+    void beep() override;
+    QString openFileName(const QString &filter, const QString &startDir) override;
+    QString saveFileName(const QString &filter, const QString &startDir) override;
+    QString chooseFolder(const QString &startDir) override;
+    std::optional<QColor> chooseColor(const QColor &initial) override;
+    std::optional<QFont> chooseFont(const QFont &initial) override;
+    bool startProgram(const QString &program, const QStringList &arguments) override;
+    void setStatusText(const QString &text) override;
+    QString statusText() const override { return statusTexts.isEmpty() ? QString() : statusTexts.last(); }
+
+    // Answers, taken in order.
+    QQueue<bool> yesNoAnswers;
+    QQueue<QString> fileAnswers;   // open, save and folder dialogs; "" = cancel
+    QQueue<std::optional<QColor>> colorAnswers;
+    QQueue<std::optional<QFont>> fontAnswers;
+    bool startProgramResult = true;
+    // Called when a message box would be shown (e.g. to act while "modal").
+    std::function<void(const Shown &)> onShown;
+
+    // What was shown.
+    QVector<Shown> shown;
+    QStringList statusTexts;
+    int beeps = 0;
+
+    QStringList messages() const;        // texts of message boxes and questions, in order
+    QString lastMessage() const;
+    void clear();
+};

@@ -1,0 +1,158 @@
+#include "UiService.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QStatusBar>
+
+UiService::~UiService() = default;
+
+QString ProgramTitle()
+{
+    return QStringLiteral("Quorvel");
+}
+
+QString ToQtFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts.at(i + 1);
+        patterns.replace(u';', u' ');
+        out.append(parts.at(i) + u" (" + patterns + u')');
+    }
+    return out.join(u";;");
+}
+
+namespace {
+
+QWidget *dialogParent()
+{
+    if (QWidget *w = QApplication::activeModalWidget())
+        return w;
+    return QApplication::activeWindow();
+}
+
+QMessageBox::Icon toQt(UiService::Icon icon)
+{
+    switch (icon) {
+    case UiService::Icon::Critical:
+        return QMessageBox::Critical;
+    case UiService::Icon::Exclamation:
+        return QMessageBox::Warning;
+    case UiService::Icon::Information:
+        return QMessageBox::Information;
+    case UiService::Icon::Question:
+        return QMessageBox::Question;
+    case UiService::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// The real service: the toolkit's own dialogs and the main window's status bar.
+class ScreenUi final : public UiService
+{
+public:
+    void message(const QString &text, Icon icon) override
+    {
+        QMessageBox box(toQt(icon), ProgramTitle(), text, QMessageBox::Ok, dialogParent());
+        box.exec();
+    }
+
+    bool askYesNo(const QString &text, Icon icon) override
+    {
+        QMessageBox box(toQt(icon), ProgramTitle(), text, QMessageBox::NoButton, dialogParent());
+        QPushButton *yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+        box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        box.setDefaultButton(yes);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
+
+    void beep() override { QApplication::beep(); }
+
+    QString openFileName(const QString &filter, const QString &startDir) override
+    {
+        return QFileDialog::getOpenFileName(dialogParent(), QString(), startDir, ToQtFilter(filter));
+    }
+
+    QString saveFileName(const QString &filter, const QString &startDir) override
+    {
+        return QFileDialog::getSaveFileName(dialogParent(), QString(), startDir, ToQtFilter(filter));
+    }
+
+    QString chooseFolder(const QString &startDir) override
+    {
+        return QFileDialog::getExistingDirectory(dialogParent(), QString(), startDir);
+    }
+
+    std::optional<QColor> chooseColor(const QColor &initial) override
+    {
+        const QColor c = QColorDialog::getColor(initial, dialogParent());
+        if (!c.isValid())
+            return std::nullopt;
+        return c;
+    }
+
+    std::optional<QFont> chooseFont(const QFont &initial) override
+    {
+        bool ok = false;
+        const QFont f = QFontDialog::getFont(&ok, initial, dialogParent());
+        if (!ok)
+            return std::nullopt;
+        return f;
+    }
+
+    bool startProgram(const QString &program, const QStringList &arguments) override
+    {
+        return QProcess::startDetached(program, arguments);
+    }
+
+    void setStatusText(const QString &text) override
+    {
+        m_status = text;
+        if (QStatusBar *bar = statusBar())
+            bar->showMessage(text);
+    }
+
+    QString statusText() const override { return m_status; }
+
+private:
+    static QStatusBar *statusBar()
+    {
+        // The main window's status bar carries the object name StatusBar1.
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *bar = w->findChild<QStatusBar *>(QStringLiteral("StatusBar1")))
+                return bar;
+        return nullptr;
+    }
+
+    QString m_status;
+};
+
+UiService *&current()
+{
+    static UiService *service = nullptr;
+    return service;
+}
+
+} // namespace
+
+UiService &Ui()
+{
+    if (UiService *s = current())
+        return *s;
+    static ScreenUi screen;
+    return screen;
+}
+
+void SetUi(UiService *service)
+{
+    current() = service;
+}

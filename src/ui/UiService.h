@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QStatusBar;
+
+// Everything the program shows the user outside its own windows: message
+// boxes, the warning beep, the common dialogs and the status-bar text. The
+// program reaches it through Ui(); tests install a recorder (RecordingUi) that
+// answers from a script and remembers what was shown.
+class UiService
+{
+public:
+    enum class Icon { None, Critical, Exclamation, Information, Question };
+
+    virtual ~UiService();
+
+    // A message box with only an OK button and the program's title.
+    virtual void message(const QString &text, Icon icon) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool askYesNo(const QString &text, Icon icon) = 0;
+    // The system warning beep.
+    virtual void beep() = 0;
+
+    // File dialogs. The filter is written as "説明|*.a;*.b|説明|*.*" and turned
+    // into the toolkit's syntax. An empty text means cancelled.
+    virtual QString openFileName(const QString &filter, const QString &startDir = QString()) = 0;
+    virtual QString saveFileName(const QString &filter, const QString &startDir = QString()) = 0;
+    virtual QString chooseFolder(const QString &startDir = QString()) = 0;
+    // std::nullopt means cancelled.
+    virtual std::optional<QColor> chooseColor(const QColor &initial) = 0;
+    virtual std::optional<QFont> chooseFont(const QFont &initial) = 0;
+
+    // Starts a program detached; false when it cannot be started.
+    virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
+
+    // The first panel of the main window's status bar.
+    virtual void setStatusText(const QString &text) = 0;
+    virtual QString statusText() const = 0;
+};
+
+// The service in use. By default the real one (message boxes on screen).
+UiService &Ui();
+
+// Installs another service (not owned); nullptr restores the real one.
+void SetUi(UiService *service);
+
+// The title every message box carries.
+QString ProgramTitle();
+
+// Turns "説明|*.a;*.b|説明2|*.*" into Qt's "説明 (*.a *.b);;説明2 (*.*)".
+QString ToQtFilter(const QString &filter);
