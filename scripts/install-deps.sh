@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Quorvel needs, only those that are missing.
+# Usage: scripts/install-deps.sh [run|test]
+set -euo pipefail
+
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libgl-dev
+          libqt6opengl6-dev fonts-noto-cjk libbenchmark-dev)
+if [ "${1:-}" = run ]; then
+    packages+=(xvfb)
+fi
+if [ "${1:-}" = test ]; then
+    packages+=(xvfb xauth)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Quorvel and runs every test headless: the
+# whole program, then the window-free libraries again with AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-deps.sh test
+
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+jobs=$(nproc)
+
+export QT_QPA_PLATFORM=offscreen
+
+echo "== Sanitizer build of the window-free libraries"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_WITH_WIDGETS=OFF -DQV_SANITIZE=ON \
+      -DQV_BENCH=OFF "${launcher[@]}" >/dev/null
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-asan -j "$jobs" --output-on-failure
+
+echo "== Full build"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build -j "$jobs" --output-on-failure
