@@ -24,7 +24,7 @@ ProjectDates makeProject(int pages)
     ProjectDates p;
     QString line = QStringLiteral("<p>ようこそ、Quorvel のページへ。This is a sample line of text ～①②③ 髙橋.</p>");
     QString page;
-    while (page.size() < 12000) // about 20 KB in code page 932
+    while (page.size() < 16000) // about 20 KB in code page 932
         page += line + u"\r\n";
     for (int i = 0; i < pages; ++i)
         AddHtmlDat(p, QStringLiteral("ページ%1").arg(i), QStringLiteral("page%1").arg(i), page, QStringLiteral(".htm"));

@@ -1,5 +1,7 @@
 #include "FieldReader.h"
 
+using namespace Qt::StringLiterals;
+
 FieldReader::FieldReader(QString text)
     : m_text(std::move(text))
 {
@@ -83,4 +85,44 @@ std::optional<QString> FieldReader::readLine()
     QString line = m_text.mid(start, m_pos - start);
     skipLineEnd();
     return line;
+}
+
+QString FieldReader::readLinesUntil(QStringView endLine, bool *found)
+{
+    *found = false;
+    const qsizetype n = m_text.size();
+    qsizetype first = -1;     // start of the first non-empty line
+    qsizetype last = -1;      // end of the last line read (before its line end)
+    bool onlyCrLf = true;     // every line end in between is CR LF
+    while (m_pos < n) {
+        const qsizetype start = m_pos;
+        qsizetype end = start;
+        while (end < n && !isLineEnd(m_text.at(end)))
+            ++end;
+        m_pos = end;
+        skipLineEnd();
+        const QStringView line = QStringView(m_text).mid(start, end - start);
+        if (line == endLine) {
+            *found = true;
+            break;
+        }
+        if (first < 0 && line.isEmpty())
+            continue;
+        if (first < 0)
+            first = start;
+        if (last >= 0 && !(m_text.at(last) == u'\r' && last + 1 < n && m_text.at(last + 1) == u'\n'))
+            onlyCrLf = false;
+        last = end;
+    }
+    if (first < 0)
+        return QString();
+    const QString block = m_text.mid(first, last - first);
+    if (onlyCrLf)
+        return block;
+    // Other line ends inside the block become CR LF.
+    QString out = block;
+    out.replace(u"\r\n"_s, u"\n"_s);
+    out.replace(u'\r', u'\n');
+    out.replace(u"\n"_s, u"\r\n"_s);
+    return out;
 }

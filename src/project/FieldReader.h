@@ -28,6 +28,12 @@ public:
     // the end of the text.
     std::optional<QString> readLine();
 
+    // Reads whole lines up to a line equal to endLine (consumed, not returned)
+    // and returns them joined by CR LF. Empty lines before the first non-empty
+    // line are dropped. *found tells whether endLine was reached before the end
+    // of the text.
+    QString readLinesUntil(QStringView endLine, bool *found);
+
     bool atEnd() const { return m_pos >= m_text.size(); }
     qsizetype position() const { return m_pos; }
 

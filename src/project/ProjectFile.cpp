@@ -78,18 +78,7 @@ qint16 LoadProjectText(const QString &text, ProjectDates &p)
         h.FileName = *file;
         h.Kakutyousi = *ext;
         bool ended = false;
-        while (std::optional<QString> line = r.readLine()) {
-            if (*line == PageEndMarker) {
-                ended = true;
-                break;
-            }
-            if (h.HtmlStr.isEmpty()) {
-                h.HtmlStr = std::move(*line);
-            } else {
-                h.HtmlStr += u"\r\n";
-                h.HtmlStr += *line;
-            }
-        }
+        h.HtmlStr = r.readLinesUntil(PageEndMarker, &ended);
         if (!ended)
             ok = false;
         loaded.Html.append(std::move(h));
@@ -269,9 +258,9 @@ QString DescribeFieldProblems(const QVector<ProjectFieldProblem> &problems)
 
 QByteArray EncodeProjectFile(const ProjectDates &p)
 {
-    QString text = MakeProjectText(p);
-    text += u"\r\n";
-    return Cp932::encodeWithCharRefs(text);
+    QByteArray bytes = Cp932::encodeWithCharRefs(MakeProjectText(p));
+    bytes += "\r\n";
+    return bytes;
 }
 
 bool SaveProjectFile(const QString &path, const ProjectDates &p, QString *error)
