@@ -108,6 +108,7 @@ public:
     std::function<void()> onEdPrv;              // refresh the preview pane
     std::function<void()> onRefreshCatalogue;   // re-run the InSelectList selection
     std::function<void()> onSioriJump;          // double click on a bookmark
+    std::function<void()> onSioriSettings;      // settings of the selected bookmark
     std::function<void()> onLoadSettings;       // read window and font settings
     std::function<void()> onResumeBackup;       // resume a work-in-progress backup
     std::function<void()> onFirstShow;          // after the window is first shown
