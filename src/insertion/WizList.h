@@ -39,3 +39,10 @@ bool SaveWizList(const QString &folder, const QVector<WizListEntry> &entries, QS
 
 // The full path of entry index's script file in folder.
 QString WizDatePath(const QString &folder, int index);
+
+// The script folders below AppDir, as AppPath takes them.
+inline constexpr char16_t WizFolderOlzFonts[] = u"\\Tools\\WizDates\\Olz\\Fonts";
+inline constexpr char16_t WizFolderUserFont[] = u"\\Tools\\WizDates\\User\\Font";
+inline constexpr char16_t WizFolderOlzBasic[] = u"\\Tools\\WizDates\\Olz\\Basic";
+inline constexpr char16_t WizFolderOlzWizs[] = u"\\Tools\\WizDates\\Olz\\Wizs";
+inline constexpr char16_t WizFolderUserBasic[] = u"\\Tools\\WizDates\\User\\Basic";

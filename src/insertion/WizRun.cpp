@@ -305,6 +305,25 @@ WizRunResult RunWizPrg(const QString &selected, WizardHost *host, qint64 stepLim
     return RunWizPrg(WizPrg(), WizHensu(), host, selected, stepLimit);
 }
 
+WizRunResult RunWizDateFile(const QString &path, const QString &selected, WizardHost *host, qint64 stepLimit)
+{
+    const WizLoadResult load = LoadWizDate(path);
+    if (load != WizLoadResult::Loaded) {
+        WizRunResult result;
+        result.status = WizRunStatus::NotLoaded;
+        result.text = selected;
+        result.load = load;
+        return result;
+    }
+    return RunWizPrg(selected, host, stepLimit);
+}
+
+QString WizColourText(int red, int green, int blue)
+{
+    const auto hex2 = [](int v) { return QString::number(qBound(0, v, 255), 16).rightJustified(2, u'0').toUpper(); };
+    return u"#"_s + hex2(red) + hex2(green) + hex2(blue);
+}
+
 std::optional<qint16> ParseWizInt(const QString &text)
 {
     const QStringView t = QStringView(text).trimmed();

@@ -39,6 +39,7 @@ enum class WizRunStatus {
     Finished,  // ended at OpWizEnd or after the last statement
     Cancelled, // an input window was cancelled
     Stopped,   // the step limit was reached
+    NotLoaded, // the script file failed to load and was not run
 };
 
 struct WizRunResult
@@ -49,6 +50,8 @@ struct WizRunResult
     QString text;
     // Statements stepped through, executed or passed over.
     qint64 steps = 0;
+    // For RunWizDateFile: how loading the file went.
+    WizLoadResult load = WizLoadResult::Loaded;
 };
 
 // A run that has not ended after this many statements is stopped: a loop whose
@@ -65,6 +68,13 @@ WizRunResult RunWizPrg(const WizProgram &program, WizVariables &vars, WizardHost
 
 // Runs the shared table WizPrg() with the shared variables WizHensu().
 WizRunResult RunWizPrg(const QString &selected, WizardHost *host, qint64 stepLimit = WizStepLimit);
+
+// Loads the script file path into WizPrg() and runs it with WizHensu(), as a
+// catalogue entry does. A file that fails to load is not run (the previously
+// loaded script must not stand in for it): the result is NotLoaded with the
+// selection unchanged.
+WizRunResult RunWizDateFile(const QString &path, const QString &selected, WizardHost *host,
+                            qint64 stepLimit = WizStepLimit);
 
 // Evaluates the condition of an OpBunki or OpLoopEnd statement. std::nullopt
 // when it names a variable outside its table.
@@ -90,6 +100,10 @@ struct WizSlotValue
     qint16 number = 0; // integer kind
     bool checked = false; // check box and option kinds
 };
+
+// The colour text written into markup: "#" and six upper-case hexadecimal
+// digits, red first ("#FF0000" for pure red).
+QString WizColourText(int red, int green, int blue);
 
 // Stores a slot's value into the variable of its kind (0 text, 1 integer,
 // 2 check box, 3 option, 4-6 file names, 8 colour); a label, no object, or a

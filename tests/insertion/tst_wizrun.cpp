@@ -2,11 +2,17 @@
 // input windows, cancelling and the step limit.
 #include "ScriptedHost.h"
 #include "WizDate.h"
+#include "WizList.h"
 #include "WizRun.h"
 
+#include "AppPaths.h"
+#include "TextFiles.h"
+
+#include <QDir>
 #include <QElapsedTimer>
 #include <iterator>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -60,6 +66,7 @@ private Q_SLOTS:
     void stepLimitCountsPassedOverStatements();
     void randomTablesEndCleanly();
     void slotValues();
+    void scriptFileRunsOnlyWhenLoaded();
 };
 
 void TestWizRun::outputStatements()
@@ -383,6 +390,39 @@ void TestWizRun::slotValues()
     QCOMPARE(vars.StrHensu, (QStringList{QString(), u"logo.gif"_s}));
     QCOMPARE(vars.IntHensu, QVector<qint16>{9});
     QCOMPARE(vars.BoolHensu, QVector<bool>{true});
+}
+
+void TestWizRun::scriptFileRunsOnlyWhenLoaded()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    SetAppDir(dir.path());
+    const QString folder = AppPath(WizFolderUserBasic);
+    QVERIFY(QDir().mkpath(folder));
+    QString error;
+    QVERIFY(WriteCp932File(WizDatePath(folder, 0), u"$WizDate,3,0,0,0,0,1,0,0,<b>,2,1,0,0,</b>\r\n"_s, &error));
+    QVERIFY(WriteCp932File(WizDatePath(folder, 1), u"$WizDate,1,0,0,0,0,10\r\n"_s, &error));
+
+    WizRunResult r = RunWizDateFile(WizDatePath(folder, 0), u"x"_s, nullptr);
+    QCOMPARE(r.status, WizRunStatus::Finished);
+    QCOMPARE(r.text, u"<b>x</b>"_s);
+    QCOMPARE(WizPrg().ops.size(), 4);
+
+    // A missing or broken file is not run, and the script loaded before it is
+    // not run in its place.
+    r = RunWizDateFile(WizDatePath(folder, 1), u"x"_s, nullptr);
+    QCOMPARE(r.status, WizRunStatus::NotLoaded);
+    QCOMPARE(r.load, WizLoadResult::BadCode);
+    QCOMPARE(r.text, u"x"_s);
+    r = RunWizDateFile(WizDatePath(folder, 2), u"y"_s, nullptr);
+    QCOMPARE(r.status, WizRunStatus::NotLoaded);
+    QCOMPARE(r.load, WizLoadResult::CannotOpen);
+    QCOMPARE(r.text, u"y"_s);
+    QCOMPARE(WizPrg().ops.size(), 4);
+
+    QCOMPARE(WizColourText(255, 0, 0), u"#FF0000"_s);
+    QCOMPARE(WizColourText(0x12, 0xab, 0x0c), u"#12AB0C"_s);
+    QCOMPARE(WizColourText(0, 0, 0), u"#000000"_s);
 }
 
 QTEST_GUILESS_MAIN(TestWizRun)
