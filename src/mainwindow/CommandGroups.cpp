@@ -2,9 +2,9 @@
 // of its menu items with MainForm::setCommand and fills MainForm's hooks.
 
 #include "MainForm.h"
+#include "SearchCommands.h"
 
 void InstallCommandGroups(MainForm *form, QObject *owner)
 {
-    Q_UNUSED(form);
-    Q_UNUSED(owner);
+    new SearchCommands(form, owner);
 }
