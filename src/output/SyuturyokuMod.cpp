@@ -1,0 +1,316 @@
+#include "SyuturyokuMod.h"
+
+#include "AppPaths.h"
+#include "OutputNames.h"
+#include "TempC.h"
+#include "TextFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+namespace {
+
+// Output names compare as the file system compares names.
+constexpr Qt::CaseSensitivity NameCase =
+#ifdef Q_OS_WIN
+    Qt::CaseInsensitive;
+#else
+    Qt::CaseSensitive;
+#endif
+
+QString outputPath(const QString &folder, const QString &outputName, QString *error)
+{
+    const QString problem = OutputNameProblem(outputName);
+    if (!problem.isEmpty()) {
+        if (error)
+            *error = problem;
+        return QString();
+    }
+    return JoinPath(folder, outputName);
+}
+
+bool copyItem(const PictDat &d, const QString &folder, QString *error)
+{
+    const QString target = outputPath(folder, d.outputName(), error);
+    if (target.isEmpty())
+        return false;
+    if (d.FilePath.isEmpty() || !QFileInfo(d.FilePath).isFile()) {
+        if (error)
+            *error = QStringLiteral("参照先のファイル\"%1\"が見つかりません。").arg(d.FilePath);
+        return false;
+    }
+    return TempC::CopyFileReplacing(d.FilePath, target, error);
+}
+
+// A path made comparable: absolute, cleaned, symbolic links resolved where it
+// exists.
+QString comparable(const QString &path)
+{
+    if (path.isEmpty())
+        return QString();
+    const QFileInfo fi(path);
+    QString c = fi.exists() ? fi.canonicalFilePath() : QString();
+    if (c.isEmpty())
+        c = QDir::cleanPath(fi.absoluteFilePath());
+    return c;
+}
+
+// True when inner is folder itself or lies below it.
+bool sameOrInside(const QString &folder, const QString &inner)
+{
+    if (folder.isEmpty() || inner.isEmpty())
+        return false;
+    if (inner.compare(folder, NameCase) == 0)
+        return true;
+    const QString prefix = folder.endsWith(u'/') ? folder : folder + u'/';
+    return inner.startsWith(prefix, NameCase);
+}
+
+} // namespace
+
+QString DescribeItem(ItemKind kind, const QString &datName)
+{
+    switch (kind) {
+    case KindHtml:
+        return QStringLiteral("HTMLデータ「%1」").arg(datName);
+    case KindPict:
+        return QStringLiteral("画像データ「%1」").arg(datName);
+    case KindElseFile:
+        return QStringLiteral("他のファイルデータ「%1」").arg(datName);
+    case KindSiori:
+        break;
+    }
+    return QStringLiteral("しおり「%1」").arg(datName);
+}
+
+bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QString *error)
+{
+    if (index < 0 || index >= p.Html.size())
+        return false;
+    const HtmlDat &h = p.Html.at(index);
+    const QString target = outputPath(folder, h.outputName(), error);
+    return !target.isEmpty() && WritePageFile(target, h.HtmlStr, error);
+}
+
+bool SyuturyokuPict(const ProjectDates &p, int index, const QString &folder, QString *error)
+{
+    if (index < 0 || index >= p.Pict.size())
+        return false;
+    return copyItem(p.Pict.at(index), folder, error);
+}
+
+bool SyuturyokuElse(const ProjectDates &p, int index, const QString &folder, QString *error)
+{
+    if (index < 0 || index >= p.ElseFile.size())
+        return false;
+    return copyItem(p.ElseFile.at(index), folder, error);
+}
+
+SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder)
+{
+    SyuturyokuReport r;
+    // One pass per table, in table order; an unsafe name is listed and passed
+    // over, any other failure ends the run.
+    const auto run = [&](ItemKind kind, int count, auto nameAt, auto datNameAt, auto write) {
+        for (int i = 0; i < count; ++i) {
+            const QString outName = nameAt(i);
+            if (!OutputNameProblem(outName).isEmpty()) {
+                r.skipped.append(DescribeItem(kind, datNameAt(i)) + QStringLiteral("（") + outName
+                                 + QStringLiteral("）"));
+                continue;
+            }
+            QString why;
+            if (!write(i, &why)) {
+                r.failedItem = DescribeItem(kind, datNameAt(i));
+                r.failReason = why;
+                return false;
+            }
+            ++r.written;
+        }
+        return true;
+    };
+    if (!run(
+            KindHtml, int(p.Html.size()), [&](int i) { return p.Html.at(i).outputName(); },
+            [&](int i) { return p.Html.at(i).DatName; },
+            [&](int i, QString *why) { return SyuturyokuHtml(p, i, folder, why); }))
+        return r;
+    if (!run(
+            KindPict, int(p.Pict.size()), [&](int i) { return p.Pict.at(i).outputName(); },
+            [&](int i) { return p.Pict.at(i).DatName; },
+            [&](int i, QString *why) { return SyuturyokuPict(p, i, folder, why); }))
+        return r;
+    run(
+        KindElseFile, int(p.ElseFile.size()), [&](int i) { return p.ElseFile.at(i).outputName(); },
+        [&](int i) { return p.ElseFile.at(i).DatName; },
+        [&](int i, QString *why) { return SyuturyokuElse(p, i, folder, why); });
+    return r;
+}
+
+SyuturyokuReport SyuturyokuAll(const ProjectDates &p)
+{
+    return SyuturyokuAllInto(p, p.SyuturyokuFolder);
+}
+
+QString SyuturyokuFailMessage(const SyuturyokuReport &r)
+{
+    if (r.ok())
+        return QString();
+    QString text = QStringLiteral("%1を出力できなかったため、出力を中止しました。").arg(r.failedItem);
+    if (!r.failReason.isEmpty())
+        text += u"\r\n" + r.failReason;
+    if (r.written > 0)
+        text += u"\r\n" + QStringLiteral("それまでに出力した %1 個のファイルはそのまま残っています。").arg(r.written);
+    return text;
+}
+
+QString SyuturyokuSkipMessage(const SyuturyokuReport &r)
+{
+    if (r.skipped.isEmpty())
+        return QString();
+    QString text = QStringLiteral("次の項目は出力時のファイル名が出力先フォルダの外を指すため、出力しませんでした。");
+    for (const QString &s : r.skipped)
+        text += QStringLiteral("\r\n・") + s;
+    return text;
+}
+
+QStringList ForeignEntries(const ProjectDates &p, const QString &folder)
+{
+    QSet<QString> ours;
+    const auto addNames = [&](const auto &table) {
+        for (const auto &d : table)
+            ours.insert(NameCase == Qt::CaseSensitive ? d.outputName() : d.outputName().toCaseFolded());
+    };
+    addNames(p.Html);
+    addNames(p.Pict);
+    addNames(p.ElseFile);
+
+    QStringList foreign;
+    const QDir dir(folder);
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &fi : entries) {
+        const QString key = NameCase == Qt::CaseSensitive ? fi.fileName() : fi.fileName().toCaseFolded();
+        if (fi.isDir() || !ours.contains(key))
+            foreign.append(fi.fileName());
+    }
+    return foreign;
+}
+
+QString ForeignEntriesQuestion(const QString &folder, const QStringList &foreign)
+{
+    constexpr int Listed = 5;
+    QString text = QStringLiteral("出力先フォルダ\"%1\"には、このプロジェクトが出力したものではないファイルやフォルダがあります。")
+                       .arg(QDir::toNativeSeparators(folder));
+    for (int i = 0; i < foreign.size() && i < Listed; ++i)
+        text += QStringLiteral("\r\n・") + foreign.at(i);
+    if (foreign.size() > Listed)
+        text += u"\r\n" + QStringLiteral("（ほか %1 件）").arg(foreign.size() - Listed);
+    text += u"\r\n" + QStringLiteral("これらも含めてフォルダを削除してから出力しますか？") + u"\r\n"
+            + QStringLiteral("「いいえ」を選ぶと、何も削除せずにフォルダへ上書きします。");
+    return text;
+}
+
+bool IsProtectedFolder(const QString &folder, const QString &projectPath)
+{
+    const QString f = comparable(folder);
+    if (f.isEmpty() || QDir(f).isRoot())
+        return true;
+    for (const QFileInfo &drive : QDir::drives()) {
+        if (f.compare(comparable(drive.absoluteFilePath()), NameCase) == 0)
+            return true;
+    }
+    QStringList keep = {comparable(QDir::homePath()), comparable(AppDir())};
+    if (!projectPath.isEmpty() && QDir::isAbsolutePath(projectPath))
+        keep.append(comparable(QFileInfo(projectPath).absolutePath()));
+    for (const QString &k : keep) {
+        if (sameOrInside(f, k))
+            return true;
+    }
+    return false;
+}
+
+bool RemoveOutputFolder(const QString &folder, QString *error)
+{
+    if (!QFileInfo::exists(folder))
+        return true;
+    if (QFile::moveToTrash(folder))
+        return true;
+    if (QDir(folder).removeRecursively())
+        return true;
+    if (error)
+        *error = QStringLiteral("以前の出力先フォルダ\"%1\"を削除できませんでした。残ったファイルはそのままにして上書きしました。")
+                     .arg(QDir::toNativeSeparators(folder));
+    return false;
+}
+
+UwagakiReport Uwagaki(const ProjectDates &p, const std::function<bool(const QStringList &)> &askRemoveForeign)
+{
+    UwagakiReport r;
+    const QString folder = p.SyuturyokuFolder;
+    if (folder.isEmpty()) {
+        r.createProblem = QStringLiteral("出力先フォルダが指定されていません。");
+        return r;
+    }
+    const QFileInfo fi(folder);
+    if (fi.exists() && !fi.isDir()) {
+        r.createProblem = QStringLiteral("出力先\"%1\"はフォルダではありません。").arg(QDir::toNativeSeparators(folder));
+        return r;
+    }
+    if (fi.exists()) {
+        bool remove = !IsProtectedFolder(folder, p.ProjectPath);
+        if (remove) {
+            const QStringList foreign = ForeignEntries(p, folder);
+            if (!foreign.isEmpty()) {
+                r.askedForeign = true;
+                remove = askRemoveForeign && askRemoveForeign(foreign);
+            }
+        }
+        if (remove)
+            r.removed = RemoveOutputFolder(folder, &r.removeProblem);
+        r.keptFolder = !r.removed;
+    }
+    if (!QDir().mkpath(folder)) {
+        r.createProblem = QStringLiteral("出力先フォルダ\"%1\"を作成できませんでした。").arg(QDir::toNativeSeparators(folder));
+        return r;
+    }
+    r.output = SyuturyokuAllInto(p, folder);
+    return r;
+}
+
+QVector<OutputMessage> UwagakiMessages(const UwagakiReport &r)
+{
+    QVector<OutputMessage> out;
+    if (!r.createProblem.isEmpty()) {
+        out.append({r.createProblem, true});
+        return out;
+    }
+    if (!r.removeProblem.isEmpty())
+        out.append({r.removeProblem, false});
+    if (const QString skip = SyuturyokuSkipMessage(r.output); !skip.isEmpty())
+        out.append({skip, false});
+    if (const QString fail = SyuturyokuFailMessage(r.output); !fail.isEmpty())
+        out.append({fail, true});
+    return out;
+}
+
+QStringList OutputDriveRoots()
+{
+    QStringList roots;
+    for (const QFileInfo &d : QDir::drives()) {
+        const QString path = d.absoluteFilePath();
+        if (!roots.contains(path))
+            roots.append(path);
+    }
+    const QString home = QDir::homePath();
+    if (!roots.contains(home))
+        roots.append(home);
+    return roots;
+}
+
+bool IsDriveReadable(const QString &root)
+{
+    const QDir d(root);
+    return d.exists() && d.isReadable();
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "ProjectDates.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Writing the project out as real files: every page as a page file, every
+// picture and other file copied, each under its output name, in this order.
+// Nothing here shows anything; the callers turn the reports into messages.
+
+// What one run of the writer did.
+struct SyuturyokuReport
+{
+    int written = 0;     // files written
+    QStringList skipped; // items passed over (their output name would leave the folder)
+    QString failedItem;  // the item the output stopped at, e.g. "画像データ「ロゴ」"; empty when none
+    QString failReason;  // why it failed
+    bool ok() const { return failedItem.isEmpty(); }
+};
+
+// How the messages name an item: "HTMLデータ「名前」", "画像データ「名前」", "他のファイルデータ「名前」".
+QString DescribeItem(ItemKind kind, const QString &datName);
+
+// Write one page, copy one picture, copy one other file into folder. False
+// with *error set when the item cannot be written (an output name that would
+// leave the folder included).
+bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QString *error = nullptr);
+bool SyuturyokuPict(const ProjectDates &p, int index, const QString &folder, QString *error = nullptr);
+bool SyuturyokuElse(const ProjectDates &p, int index, const QString &folder, QString *error = nullptr);
+
+// Writes the whole project into folder (which must exist): pages, then
+// pictures, then other files. An item whose output name would leave the
+// folder is passed over and listed; the first item that cannot be written
+// ends the run (the files written before it stay).
+SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder);
+// The same into p.SyuturyokuFolder.
+SyuturyokuReport SyuturyokuAll(const ProjectDates &p);
+
+// The message for a run that stopped (critical), and the one listing items
+// passed over; empty when there is nothing to say.
+QString SyuturyokuFailMessage(const SyuturyokuReport &r);
+QString SyuturyokuSkipMessage(const SyuturyokuReport &r);
+
+// Entries of folder that the project did not write: every subfolder and every
+// file whose name is no output name of this project. Sorted by name.
+QStringList ForeignEntries(const ProjectDates &p, const QString &folder);
+
+// The question asked before removing a folder holding foreign entries; lists
+// the first few of them.
+QString ForeignEntriesQuestion(const QString &folder, const QStringList &foreign);
+
+// True for folders overwrite must never remove: a file-system root, the home
+// folder, AppDir, the folder that holds the project file (projectPath, when it
+// is a path), and every folder that contains one of these.
+bool IsProtectedFolder(const QString &folder, const QString &projectPath);
+
+// Removes a whole folder: moved to the desktop's trash where there is one,
+// else deleted. False (with *error) when something stays.
+bool RemoveOutputFolder(const QString &folder, QString *error = nullptr);
+
+// What overwrite did.
+struct UwagakiReport
+{
+    bool removed = false;       // the old folder was moved away or deleted
+    bool askedForeign = false;  // the user was asked about foreign entries
+    bool keptFolder = false;    // the folder was kept and written into
+    QString removeProblem;      // removing failed; the output went into what was left
+    QString createProblem;      // the folder could not be made again; nothing written
+    SyuturyokuReport output;
+};
+
+// Overwrite: removes the output folder (asking first when it holds entries the
+// project did not write; never a protected folder), makes it again and writes
+// the project into it. askRemoveForeign gets the foreign entries and returns
+// true to remove them with the folder; on false the folder is kept and the
+// output written into it.
+UwagakiReport Uwagaki(const ProjectDates &p, const std::function<bool(const QStringList &)> &askRemoveForeign);
+
+// The messages for an overwrite: problems first, then the writer's. Each entry
+// is {text, critical?}.
+struct OutputMessage
+{
+    QString text;
+    bool critical = false;
+};
+QVector<OutputMessage> UwagakiMessages(const UwagakiReport &r);
+
+// Drive list of the output dialog: the file-system roots and the user's home
+// folder, in this order, without repeats.
+QStringList OutputDriveRoots();
+
+// True when a drive of the list can be read.
+bool IsDriveReadable(const QString &root);

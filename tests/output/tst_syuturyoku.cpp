@@ -1,0 +1,377 @@
+// The writer and overwrite: what lands in the output folder, in which order,
+// where a run stops, and what overwrite may remove.
+
+#include "AppPaths.h"
+#include "Cp932.h"
+#include "SyuturyokuMod.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace
+
+class TestSyuturyoku : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home; // stands in for the user's home folder and its trash
+    QTemporaryDir m_dir;
+    QString m_src;   // source pictures and files
+    QString m_out;   // output folder (not yet created)
+
+    // A project with two pages, two pictures and one other file whose sources exist.
+    ProjectDates sample()
+    {
+        ProjectDates p;
+        AddHtmlDat(p, u"インデックス"_s, u"Index"_s, u"<p>表紙①</p>"_s, u".htm"_s);
+        AddHtmlDat(p, u"会社"_s, u"about"_s, u"<meta charset=\"utf-8\">\r\n<p>😀</p>"_s, u".html"_s);
+        AddPictDat(p, u"ロゴ"_s, u"logo"_s, m_src + u"/logo.gif"_s, u".gif"_s);
+        AddPictDat(p, u"写真"_s, u"photo"_s, m_src + u"/photo.jpg"_s, u".jpg"_s);
+        AddElseFileDat(p, u"資料"_s, u"doc"_s, m_src + u"/doc.zip"_s, u".zip"_s);
+        p.SyuturyokuFolder = m_out;
+        return p;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        qputenv("HOME", m_home.path().toLocal8Bit());
+        QVERIFY(QDir().mkpath(m_home.path() + u"/.local/share"_s));
+        qputenv("XDG_DATA_HOME", (m_home.path() + u"/.local/share"_s).toLocal8Bit());
+        QCOMPARE(QDir::homePath(), QDir(m_home.path()).canonicalPath());
+    }
+
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        SetAppDir(m_dir.path() + u"/app"_s);
+        QVERIFY(QDir().mkpath(AppDir()));
+        m_src = m_dir.path() + u"/src"_s;
+        QDir(m_src).removeRecursively();
+        QVERIFY(QDir().mkpath(m_src));
+        QVERIFY(writeBytes(m_src + u"/logo.gif"_s, "GIF89a-logo"));
+        QVERIFY(writeBytes(m_src + u"/photo.jpg"_s, QByteArray(70000, 'j')));
+        QVERIFY(writeBytes(m_src + u"/doc.zip"_s, "PK-doc"));
+        m_out = m_dir.path() + u"/out"_s;
+        QDir(m_out).removeRecursively();
+    }
+
+    void writesEveryItem()
+    {
+        const ProjectDates p = sample();
+        QVERIFY(QDir().mkpath(m_out));
+        const SyuturyokuReport r = SyuturyokuAll(p);
+        QVERIFY(r.ok());
+        QCOMPARE(r.written, 5);
+        QVERIFY(r.skipped.isEmpty());
+        QCOMPARE(entries(m_out),
+                 QStringList({u"Index.htm"_s, u"about.html"_s, u"doc.zip"_s, u"logo.gif"_s, u"photo.jpg"_s}));
+        // A page file is the page text and one CR LF; code page 932 unless the
+        // page declares UTF-8.
+        QByteArray cp;
+        QVERIFY(Cp932::encode(u"<p>表紙①</p>\r\n", &cp));
+        QCOMPARE(readBytes(m_out + u"/Index.htm"_s), cp);
+        QCOMPARE(readBytes(m_out + u"/about.html"_s), u"<meta charset=\"utf-8\">\r\n<p>😀</p>\r\n"_s.toUtf8());
+        QCOMPARE(readBytes(m_out + u"/photo.jpg"_s), QByteArray(70000, 'j'));
+        QCOMPARE(readBytes(m_out + u"/logo.gif"_s), QByteArray("GIF89a-logo"));
+        QCOMPARE(readBytes(m_out + u"/doc.zip"_s), QByteArray("PK-doc"));
+    }
+
+    void pagesOnlyAndEmptyProject()
+    {
+        QVERIFY(QDir().mkpath(m_out));
+        ProjectDates p;
+        p.SyuturyokuFolder = m_out;
+        QCOMPARE(SyuturyokuAll(p).written, 0);
+        QVERIFY(entries(m_out).isEmpty());
+        AddHtmlDat(p, u"A"_s, u"a"_s, QString(), u".htm"_s);
+        AddHtmlDat(p, u"B"_s, u"b"_s, u"x"_s, QString());
+        QVERIFY(SyuturyokuAll(p).ok());
+        QCOMPARE(entries(m_out), QStringList({u"a.htm"_s, u"b"_s}));
+        QCOMPARE(readBytes(m_out + u"/a.htm"_s), QByteArray("\r\n"));
+    }
+
+    void laterTablesReplaceEarlierNames()
+    {
+        // Pages first, then pictures, then other files: the last one written wins.
+        QVERIFY(QDir().mkpath(m_out));
+        ProjectDates p = sample();
+        p.ElseFile[0].FileName = u"Index"_s;
+        p.ElseFile[0].Kakutyousi = u".htm"_s;
+        p.Pict[0].FileName = u"about"_s;
+        p.Pict[0].Kakutyousi = u".html"_s;
+        QVERIFY(SyuturyokuAll(p).ok());
+        QCOMPARE(readBytes(m_out + u"/Index.htm"_s), QByteArray("PK-doc"));
+        QCOMPARE(readBytes(m_out + u"/about.html"_s), QByteArray("GIF89a-logo"));
+    }
+
+    void stopsAtFailingItem()
+    {
+        QVERIFY(QDir().mkpath(m_out));
+        ProjectDates p = sample();
+        AddPictDat(p, u"背景"_s, u"back"_s, m_src + u"/back.gif"_s, u".gif"_s);
+        QVERIFY(QFile::remove(m_src + u"/photo.jpg"_s)); // moved away by the user
+        const SyuturyokuReport r = SyuturyokuAll(p);
+        QVERIFY(!r.ok());
+        QCOMPARE(r.failedItem, u"画像データ「写真」"_s);
+        QVERIFY(r.failReason.contains(u"photo.jpg"_s));
+        QCOMPARE(r.written, 3);
+        // Written before it: both pages and the first picture; nothing after it.
+        QCOMPARE(entries(m_out), QStringList({u"Index.htm"_s, u"about.html"_s, u"logo.gif"_s}));
+        const QString msg = SyuturyokuFailMessage(r);
+        QVERIFY(msg.startsWith(u"画像データ「写真」を出力できなかったため、出力を中止しました。"_s));
+        QVERIFY(msg.contains(r.failReason));
+        QVERIFY(msg.contains(u"3 個のファイルはそのまま残っています"_s));
+        QVERIFY(SyuturyokuSkipMessage(r).isEmpty());
+    }
+
+    void stopsAtPageThatCannotBeWritten()
+    {
+        // The output folder is gone: the first page fails, nothing is written.
+        const ProjectDates p = sample();
+        const SyuturyokuReport r = SyuturyokuAll(p);
+        QCOMPARE(r.failedItem, u"HTMLデータ「インデックス」"_s);
+        QCOMPARE(r.written, 0);
+        QVERIFY(!QFileInfo::exists(m_out));
+    }
+
+    void namesLeavingTheFolderArePassedOver()
+    {
+        QVERIFY(QDir().mkpath(m_out + u"/inner"_s));
+        ProjectDates p = sample();
+        p.SyuturyokuFolder = m_out + u"/inner"_s;
+        p.Html[0].FileName = u"../evil"_s;
+        p.Pict[1].FileName = u"/tmp/evil"_s;
+        p.ElseFile[0].FileName = u".."_s;
+        p.ElseFile[0].Kakutyousi.clear();
+        const SyuturyokuReport r = SyuturyokuAll(p);
+        QVERIFY(r.ok());
+        QCOMPARE(r.written, 2);
+        QCOMPARE(r.skipped.size(), 3);
+        QVERIFY(r.skipped.at(0).startsWith(u"HTMLデータ「インデックス」"_s));
+        QVERIFY(r.skipped.at(1).startsWith(u"画像データ「写真」"_s));
+        QVERIFY(r.skipped.at(2).startsWith(u"他のファイルデータ「資料」"_s));
+        QCOMPARE(entries(m_out), QStringList({u"inner"_s}));
+        QCOMPARE(entries(m_out + u"/inner"_s), QStringList({u"about.html"_s, u"logo.gif"_s}));
+        const QString msg = SyuturyokuSkipMessage(r);
+        QVERIFY(msg.contains(u"HTMLデータ「インデックス」（../evil.htm）"_s));
+        // A single item refuses too.
+        QString why;
+        QVERIFY(!SyuturyokuHtml(p, 0, p.SyuturyokuFolder, &why));
+        QVERIFY(!why.isEmpty());
+        QVERIFY(!QFileInfo::exists(m_out + u"/evil.htm"_s));
+    }
+
+    void foreignEntries()
+    {
+        const ProjectDates p = sample();
+        QVERIFY(QDir().mkpath(m_out + u"/img"_s));
+        QVERIFY(writeBytes(m_out + u"/Index.htm"_s, "old"));
+        QVERIFY(writeBytes(m_out + u"/logo.gif"_s, "old"));
+        QVERIFY(writeBytes(m_out + u"/notes.txt"_s, "mine"));
+        QVERIFY(writeBytes(m_out + u"/.hidden"_s, "mine"));
+        QCOMPARE(ForeignEntries(p, m_out), QStringList({u".hidden"_s, u"img"_s, u"notes.txt"_s}));
+        // A subfolder named like an output is still foreign.
+        QVERIFY(QDir().mkpath(m_out + u"/doc.zip"_s));
+        QVERIFY(ForeignEntries(p, m_out).contains(u"doc.zip"_s));
+    }
+
+    void foreignQuestionListsAFew()
+    {
+        QStringList many;
+        for (int i = 0; i < 8; ++i)
+            many.append(u"f%1.txt"_s.arg(i));
+        const QString q = ForeignEntriesQuestion(u"/x/out"_s, many);
+        QVERIFY(q.contains(u"\"/x/out\""_s));
+        for (int i = 0; i < 5; ++i)
+            QVERIFY(q.contains(u"・f%1.txt"_s.arg(i)));
+        QVERIFY(!q.contains(u"f5.txt"_s));
+        QVERIFY(q.contains(u"（ほか 3 件）"_s));
+        QVERIFY(q.contains(u"「いいえ」を選ぶと、何も削除せずにフォルダへ上書きします。"_s));
+    }
+
+    void protectedFolders()
+    {
+        const QString project = m_dir.path() + u"/proj/site.hpf"_s;
+        QVERIFY(QDir().mkpath(m_dir.path() + u"/proj"_s));
+        QVERIFY(IsProtectedFolder(u"/"_s, project));
+        QVERIFY(IsProtectedFolder(QDir::homePath(), project));
+        QVERIFY(IsProtectedFolder(QDir::homePath() + u"/"_s, project));
+        QVERIFY(IsProtectedFolder(AppDir(), project));
+        QVERIFY(IsProtectedFolder(m_dir.path() + u"/proj"_s, project));
+        QVERIFY(IsProtectedFolder(m_dir.path() + u"/proj/../proj"_s, project));
+        // A folder holding one of them is kept as well.
+        QVERIFY(IsProtectedFolder(m_dir.path(), project));
+        QVERIFY(IsProtectedFolder(QString(), project));
+        QVERIFY(!IsProtectedFolder(m_out, project));
+        QVERIFY(!IsProtectedFolder(m_dir.path() + u"/proj/out"_s, project));
+        QVERIFY(!IsProtectedFolder(AppDir() + u"/out"_s, project));
+        // A new project has no file yet.
+        QVERIFY(!IsProtectedFolder(m_dir.path() + u"/proj"_s, NewProjectPath));
+    }
+
+    void overwriteRewritesOwnFolder()
+    {
+        ProjectDates p = sample();
+        QVERIFY(QDir().mkpath(m_out));
+        QVERIFY(SyuturyokuAll(p).ok());
+        p.Html[0].HtmlStr = u"new"_s;
+        int asked = 0;
+        const UwagakiReport r = Uwagaki(p, [&](const QStringList &) { return ++asked, true; });
+        QCOMPARE(asked, 0);
+        QVERIFY(r.removed);
+        QVERIFY(!r.keptFolder);
+        QVERIFY(r.output.ok());
+        QVERIFY(UwagakiMessages(r).isEmpty());
+        QCOMPARE(readBytes(m_out + u"/Index.htm"_s), QByteArray("new\r\n"));
+        QCOMPARE(entries(m_out).size(), 5);
+    }
+
+    void overwriteAfterFolderDeletedByHand()
+    {
+        const ProjectDates p = sample();
+        QVERIFY(!QFileInfo::exists(m_out));
+        const UwagakiReport r = Uwagaki(p, [](const QStringList &) { return true; });
+        QVERIFY(!r.askedForeign);
+        QVERIFY(r.createProblem.isEmpty());
+        QVERIFY(r.output.ok());
+        QCOMPARE(entries(m_out).size(), 5);
+    }
+
+    void overwriteAsksAboutForeignEntries_data()
+    {
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("no keeps them") << false;
+        QTest::newRow("yes removes them") << true;
+    }
+
+    void overwriteAsksAboutForeignEntries()
+    {
+        QFETCH(bool, answer);
+        ProjectDates p = sample();
+        QVERIFY(QDir().mkpath(m_out + u"/photos"_s));
+        QVERIFY(writeBytes(m_out + u"/diary.txt"_s, "mine"));
+        QVERIFY(writeBytes(m_out + u"/photos/cat.jpg"_s, "cat"));
+        QVERIFY(writeBytes(m_out + u"/logo.gif"_s, "old logo"));
+        QStringList listed;
+        const UwagakiReport r = Uwagaki(p, [&](const QStringList &foreign) {
+            listed = foreign;
+            return answer;
+        });
+        QVERIFY(r.askedForeign);
+        QCOMPARE(listed, QStringList({u"diary.txt"_s, u"photos"_s}));
+        QVERIFY(r.output.ok());
+        QCOMPARE(readBytes(m_out + u"/logo.gif"_s), QByteArray("GIF89a-logo"));
+        QCOMPARE(r.removed, answer);
+        QCOMPARE(r.keptFolder, !answer);
+        QCOMPARE(QFileInfo::exists(m_out + u"/diary.txt"_s), !answer);
+        QCOMPARE(QFileInfo::exists(m_out + u"/photos/cat.jpg"_s), !answer);
+        if (answer) {
+            // The old folder went to the trash rather than being deleted.
+            const QString trash = QDir::homePath() + u"/.local/share/Trash/files"_s;
+            const QStringList trashed = entries(trash);
+            QVERIFY2(!trashed.isEmpty(), qPrintable(trash));
+            bool found = false;
+            for (const QString &t : trashed)
+                found = found || QFileInfo::exists(trash + u'/' + t + u"/diary.txt"_s);
+            QVERIFY(found);
+        }
+    }
+
+    void overwriteNeverRemovesProtectedFolders()
+    {
+        // The output folder is the folder of the project file.
+        ProjectDates p = sample();
+        QVERIFY(QDir().mkpath(m_out));
+        QVERIFY(writeBytes(m_out + u"/site.hpf"_s, "project"));
+        p.ProjectPath = m_out + u"/site.hpf"_s;
+        int asked = 0;
+        UwagakiReport r = Uwagaki(p, [&](const QStringList &) { return ++asked, true; });
+        QCOMPARE(asked, 0);
+        QVERIFY(!r.removed);
+        QVERIFY(r.keptFolder);
+        QVERIFY(QFileInfo::exists(m_out + u"/site.hpf"_s));
+        QVERIFY(QFileInfo::exists(m_out + u"/Index.htm"_s));
+
+        // The home folder.
+        QVERIFY(writeBytes(QDir::homePath() + u"/letter.txt"_s, "keep"));
+        p.ProjectPath = NewProjectPath;
+        p.SyuturyokuFolder = QDir::homePath();
+        r = Uwagaki(p, [&](const QStringList &) { return ++asked, true; });
+        QCOMPARE(asked, 0);
+        QVERIFY(!r.removed);
+        QVERIFY(QFileInfo::exists(QDir::homePath() + u"/letter.txt"_s));
+        QVERIFY(QFileInfo::exists(QDir::homePath() + u"/Index.htm"_s));
+        for (const QString &n : {u"Index.htm"_s, u"about.html"_s, u"logo.gif"_s, u"photo.jpg"_s, u"doc.zip"_s})
+            QFile::remove(QDir::homePath() + u'/' + n);
+
+        // AppDir.
+        QVERIFY(writeBytes(AppDir() + u"/SizeDate.dat"_s, "settings"));
+        p.SyuturyokuFolder = AppDir();
+        r = Uwagaki(p, [&](const QStringList &) { return ++asked, true; });
+        QCOMPARE(asked, 0);
+        QVERIFY(QFileInfo::exists(AppDir() + u"/SizeDate.dat"_s));
+    }
+
+    void overwriteReportsFailures()
+    {
+        ProjectDates p = sample();
+        QVERIFY(QFile::remove(m_src + u"/doc.zip"_s));
+        UwagakiReport r = Uwagaki(p, [](const QStringList &) { return true; });
+        QCOMPARE(r.output.failedItem, u"他のファイルデータ「資料」"_s);
+        const QVector<OutputMessage> msgs = UwagakiMessages(r);
+        QCOMPARE(msgs.size(), 1);
+        QVERIFY(msgs.at(0).critical);
+        QVERIFY(msgs.at(0).text.contains(u"他のファイルデータ「資料」"_s));
+
+        // A file where the folder should be: nothing written, and said so.
+        QVERIFY(QDir(m_out).removeRecursively());
+        QVERIFY(writeBytes(m_out, "a file"));
+        r = Uwagaki(p, [](const QStringList &) { return true; });
+        QVERIFY(!r.createProblem.isEmpty());
+        QCOMPARE(r.output.written, 0);
+        QCOMPARE(UwagakiMessages(r).size(), 1);
+        QVERIFY(UwagakiMessages(r).at(0).critical);
+        QCOMPARE(readBytes(m_out), QByteArray("a file"));
+        QFile::remove(m_out);
+    }
+
+    void driveList()
+    {
+        QStringList roots = OutputDriveRoots();
+        QVERIFY(roots.size() >= 2);
+        QVERIFY(roots.contains(u"/"_s));
+        QCOMPARE(roots.last(), QDir::homePath());
+        QCOMPARE(roots.removeDuplicates(), 0);
+        QVERIFY(IsDriveReadable(roots.first()));
+        QVERIFY(!IsDriveReadable(m_dir.path() + u"/no-such-drive"_s));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSyuturyoku)
+#include "tst_syuturyoku.moc"
