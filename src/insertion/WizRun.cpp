@@ -15,6 +15,21 @@ QString WizStoppedMessage()
     return u"スクリプトが長時間終了しないため、実行を中止しました。"_s;
 }
 
+QString WizTooLongMessage()
+{
+    return u"スクリプトの出力が大きくなりすぎたため、実行を中止しました。"_s;
+}
+
+QString WizRunMessage(WizRunStatus status)
+{
+    switch (status) {
+    case WizRunStatus::Stopped: return WizStoppedMessage();
+    case WizRunStatus::TooLong: return WizTooLongMessage();
+    case WizRunStatus::NotLoaded: return u"タグ挿入支援データを読み込めませんでした。"_s;
+    default: return QString();
+    }
+}
+
 namespace {
 
 template<typename Table>
@@ -205,13 +220,16 @@ WizRunResult RunWizPrg(const WizProgram &program, WizVariables &vars, WizardHost
     QString out;
 
     qint64 steps = 0;
+    // Ends the run without output: the selection stays as it was.
+    const auto Stop = [&](WizRunStatus status) {
+        result.status = status;
+        result.text = selected;
+        result.steps = steps;
+        return result;
+    };
     for (qsizetype pc = 0; pc < count; ++pc) {
-        if (steps >= stepLimit) {
-            result.status = WizRunStatus::Stopped;
-            result.text = selected;
-            result.steps = steps;
-            return result;
-        }
+        if (steps >= stepLimit)
+            return Stop(WizRunStatus::Stopped);
         ++steps;
         const WizOp &op = ops[pc];
         const qint16 code = op.OpType;
@@ -221,15 +239,21 @@ WizRunResult RunWizPrg(const WizProgram &program, WizVariables &vars, WizardHost
 
         switch (code) {
         case OpHensuSettei:
+            steps = qMin(stepLimit, steps + (qMax(op.I(0), qint16(0)) + qMax(op.I(1), qint16(0))
+                                             + qMax(op.I(2), qint16(0))) / 8);
             Redim(vars.IntHensu, op.I(0), qint16(0));
             Redim(vars.StrHensu, op.I(1), QString());
             Redim(vars.BoolHensu, op.I(2), false);
             break;
         case OpOutPut:
             DoOutPut(op, vars, out);
+            if (out.size() > WizOutputLimit)
+                return Stop(WizRunStatus::TooLong);
             break;
         case OpSentakuOut:
             out += selected;
+            if (out.size() > WizOutputLimit)
+                return Stop(WizRunStatus::TooLong);
             break;
         case OpDainyu:
             DoDainyu(op, vars);
@@ -277,12 +301,8 @@ WizRunResult RunWizPrg(const WizProgram &program, WizVariables &vars, WizardHost
             out += u"\r\n"_s;
             break;
         case OpInputWindow:
-            if (!host || !host->showInputWindow(program, qint16(pc), vars)) {
-                result.status = WizRunStatus::Cancelled;
-                result.text = selected;
-                result.steps = steps;
-                return result;
-            }
+            if (!host || !host->showInputWindow(program, qint16(pc), vars))
+                return Stop(WizRunStatus::Cancelled);
             break;
         case OpTokusyu:
             DoTokusyu(op, out);

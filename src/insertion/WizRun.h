@@ -39,6 +39,7 @@ enum class WizRunStatus {
     Finished,  // ended at OpWizEnd or after the last statement
     Cancelled, // an input window was cancelled
     Stopped,   // the step limit was reached
+    TooLong,   // the output grew past WizOutputLimit
     NotLoaded, // the script file failed to load and was not run
 };
 
@@ -55,11 +56,24 @@ struct WizRunResult
 };
 
 // A run that has not ended after this many statements is stopped: a loop whose
-// exit condition never holds would otherwise hang the program.
+// exit condition never holds would otherwise hang the program. A declaration
+// also counts one step for every eight variables it creates, so that a loop of
+// huge declarations is bounded in time as well.
 inline constexpr qint64 WizStepLimit = 50'000'000;
+
+// A run whose output grows past this many characters is stopped: a loop that
+// outputs a large selection would otherwise exhaust the memory.
+inline constexpr qsizetype WizOutputLimit = 16 * 1024 * 1024;
 
 // The message shown when a run was stopped by the step limit.
 QString WizStoppedMessage();
+
+// The message shown when a run was stopped because its output grew too long.
+QString WizTooLongMessage();
+
+// The message to show the user after a run with this status; empty when there
+// is nothing to tell (finished, cancelled).
+QString WizRunMessage(WizRunStatus status);
 
 // Runs program once with the given selection. host may be null for scripts
 // without input windows (an input window then counts as cancelled).

@@ -64,6 +64,8 @@ private Q_SLOTS:
     void inputWindowsAndCancel();
     void stepLimitStopsEndlessLoop();
     void stepLimitCountsPassedOverStatements();
+    void hugeDeclarationsCountAsSteps();
+    void outputLimitStopsRunawayOutput();
     void randomTablesEndCleanly();
     void slotValues();
     void scriptFileRunsOnlyWhenLoaded();
@@ -316,6 +318,44 @@ void TestWizRun::stepLimitCountsPassedOverStatements()
                                UntilInt(0, 0, 1)});
     WizVariables vars;
     QCOMPARE(RunWizPrg(p, vars, nullptr, QString(), 1000).status, WizRunStatus::Stopped);
+}
+
+void TestWizRun::hugeDeclarationsCountAsSteps()
+{
+    WizVariables vars;
+    const WizRunResult once = RunWizPrg(Prog({Decl(32767, 32767, 32767), Op(OpWizEnd)}), vars, nullptr, QString());
+    QCOMPARE(once.status, WizRunStatus::Finished);
+    QCOMPARE(once.steps, qint64(2 + 3 * 32767 / 8));
+    QCOMPARE(vars.StrHensu.size(), 32768);
+
+    QElapsedTimer t;
+    t.start();
+    const WizRunResult r = RunWizPrg(Prog({Decl(0, 0, 0), Op(OpLoopStart), Decl(32767, 32767, 32767), UntilInt(0, 0, 1)}), vars,
+                                     nullptr, u"s"_s, 1'000'000);
+    QCOMPARE(r.status, WizRunStatus::Stopped);
+    QCOMPARE(r.steps, qint64(1'000'000));
+    QVERIFY(t.elapsed() < 10000);
+}
+
+void TestWizRun::outputLimitStopsRunawayOutput()
+{
+    const QString big(1024 * 1024, u'x');
+    WizVariables vars;
+    const WizRunResult r = RunWizPrg(Prog({Decl(0, 0, 0), Op(OpLoopStart), Op(OpSentakuOut), UntilInt(0, 0, 1)}), vars, nullptr, big);
+    QCOMPARE(r.status, WizRunStatus::TooLong);
+    QCOMPARE(r.text, big);
+    QVERIFY(r.steps < 100);
+    const WizRunResult lit = RunWizPrg(Prog({Decl(0, 0, 0), MakeWizOp(OpDainyu, {HensuStr, 0, 0, 0}, {big}),
+                                             Op(OpLoopStart), OutVar(u"S"_s, 0), UntilInt(0, 0, 1)}),
+                                       vars, nullptr, u"sel"_s);
+    QCOMPARE(lit.status, WizRunStatus::TooLong);
+    QCOMPARE(lit.text, u"sel"_s);
+
+    QCOMPARE(WizRunMessage(WizRunStatus::Stopped), WizStoppedMessage());
+    QCOMPARE(WizRunMessage(WizRunStatus::TooLong), WizTooLongMessage());
+    QVERIFY(!WizRunMessage(WizRunStatus::NotLoaded).isEmpty());
+    QVERIFY(WizRunMessage(WizRunStatus::Finished).isEmpty());
+    QVERIFY(WizRunMessage(WizRunStatus::Cancelled).isEmpty());
 }
 
 void TestWizRun::randomTablesEndCleanly()
