@@ -93,8 +93,18 @@ int main()
 {
     const qint16 base = 1250; // about 10.0 million statements
     Measure(base / 10, 1);    // warm up
-    const Figures one = Measure(base, 3);
-    const Figures four = Measure(qint16(base * 4), 3);
+    // The machine may be shared: take the best of several runs, alternating
+    // the two sizes so that a busy moment does not favour one of them.
+    Figures one;
+    Figures four;
+    for (int round = 0; round < 5; ++round) {
+        const Figures a = Measure(base, 1);
+        const Figures b = Measure(qint16(base * 4), 1);
+        if (round == 0 || a.seconds < one.seconds)
+            one = a;
+        if (round == 0 || b.seconds < four.seconds)
+            four = b;
+    }
     std::printf("1x: %lld statements in %.3f s, %.1f million statements/s\n", (long long)one.steps, one.seconds,
                 double(one.steps) / one.seconds / 1e6);
     std::printf("4x: %lld statements in %.3f s, %.1f million statements/s\n", (long long)four.steps, four.seconds,
