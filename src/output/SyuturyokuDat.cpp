@@ -115,10 +115,13 @@ SyuturyokuDat::SyuturyokuDat(ProjectDates &project, QWidget *parent)
     connect(m_command1, &QPushButton::clicked, this, &SyuturyokuDat::onSave);
     connect(m_command2, &QPushButton::clicked, this, &QDialog::reject);
 
-    // Start in the home folder (the last entry of the drive list).
-    const int home = m_drive1->count() - 1;
-    if (home >= 0)
-        chooseDrive(home);
+    // Start in the home folder (the last entry of the drive list), or on the
+    // first drive that can be read.
+    int start = m_drive1->count() - 1;
+    while (start > 0 && !IsDriveReadable(m_drive1->itemText(start)))
+        --start;
+    if (start >= 0)
+        chooseDrive(start);
 }
 
 void SyuturyokuDat::chooseDrive(int index)
