@@ -1,10 +1,12 @@
 // The command groups of the main window. Each group registers the handlers
 // of its menu items with MainForm::setCommand and fills MainForm's hooks.
 
+#include "CatalogueCommands.h"
 #include "MainForm.h"
 #include "SearchCommands.h"
 
 void InstallCommandGroups(MainForm *form, QObject *owner)
 {
     new SearchCommands(form, owner);
+    new CatalogueCommands(form, owner);
 }
