@@ -3,10 +3,12 @@
 
 #include "CatalogueCommands.h"
 #include "MainForm.h"
+#include "ProjectCommands.h"
 #include "SearchCommands.h"
 
 void InstallCommandGroups(MainForm *form, QObject *owner)
 {
+    new ProjectCommands(form, owner);
     new SearchCommands(form, owner);
     new CatalogueCommands(form, owner);
 }

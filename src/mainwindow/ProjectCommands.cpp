@@ -1,0 +1,196 @@
+#include "ProjectCommands.h"
+
+#include "MainForm.h"
+#include "PageEditor.h"
+#include "ProjectFile.h"
+#include "SettingsFiles.h"
+#include "TempC.h"
+#include "TextFiles.h"
+#include "UiService.h"
+#include "WindowSettingsIO.h"
+
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString ProjectFilter = u"HTMLプロジェクトファイル|*.hpf|全てのファイル|*.*"_s;
+const QString HtmlFilter = u"HTMLファイル|*.htm;*.html|全てのファイル|*.*"_s;
+
+QString openFailureText(const QString &path, qint16 code)
+{
+    QString text = u"ファイル\""_s + QDir::toNativeSeparators(path);
+    switch (code) {
+    case LoadCannotOpen:
+        return text + u"が見つかりません。"_s;
+    case LoadNotProject:
+        return text + u"は利用可能なHTMLプロジェクトではありません"_s;
+    default:
+        return text + u"は壊れています、ファイルをロードできません。"_s;
+    }
+}
+
+} // namespace
+
+ProjectCommands::ProjectCommands(MainForm *form, QObject *parent)
+    : QObject(parent)
+    , m_form(form)
+{
+    setObjectName(u"ProjectCommands"_s);
+    form->setCommand(u"ProNewminmnyNew"_s, [this] { ProNewminmnyNew(); });
+    form->setCommand(u"minmnyProOpen"_s, [this] { minmnyProOpen(); });
+    form->setCommand(u"minmnyProSave"_s, [this] { minmnyProSave(); });
+    form->setCommand(u"minmnyProNameSave"_s, [this] { minmnyProNameSave(); });
+    form->setCommand(u"minmnyHTMLNameSave"_s, [this] { minmnyHTMLNameSave(); });
+    form->setCommand(u"minmnyEnd"_s, [this] { minmnyEnd(); });
+    form->setCommand(u"minmnyWrEnd"_s, [this] { minmnyWrEnd(); });
+    form->onLoadSettings = [this] { loadSettings(); };
+    form->onResumeBackup = [this] { resumeBackup(); };
+    form->onClose = [this] { return exitSequence(); };
+}
+
+bool ProjectCommands::saveIfWanted()
+{
+    if (!m_form->CheckChange())
+        return true;
+    return minmnyProSave();
+}
+
+bool ProjectCommands::writeProject(const QString &path)
+{
+    QString error;
+    if (!SaveProjectForUser(path, m_form->project(), &error)) {
+        Ui().message(error, UiService::Icon::Critical);
+        return false;
+    }
+    m_form->project().Henkou = false;
+    return true;
+}
+
+void ProjectCommands::showReplacedProject()
+{
+    m_form->showKind(KindHtml);
+    m_form->refreshCatalogue();
+    m_form->updateUwagaki();
+    m_form->updateTitle();
+    m_form->project().Henkou = false;
+}
+
+bool ProjectCommands::ProNewminmnyNew()
+{
+    // Work the user asked to keep is never dropped: a save that did not happen
+    // stops the command.
+    if (!saveIfWanted())
+        return false;
+    ProjectDates &p = m_form->project();
+    TempC::DelAllTemp(p);
+    NewStartProject(p);
+    showReplacedProject();
+    m_form->showPicture(QString());
+    return true;
+}
+
+bool ProjectCommands::minmnyProOpen()
+{
+    if (!saveIfWanted())
+        return false;
+    const QString path = Ui().openFileName(ProjectFilter);
+    if (path.isEmpty())
+        return false;
+
+    ProjectDates &p = m_form->project();
+    TempC::DelAllTemp(p);
+    const qint16 code = LoadProjectFile(path, p);
+    if (code != LoadOk) {
+        Ui().message(openFailureText(path, code), UiService::Icon::Critical);
+        ProNewminmnyNew();
+        return false;
+    }
+    TempC::CopyAllTemp(p);
+    p.ProjectPath = path;
+    showReplacedProject();
+    return true;
+}
+
+bool ProjectCommands::minmnyProSave()
+{
+    const ProjectDates &p = m_form->project();
+    if (p.ProjectPath == NewProjectPath)
+        return minmnyProNameSave();
+    return writeProject(p.ProjectPath);
+}
+
+bool ProjectCommands::minmnyProNameSave()
+{
+    const QString path = Ui().saveFileName(ProjectFilter);
+    if (path.isEmpty())
+        return false;
+    if (!writeProject(path))
+        return false;
+    m_form->project().ProjectPath = path;
+    m_form->updateTitle();
+    return true;
+}
+
+bool ProjectCommands::minmnyHTMLNameSave()
+{
+    const QString path = Ui().saveFileName(HtmlFilter);
+    if (path.isEmpty())
+        return false;
+    QString error;
+    if (!WritePageFile(path, m_form->ui().MainText->htmlText(), &error)) {
+        Ui().message(error, UiService::Icon::Critical);
+        return false;
+    }
+    return true;
+}
+
+void ProjectCommands::minmnyEnd()
+{
+    m_form->close();
+}
+
+bool ProjectCommands::minmnyWrEnd()
+{
+    ProjectDates &p = m_form->project();
+    const bool changed = p.Henkou;
+    // The exit sequence must not ask: the work is kept in the backup.
+    p.Henkou = false;
+    QString error;
+    if (!WriteWorkBackup(p, &error)) {
+        p.Henkou = changed;
+        Ui().message(u"作業中のデータを保存できなかったため、終了しませんでした。\r\n"_s + error,
+                     UiService::Icon::Critical);
+        return false;
+    }
+    m_form->close();
+    return true;
+}
+
+bool ProjectCommands::exitSequence()
+{
+    // Yes to saving followed by a save that did not happen keeps the window.
+    if (!saveIfWanted())
+        return false;
+    TempC::DelAllTemp(m_form->project());
+    // Settings that cannot be written are simply not kept.
+    SaveMainFiles(*m_form);
+    return true;
+}
+
+void ProjectCommands::loadSettings()
+{
+    OpenMainFiles(*m_form);
+}
+
+void ProjectCommands::resumeBackup()
+{
+    const BackupResumeResult r = OpenBackUp(m_form->project(), [this] { ProNewminmnyNew(); });
+    if (!r.found)
+        return;
+    m_form->updateUwagaki();
+    m_form->updateTitle();
+    if (r.code != LoadOk)
+        Ui().message(BrokenBackupMessage(r), UiService::Icon::Exclamation);
+}
