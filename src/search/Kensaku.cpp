@@ -1,5 +1,6 @@
 #include "Kensaku.h"
 
+#include "EditorText.h"
 #include "KensakuMod.h"
 #include "PageEditor.h"
 #include "UiService.h"
@@ -9,7 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -29,7 +33,65 @@ QPushButton *makeButton(QWidget *parent, const QString &caption, const QString &
     return b;
 }
 
+// Page-text positions (a CR LF counts two) to editor positions, for positions
+// asked in increasing order: one pass over the text for all of them.
+class EditorPosMapper
+{
+public:
+    explicit EditorPosMapper(const QString &html)
+        : m_html(html)
+    {
+    }
+    qsizetype map(qsizetype htmlPos)
+    {
+        // Count the line breaks that lie wholly before htmlPos.
+        while (m_scanned + 1 < htmlPos) {
+            if (m_html.at(m_scanned) == u'\r' && m_html.at(m_scanned + 1) == u'\n') {
+                ++m_crlf;
+                m_scanned += 2;
+            } else {
+                ++m_scanned;
+            }
+        }
+        return htmlPos - m_crlf;
+    }
+
+private:
+    const QString &m_html;
+    qsizetype m_scanned = 0;
+    qsizetype m_crlf = 0;
+};
+
 } // namespace
+
+int TikanAllInEditor(PageEditor *editor, const QString &find, const QString &repl)
+{
+    const QString html = editor->htmlText();
+    const QList<qsizetype> hits = TikanAllHits(html, find);
+    if (hits.isEmpty())
+        return 0;
+    EditorPosMapper mapper(html);
+    QList<std::pair<qsizetype, qsizetype>> spans; // editor start and end of each hit
+    spans.reserve(hits.size());
+    for (qsizetype h : hits) {
+        const qsizetype s = mapper.map(h);
+        spans.append({s, mapper.map(h + find.size())});
+    }
+    const QString replEditor = HtmlToEditorText(repl);
+    QTextCursor c(editor->document());
+    c.beginEditBlock();
+    // From the last hit back, so the earlier positions stay valid.
+    for (auto it = spans.crbegin(); it != spans.crend(); ++it) {
+        c.setPosition(int(it->first));
+        c.setPosition(int(it->second), QTextCursor::KeepAnchor);
+        c.insertText(replEditor);
+    }
+    c.endEditBlock();
+    // The caret ends after the last inserted text, as hit by hit it would.
+    const qsizetype grow = repl.size() - find.size();
+    editor->selectHtml(hits.last() + (hits.size() - 1) * grow + repl.size(), 0);
+    return int(hits.size());
+}
 
 bool KensakuStep(ProjectDates &project, PageEditor *editor, const QString &text, qint32 &pos)
 {
@@ -181,17 +243,11 @@ void KensakuTikan::Command4_Click()
                        UiService::Icon::None))
         return;
 
-    // The whole replacement is computed in one pass and handed to the editor
-    // as one edit covering the first to the last hit: the page is stored once,
-    // the preview refreshed once, and one undo takes it all back.
+    // Every hit is replaced inside one edit block of the editor: the page is
+    // stored once, the preview refreshed once, and one undo takes it all back.
     const qint16 now = m_project.NowHtml;
-    if (now >= 0 && now < m_project.Html.size()) {
-        const TikanAllResult r = TikanAll(m_project.Html.at(now).HtmlStr, find, repl);
-        if (r.count > 0) {
-            m_editor->selectHtml(r.first, r.oldEnd - r.first);
-            m_editor->replaceSelection(r.text.mid(r.first, r.newEnd - r.first));
-        }
-    }
+    if (now >= 0 && now < m_project.Html.size())
+        TikanAllInEditor(m_editor, find, repl);
 
     KensakuPos = 0;
     Ui().message(QStringLiteral("全ての\"") + repl + QStringLiteral("\"を置換しました。"), UiService::Icon::None);

@@ -60,3 +60,9 @@ private:
 // One search step shared by both dialogs: selects the hit and returns true, or
 // reports the end of the search and returns false. pos is advanced or reset.
 bool KensakuStep(ProjectDates &project, PageEditor *editor, const QString &text, qint32 &pos);
+
+// Replaces every hit of find in the editor's text as replace-all defines it
+// (left to right, resuming after each inserted text) as one edit of the
+// editor: one change, one undo step. The caret ends after the last inserted
+// text. Returns the number of hits replaced.
+int TikanAllInEditor(PageEditor *editor, const QString &find, const QString &repl);

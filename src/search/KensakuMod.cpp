@@ -66,3 +66,14 @@ TikanAllResult TikanAll(const QString &page, const QString &find, const QString 
     r.text.append(QStringView(page).mid(from));
     return r;
 }
+
+QList<qsizetype> TikanAllHits(const QString &page, const QString &find)
+{
+    QList<qsizetype> hits;
+    if (find.isEmpty())
+        return hits;
+    for (qsizetype hit = page.indexOf(find, 0, Qt::CaseSensitive); hit >= 0;
+         hit = page.indexOf(find, hit + find.size(), Qt::CaseSensitive))
+        hits.append(hit);
+    return hits;
+}

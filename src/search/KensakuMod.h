@@ -36,3 +36,6 @@ struct TikanAllResult
 // again. The result equals selecting and replacing hit by hit; the work is one
 // pass over the page. An empty find replaces nothing.
 TikanAllResult TikanAll(const QString &page, const QString &find, const QString &repl);
+
+// The start positions of the hits TikanAll replaces, in page order.
+QList<qsizetype> TikanAllHits(const QString &page, const QString &find);

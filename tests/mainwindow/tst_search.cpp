@@ -2,6 +2,7 @@
 // real dialogs; the recorder answers the question and takes the messages.
 
 #include "AppPaths.h"
+#include "Kensaku.h"
 #include "KensakuMod.h"
 #include "MainForm.h"
 #include "PageEditor.h"
@@ -15,6 +16,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -69,6 +71,7 @@ private Q_SLOTS:
     void replaceAllIsOneEdit();
     void replaceAllAnsweredNo();
     void replaceAllOverLineBreaksAndOnlyShownPage();
+    void replaceAllInEditorMatchesComputedText();
 
     // Bookmarks.
     void insertAtCaretAtStart();
@@ -428,6 +431,30 @@ void TestSearch::replaceAllOverLineBreaksAndOnlyShownPage()
     QCOMPARE(editor()->htmlText(), project().Html.at(1).HtmlStr);
     QCOMPARE(project().Html.at(0).HtmlStr, other);
     QCOMPARE(project().Html.at(2).HtmlStr, other);
+}
+
+void TestSearch::replaceAllInEditorMatchesComputedText()
+{
+    // Random pages full of line breaks: the editor edit equals the one-pass
+    // result and the caret ends after the last inserted text.
+    QRandomGenerator rng(8122026);
+    const QStringList pieces = {u"a"_s, u"b"_s, u"\r\n"_s, u"ab"_s, u"\r\n\r\n"_s, u"漢"_s};
+    for (int round = 0; round < 300; ++round) {
+        QString page;
+        const int n = int(rng.bounded(60));
+        for (int i = 0; i < n; ++i)
+            page += pieces.at(int(rng.bounded(int(pieces.size()))));
+        const QString find = QStringList{u"a"_s, u"ab"_s, u"ba"_s, u"b漢"_s}.at(int(rng.bounded(4)));
+        const QString repl = QStringList{u"X"_s, u"aa"_s, u"<br>"_s, u"b"_s}.at(int(rng.bounded(4)));
+        editor()->setHtmlText(page);
+        QCOMPARE(editor()->htmlText(), page);
+        const TikanAllResult r = TikanAll(page, find, repl);
+        const int count = TikanAllInEditor(editor(), find, repl);
+        QCOMPARE(count, r.count);
+        QCOMPARE(editor()->htmlText(), r.text);
+        if (count > 0)
+            QCOMPARE(editor()->selectionStartHtml(), r.newEnd);
+    }
 }
 
 // ---- Bookmarks ----

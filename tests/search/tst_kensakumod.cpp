@@ -213,7 +213,11 @@ void TestKensakuMod::tikanAllMatchesStepByStep()
         const TikanAllResult r = TikanAll(page, find, repl);
         if (r.text != expected || r.count != expectedCount)
             QFAIL(qPrintable(u"page %1 find %2 repl %3"_s.arg(page.toHtmlEscaped(), find, repl)));
+        const QList<qsizetype> hits = TikanAllHits(page, find);
+        QCOMPARE(hits.size(), qsizetype(r.count));
         if (r.count > 0) {
+            QCOMPARE(hits.first(), r.first);
+            QCOMPARE(hits.last() + find.size(), r.oldEnd);
             QString spliced = page;
             spliced.replace(r.first, r.oldEnd - r.first, r.text.mid(r.first, r.newEnd - r.first));
             QCOMPARE(spliced, expected);
