@@ -104,7 +104,10 @@ bool ProjectCommands::minmnyProOpen()
     const qint16 code = LoadProjectFile(path, p);
     if (code != LoadOk) {
         Ui().message(openFailureText(path, code), UiService::Icon::Critical);
-        ProNewminmnyNew();
+        // The project stays when the new project is stopped by a save that
+        // did not happen; its preview copies come back.
+        if (!ProNewminmnyNew())
+            TempC::CopyAllTemp(p);
         return false;
     }
     TempC::CopyAllTemp(p);

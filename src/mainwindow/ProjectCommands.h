@@ -33,10 +33,13 @@ public:
     // Start-up step 8: the work-in-progress backup.
     void resumeBackup();
 
-private:
-    // Saves when the unsaved-changes question is answered Yes. False when the
-    // answer was Yes and the project was not saved: the caller stops.
+    // The unsaved-changes question and, on Yes, save project. False when the
+    // answer was Yes and the project was not saved: the caller must stop.
+    // (Other commands that replace the project use it too; the group is the
+    // child of MainForm named "ProjectCommands".)
     bool saveIfWanted();
+
+private:
     bool writeProject(const QString &path);
     // The window after the project was replaced: page list on the first page,
     // catalogue, output-folder item, title; the project unchanged.

@@ -1,4 +1,5 @@
 #include "AppPaths.h"
+#include "Icons.h"
 #include "Cp932.h"
 #include "MainForm.h"
 #include "PageEditor.h"
@@ -20,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 using namespace Qt::StringLiterals;
@@ -100,6 +102,7 @@ private Q_SLOTS:
     void openFailures_data();
     void openFailures();
     void openFailureAsksAgainWhenStillChanged();
+    void openFailureThenSaveCancelledKeepsProject();
 
     // Save
     void saveNeverSavedActsAsSaveAs();
@@ -228,7 +231,7 @@ void TestProjectCommands::firstStartWithoutFiles()
 
 void TestProjectCommands::settingsFilesApplied()
 {
-    QVERIFY(PutBytes(SizeDatePath(), "7500,10500,300,450,2400,2250,3000,True,False,True,False,True,False,False\r\n"));
+    QVERIFY(PutBytes(SizeDatePath(), "7500.5,10500,300,450,2400.75,2250.2,2999.6,True,False,True,False,True,False,False\r\n"));
     QVERIFY(PutBytes(FontDatePath(), Sjis(u"Courier New,13.5,True,True,12632256,255\r\n"_s)));
     restart();
     const MainFormControls &ui = form().ui();
@@ -236,10 +239,10 @@ void TestProjectCommands::settingsFilesApplied()
     QCOMPARE(form().pos(), QPoint(TwipsToPx(450), TwipsToPx(300)));
     for (QWidget *w : {static_cast<QWidget *>(ui.InSelectList), static_cast<QWidget *>(ui.TagTypeCombo),
                        static_cast<QWidget *>(ui.InTagList), static_cast<QWidget *>(ui.Image1)})
-        QCOMPARE(w->width(), TwipsToPx(2400));
-    QCOMPARE(ui.MinDatList->width(), TwipsToPx(2250));
-    QCOMPARE(ui.DatList->width(), TwipsToPx(2250));
-    QCOMPARE(ui.MainText->height(), TwipsToPx(3000));
+        QCOMPARE(w->width(), TwipsToPx(2400.75));
+    QCOMPARE(ui.MinDatList->width(), TwipsToPx(2250.2));
+    QCOMPARE(ui.DatList->width(), TwipsToPx(2250.2));
+    QCOMPARE(ui.MainText->height(), TwipsToPx(2999.6));
     QVERIFY(form().PrvVisible);
     QVERIFY(!form().FilesVisible);
     QVERIFY(!act(u"minmnyShowFiles")->isChecked());
@@ -362,9 +365,18 @@ void TestProjectCommands::newAfterNoDropsChanges()
     project().SyuturyokuFolder = u"/out"_s;
     form().updateUwagaki();
     QVERIFY(act(u"minmnyUwagaki")->isEnabled());
+    AddHtmlDat(project(), u"古い"_s, u"old"_s, u"old page"_s, u".htm"_s);
+    QVERIFY(TempC::MakeHtmlTemp(project(), 1));
+    QPixmap red(8, 8);
+    red.fill(Qt::red);
+    form().ui().Image1->setPixmap(red);
 
     m_rec->yesNoAnswers.enqueue(false);
     act(u"ProNewminmnyNew")->trigger();
+    // The old project's preview copies are gone, the picture preview shows
+    // the placeholder.
+    QVERIFY(!QFileInfo::exists(TempC::TempPathFor(u"old.htm"_s)));
+    QCOMPARE(form().ui().Image1->pixmap().toImage(), PlaceholderPicture().toImage());
     QCOMPARE(m_rec->messages(), QStringList{ChangedQuestion(NewProjectPath)});
     QCOMPARE(m_rec->shown.first().icon, UiService::Icon::Exclamation);
     QCOMPARE(project().Html.size(), 1);
@@ -441,8 +453,16 @@ void TestProjectCommands::openLoadsProject()
 {
     const ProjectDates sample = sampleProject();
     const QString path = writeProject(u"作品.hpf"_s, sample);
+    int refreshed = 0;
+    const std::function<void()> refresh = form().onRefreshCatalogue;
+    form().onRefreshCatalogue = [&] {
+        ++refreshed;
+        if (refresh)
+            refresh();
+    };
     m_rec->fileAnswers.enqueue(path);
     act(u"minmnyProOpen")->trigger();
+    QCOMPARE(refreshed, 1);
     QCOMPARE(m_rec->shown.size(), 1);
     QCOMPARE(m_rec->shown[0].kind, u"open"_s);
     QCOMPARE(m_rec->shown[0].text, ProjectFilter);
@@ -556,6 +576,20 @@ void TestProjectCommands::openFailureAsksAgainWhenStillChanged()
     QCOMPARE(shown[2], ChangedQuestion(NewProjectPath));
     QCOMPARE(project().Html[0].HtmlStr, NewPageSkeleton());
     QVERIFY(!project().Henkou);
+}
+
+void TestProjectCommands::openFailureThenSaveCancelledKeepsProject()
+{
+    type(u"edited"_s);
+    const ProjectDates before = project();
+    m_rec->yesNoAnswers.enqueue(false); // open: do not save
+    m_rec->fileAnswers.enqueue(m_dir->filePath(u"nothing.hpf"_s));
+    m_rec->yesNoAnswers.enqueue(true);  // the new project asks again: save
+    m_rec->fileAnswers.enqueue(QString()); // ... but the save dialog is cancelled
+    act(u"minmnyProOpen")->trigger();
+    QVERIFY(SameProjectData(project(), before));
+    QVERIFY(project().Henkou);
+    QVERIFY(QFileInfo::exists(TempC::TempPathFor(u"Index.htm"_s)));
 }
 
 // --- Save ---
