@@ -2,6 +2,7 @@
 // of its menu items with MainForm::setCommand and fills MainForm's hooks.
 
 #include "CatalogueCommands.h"
+#include "ItemCommands.h"
 #include "MainForm.h"
 #include "ProjectCommands.h"
 #include "SearchCommands.h"
@@ -10,5 +11,6 @@ void InstallCommandGroups(MainForm *form, QObject *owner)
 {
     new ProjectCommands(form, owner);
     new SearchCommands(form, owner);
+    new ItemCommands(form, owner);
     new CatalogueCommands(form, owner);
 }
