@@ -86,6 +86,7 @@ private Q_SLOTS:
     void sizeDateOfFourNumbers();
     void settingsWrittenAtExitAndRestored();
     void hiddenPreviewKeepsEditorHeightToRestore();
+    void shownWindowKeepsItsSizeAcrossRuns();
 
     // New
     void newAfterNoDropsChanges();
@@ -353,6 +354,29 @@ void TestProjectCommands::hiddenPreviewKeepsEditorHeightToRestore()
     form().PrvVisible = true;
     form().Form_Resize();
     QCOMPARE(form().ui().MainText->height(), TwipsToPx(2700));
+}
+
+void TestProjectCommands::shownWindowKeepsItsSizeAcrossRuns()
+{
+    // Written from a shown window, read before the next window is shown: the
+    // size must not creep from run to run.
+    form().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form()));
+    form().resize(820, 610);
+    const QSize size = form().size();
+    const WindowSettings first = CollectWindowSettings(form());
+    QVERIFY(form().close());
+    for (int run = 0; run < 3; ++run) {
+        restart();
+        QCOMPARE(form().size(), size);
+        form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form()));
+        QCOMPARE(form().size(), size);
+        const WindowSettings again = CollectWindowSettings(form());
+        QCOMPARE(again.Height, first.Height);
+        QCOMPARE(again.Width, first.Width);
+        QVERIFY(form().close());
+    }
 }
 
 // --- New ---
