@@ -87,9 +87,14 @@ int TikanAllInEditor(PageEditor *editor, const QString &find, const QString &rep
         c.insertText(replEditor);
     }
     c.endEditBlock();
-    // The caret ends after the last inserted text, as hit by hit it would.
-    const qsizetype grow = repl.size() - find.size();
-    editor->selectHtml(hits.last() + (hits.size() - 1) * grow + repl.size(), 0);
+    // The caret ends after the last inserted text, as hit by hit it would:
+    // there, shifted by what the earlier replacements added.
+    qsizetype caret = spans.last().first + replEditor.size();
+    for (qsizetype i = 0; i + 1 < spans.size(); ++i)
+        caret += replEditor.size() - (spans.at(i).second - spans.at(i).first);
+    QTextCursor end(editor->document());
+    end.setPosition(int(caret));
+    editor->setTextCursor(end);
     return int(hits.size());
 }
 
