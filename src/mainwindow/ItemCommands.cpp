@@ -254,9 +254,11 @@ void ItemCommands::minmnySet()
             HTMLProp dlg(p, m_form);
             dlg.exec();
         }
-        if (!(p.Html.at(now) == before))
-            p.Henkou = true;
+        const bool changed = p.Henkou || !(p.Html.at(now) == before);
         showItem(KindHtml, now);
+        // Showing the pages again only puts each page's own text back into
+        // the editor; the project is changed only when the dialog changed it.
+        p.Henkou = changed;
         refreshCatalogueIf(CatalogueHtml);
         break;
     }
