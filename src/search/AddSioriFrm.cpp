@@ -1,6 +1,8 @@
 #include "AddSioriFrm.h"
 
 #include "KensakuMod.h"
+#include "ProjectFile.h"
+#include "UiService.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -57,6 +59,18 @@ void AddSioriFrm::Command1_Click()
     const QString name = m_text1->text();
     if (name.isEmpty())
         return;
+    // The name is saved as a field of the project file; a name the file cannot
+    // carry would make every later save fail, so it is refused here.
+    ProjectDates probe;
+    probe.SioriList = {name};
+    const QVector<ProjectFieldProblem> problems = CheckProjectFields(probe);
+    if (!problems.isEmpty()) {
+        Ui().message(QStringLiteral("しおりの名前に") + problems.first().reason
+                         + QStringLiteral("は使えません。"),
+                     UiService::Icon::Critical);
+        m_text1->setFocus();
+        return;
+    }
     if (m_project.EditNew) {
         AddSioriList(m_project, name);
     } else if (m_project.EditIndex >= 0 && m_project.EditIndex < m_project.SioriList.size()) {

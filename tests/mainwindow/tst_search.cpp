@@ -78,6 +78,7 @@ private Q_SLOTS:
     void insertReplacesSelection();
     void insertCancelledChangesNothing();
     void nameDialogOkFollowsText();
+    void nameTheProjectFileCannotHoldIsRefused();
     void sameNameInTwoPagesActsOnHighest();
     void deletedPageBookmarkReportedMissingAndRemoved();
     void renameInAnotherPageSetsHenkou();
@@ -522,6 +523,28 @@ void TestSearch::nameDialogOkFollowsText()
         QVERIFY(dlg->isVisible());
     });
     QVERIFY(project().SioriList.isEmpty());
+}
+
+void TestSearch::nameTheProjectFileCannotHoldIsRefused()
+{
+    setPages({u"abc"_s});
+    bool stayedOpen = false;
+    drive(u"minmnySiori"_s, [&](QWidget *dlg) {
+        QLineEdit *t = lineEdit(dlg, u"Text1"_s);
+        t->setText(u"a,b"_s);
+        click(dlg, u"Command1"_s);
+        t->setText(u" lead"_s);
+        click(dlg, u"Command1"_s);
+        stayedOpen = dlg->isVisible();
+        t->setText(u"ab"_s);
+        click(dlg, u"Command1"_s);
+    });
+    QVERIFY(stayedOpen);
+    QCOMPARE(m_ui->messages(), (QStringList{u"しおりの名前にカンマ（,）は使えません。"_s,
+                                             u"しおりの名前に先頭の空白は使えません。"_s}));
+    QCOMPARE(m_ui->shown.at(0).icon, UiService::Icon::Critical);
+    QCOMPARE(project().SioriList, (QStringList{u"ab"_s}));
+    QCOMPARE(project().Html.at(0).HtmlStr, SioriComment(u"ab"_s) + u"abc"_s);
 }
 
 void TestSearch::sameNameInTwoPagesActsOnHighest()
