@@ -10,6 +10,8 @@
 #include "WindowSettingsIO.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -179,6 +181,10 @@ bool ProjectCommands::exitSequence()
     TempC::DelAllTemp(m_form->project());
     // Settings that cannot be written are simply not kept.
     SaveMainFiles(*m_form);
+    // The program ends with its main window, even while the separate preview
+    // or the manual is still open.
+    if (QGuiApplication::quitOnLastWindowClosed())
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     return true;
 }
 

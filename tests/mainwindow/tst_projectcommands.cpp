@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -127,6 +128,7 @@ private Q_SLOTS:
     void exitAfterYesSavesAndCloses();
     void exitCancelledWhenSaveDialogCancelled();
     void exitCancelledWhenSaveFails();
+    void exitEndsProgramWithOtherWindowsOpen();
 
     // Work in progress
     void workBackupOfSavedProject();
@@ -874,6 +876,42 @@ void TestProjectCommands::exitCancelledWhenSaveFails()
     // Answering No afterwards closes.
     m_rec->yesNoAnswers.enqueue(false);
     QVERIFY(form().close());
+}
+
+void TestProjectCommands::exitEndsProgramWithOtherWindowsOpen()
+{
+    // Another window stays open (as the separate preview may): closing the
+    // main window still ends the program.
+    QWidget other;
+    other.setWindowTitle(u"other"_s);
+    other.show();
+    form().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form()));
+    qApp->setQuitOnLastWindowClosed(true);
+    bool timedOut = false;
+    QTimer::singleShot(0, &form(), [this] { act(u"minmnyEnd")->trigger(); });
+    QTimer::singleShot(5000, qApp, [&timedOut] {
+        timedOut = true;
+        QCoreApplication::quit();
+    });
+    QCoreApplication::exec();
+    qApp->setQuitOnLastWindowClosed(false);
+    QVERIFY(!form().isVisible());
+    QVERIFY(!timedOut);
+
+    // A cancelled close does not end it.
+    restart();
+    other.show();
+    form().show();
+    type(u"x"_s);
+    m_rec->yesNoAnswers.enqueue(true);
+    m_rec->fileAnswers.enqueue(QString());
+    qApp->setQuitOnLastWindowClosed(true);
+    act(u"minmnyEnd")->trigger();
+    QTest::qWait(200); // a quit, had one been asked for, would close every window now
+    qApp->setQuitOnLastWindowClosed(false);
+    QVERIFY(form().isVisible());
+    QVERIFY(other.isVisible());
 }
 
 // --- Work in progress ---
