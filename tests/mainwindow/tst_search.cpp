@@ -568,7 +568,7 @@ void TestSearch::sameNameInTwoPagesActsOnHighest()
     setPages(pages);
     project().SioriList = {u"top"_s, u"top"_s};
     selectSiori(0);
-    driveHook([this] { m_form->onSioriSettings(); }, [&](QWidget *dlg) {
+    drive(u"minmnySet"_s, [&](QWidget *dlg) {
         QLineEdit *t = lineEdit(dlg, u"Text1"_s);
         QCOMPARE(t->text(), u"top"_s);
         QCOMPARE(t->selectedText(), u"top"_s);
@@ -621,7 +621,7 @@ void TestSearch::renameInAnotherPageSetsHenkou()
     project().SioriList = {u"b1"_s};
     selectSiori(0);
     QSignalSpy changed(editor(), &QPlainTextEdit::textChanged);
-    driveHook([this] { m_form->onSioriSettings(); }, [&](QWidget *dlg) {
+    drive(u"minmnySet"_s, [&](QWidget *dlg) {
         lineEdit(dlg, u"Text1"_s)->setText(u"b2"_s);
         click(dlg, u"Command1"_s);
     });
@@ -641,7 +641,7 @@ void TestSearch::renameInShownPageIsEditorEdit()
     project().SioriList = {u"n"_s};
     selectSiori(0);
     QSignalSpy stored(m_form.get(), &MainForm::editorStored);
-    driveHook([this] { m_form->onSioriSettings(); }, [&](QWidget *dlg) {
+    drive(u"minmnySet"_s, [&](QWidget *dlg) {
         lineEdit(dlg, u"Text1"_s)->setText(u"新しい名前"_s);
         click(dlg, u"Command1"_s);
     });
@@ -661,7 +661,7 @@ void TestSearch::renameCancelledLeavesPageUnchanged()
     project().SioriList = {u"keep"_s, u"other"_s};
     for (int row : {0, 1}) {
         selectSiori(row);
-        driveHook([this] { m_form->onSioriSettings(); }, [&](QWidget *dlg) {
+        drive(u"minmnySet"_s, [&](QWidget *dlg) {
             lineEdit(dlg, u"Text1"_s)->setText(u"changed"_s);
             click(dlg, u"Command2"_s);
         });
