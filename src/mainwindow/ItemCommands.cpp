@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QLocale>
 
@@ -410,9 +411,14 @@ void ItemCommands::minmnyUwagaki()
         return;
     }
     const QString folder = p.SyuturyokuFolder;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const UwagakiReport r = Uwagaki(p, [&folder](const QStringList &foreign) {
-        return Ui().askYesNo(ForeignEntriesQuestion(folder, foreign), UiService::Icon::Question);
+        QGuiApplication::restoreOverrideCursor();
+        const bool remove = Ui().askYesNo(ForeignEntriesQuestion(folder, foreign), UiService::Icon::Question);
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        return remove;
     });
+    QGuiApplication::restoreOverrideCursor();
     for (const OutputMessage &m : UwagakiMessages(r))
         Ui().message(m.text, m.critical ? UiService::Icon::Critical : UiService::Icon::Exclamation);
     p.Henkou = true;

@@ -225,6 +225,7 @@ void FileItemDialog::buildControls(QWidget *preview, QPushButton *extraButton)
     m_label2 = makeLabel(QString(), QStringLiteral("Label2"), this);
     m_text2 = makeEdit(QStringLiteral("Text2"), this);
     m_label1 = makeLabel(QString(), QStringLiteral("Label1"), this);
+    m_label1->setWordWrap(true);
     m_command2 = makeButton(QStringLiteral("OK"), QStringLiteral("Command2"), this);
     m_command2->setDefault(true);
     m_command3 = makeButton(QStringLiteral("キャンセル"), QStringLiteral("Command3"), this);
@@ -255,7 +256,7 @@ void FileItemDialog::buildControls(QWidget *preview, QPushButton *extraButton)
         layout->addLayout(grid);
     }
     layout->addLayout(buttons);
-    setMinimumWidth(420);
+    setMinimumWidth(preview ? 560 : 420);
 
     connect(m_text1, &QLineEdit::textChanged, this, [this](const QString &path) {
         detectKind(path);

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -110,6 +111,11 @@ SyuturyokuDat::SyuturyokuDat(ProjectDates &project, QWidget *parent)
                 if (current.isValid())
                     showFolder(m_dirs->filePath(current));
             });
+    // The tree fills in the background; keep the chosen folder in view.
+    connect(m_dirs, &QFileSystemModel::directoryLoaded, this, [this] {
+        if (m_dir1->currentIndex().isValid())
+            m_dir1->scrollTo(m_dir1->currentIndex());
+    });
     connect(m_text1, &QLineEdit::textChanged, this,
             [this](const QString &t) { m_command1->setEnabled(!t.isEmpty()); });
     connect(m_command1, &QPushButton::clicked, this, &SyuturyokuDat::onSave);
@@ -190,7 +196,9 @@ void SyuturyokuDat::onSave()
         return;
     }
     m_project.SyuturyokuFolder = path;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const SyuturyokuReport report = SyuturyokuAll(m_project);
+    QGuiApplication::restoreOverrideCursor();
     if (const QString skip = SyuturyokuSkipMessage(report); !skip.isEmpty())
         Ui().message(skip, UiService::Icon::Exclamation);
     if (const QString fail = SyuturyokuFailMessage(report); !fail.isEmpty())
