@@ -198,7 +198,8 @@ void ProjectCommands::resumeBackup()
     const BackupResumeResult r = OpenBackUp(m_form->project(), [this] { ProNewminmnyNew(); });
     if (!r.found)
         return;
-    m_form->updateUwagaki();
+    // The overwrite command stays disabled after a resume, whatever output
+    // folder the project names; the toolbar button still goes by the folder.
     m_form->updateTitle();
     if (r.code != LoadOk)
         Ui().message(BrokenBackupMessage(r), UiService::Icon::Exclamation);

@@ -947,6 +947,8 @@ void TestProjectCommands::workBackupOfSavedProject()
     QVERIFY(m_rec->shown.isEmpty());
     QCOMPARE(EncodeProjectFile(project()), EncodeProjectFile(edited));
     QVERIFY(QFileInfo::exists(TempC::TempPathFor(u"page2.htm"_s)));
+    QVERIFY(!act(u"minmnyUwagaki")->isEnabled());
+    QCOMPARE(act(u"minmnyUwagaki")->text(), u"上書き(&S)"_s);
     // Saving writes to the resumed path.
     act(u"minmnyProSave")->trigger();
     QCOMPARE(ReadBytes(path), EncodeProjectFile(edited));
