@@ -78,6 +78,7 @@ private Q_SLOTS:
     void insertReplacesSelection();
     void insertCancelledChangesNothing();
     void nameDialogOkFollowsText();
+    void insertWithoutAPageBeeps();
     void nameTheProjectFileCannotHoldIsRefused();
     void sameNameInTwoPagesActsOnHighest();
     void deletedPageBookmarkReportedMissingAndRemoved();
@@ -522,6 +523,25 @@ void TestSearch::nameDialogOkFollowsText()
         QTest::mouseClick(ok, Qt::LeftButton);
         QVERIFY(dlg->isVisible());
     });
+    QVERIFY(project().SioriList.isEmpty());
+}
+
+void TestSearch::insertWithoutAPageBeeps()
+{
+    project().Html.clear();
+    m_form->showKind(KindHtml);
+    const int beepsBefore = m_ui->beeps;
+    bool dialogShown = false;
+    // Should a dialog open anyway, close it so the test ends.
+    QTimer::singleShot(100, m_form.get(), [&] {
+        if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            dialogShown = true;
+            d->reject();
+        }
+    });
+    m_form->runCommand(u"minmnySiori"_s);
+    QVERIFY(!dialogShown);
+    QCOMPARE(m_ui->beeps, beepsBefore + 1);
     QVERIFY(project().SioriList.isEmpty());
 }
 
