@@ -39,6 +39,7 @@ AddSioriFrm::AddSioriFrm(ProjectDates &project, QWidget *parent)
     buttons->addWidget(m_command1);
     buttons->addWidget(command2);
     grid->addLayout(buttons, 2, 0, 1, 2);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
 
     const bool rename = !m_project.EditNew && m_project.EditIndex >= 0
                         && m_project.EditIndex < m_project.SioriList.size();

@@ -139,6 +139,7 @@ Kensaku::Kensaku(ProjectDates &project, PageEditor *editor, QWidget *parent)
     buttons->addStretch();
     grid->addLayout(buttons, 0, 1, 3, 1);
     grid->setRowStretch(2, 1);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(m_text1, &QLineEdit::textChanged, this, &Kensaku::Text1_Change);
     connect(m_command1, &QPushButton::clicked, this, &Kensaku::Command1_Click);
@@ -198,6 +199,7 @@ KensakuTikan::KensakuTikan(ProjectDates &project, PageEditor *editor, QWidget *p
     buttons->addStretch();
     grid->addLayout(buttons, 0, 1, 5, 1);
     grid->setRowStretch(4, 1);
+    grid->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(m_text1, &QLineEdit::textChanged, this, &KensakuTikan::Text1_Change);
     connect(m_text2, &QLineEdit::textChanged, this, &KensakuTikan::applyButtonRule);

@@ -486,7 +486,8 @@ void TestSearch::insertReplacesSelection()
     setPages({u"abcdef"_s});
     project().SioriList = {u"old"_s};
     editor()->selectHtml(2, 2);
-    drive(u"minmnySiori"_s, [&](QWidget *dlg) {
+    // From the toolbar this time.
+    driveHook([this] { m_form->toolButton(u"NewSiori"_s)->trigger(); }, [&](QWidget *dlg) {
         lineEdit(dlg, u"Text1"_s)->setText(u"しおり名"_s);
         click(dlg, u"Command1"_s);
     });
