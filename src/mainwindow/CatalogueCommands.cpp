@@ -257,9 +257,10 @@ void CatalogueCommands::runScript(const QString &folder, int i)
     const WizRunResult result = RunWizPrg(editor->selectedHtml(), m_wizWindow, stepLimit);
     if (result.status == WizRunStatus::Finished) {
         editor->replaceSelection(result.text);
-    } else if (result.status == WizRunStatus::Stopped) {
-        // A script that would not end: the page stays as it was.
-        Ui().message(WizStoppedMessage(), UiService::Icon::Critical);
+    } else if (const QString why = WizRunMessage(result.status); !why.isEmpty()) {
+        // A script that would not end, or whose output grew without bound:
+        // the page stays as it was.
+        Ui().message(why, UiService::Icon::Critical);
     }
     // A cancelled wizard leaves the page as it was.
     Ui().setStatusText(description);

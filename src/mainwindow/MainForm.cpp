@@ -530,6 +530,10 @@ bool MainForm::eventFilter(QObject *watched, QEvent *event)
                 return true;
             }
         } else if (event->type() == QEvent::MouseButtonDblClick) {
+            // Only a double click on an entry acts, not one on the empty area.
+            const auto *m = static_cast<QMouseEvent *>(event);
+            if (watched != m_ui.DatList->viewport() || !m_ui.DatList->itemAt(m->position().toPoint()))
+                return false;
             if (m_project.ListType == KindSiori) {
                 if (onSioriJump)
                     onSioriJump();

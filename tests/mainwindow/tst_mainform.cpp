@@ -226,6 +226,22 @@ private Q_SLOTS:
                                    u"minmnyHtmldelpopup"_s}));
     }
 
+    void doubleClickActsOnEntriesOnly()
+    {
+        int settings = 0;
+        m_form->setCommand(u"minmnySet"_s, [&] { ++settings; });
+        m_form->resize(900, 700);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QListWidget *list = m_form->ui().DatList;
+        const QPoint onEntry = list->visualItemRect(list->item(0)).center();
+        const QPoint below(onEntry.x(), list->viewport()->height() - 5);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, below);
+        QCOMPARE(settings, 0);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, onEntry);
+        QCOMPARE(settings, 1);
+    }
+
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<RecordingUi> m_ui;
