@@ -3,7 +3,10 @@
 
 #include "CatalogueCommands.h"
 #include "ItemCommands.h"
+#include "HelpCommands.h"
 #include "MainForm.h"
+#include "PreviewCommands.h"
+#include "ViewCommands.h"
 #include "ProjectCommands.h"
 #include "SearchCommands.h"
 
@@ -13,4 +16,7 @@ void InstallCommandGroups(MainForm *form, QObject *owner)
     new SearchCommands(form, owner);
     new ItemCommands(form, owner);
     new CatalogueCommands(form, owner);
+    new ViewCommands(form, owner);
+    new PreviewCommands(form, owner);
+    new HelpCommands(form, owner);
 }

@@ -17,9 +17,11 @@
 namespace {
 
 // What the frame, title bar and menu bar add to the client area, in twips.
-// The layout's formulas measure the window from outside.
+// The layout's formulas measure the window from outside. With these values
+// the lowest controls (the file list, which ends 680 above the outer bottom)
+// still end inside the client area, clear of the status bar.
 constexpr double FrameWidthTwips = 120;
-constexpr double FrameHeightTwips = 690;
+constexpr double FrameHeightTwips = 600;
 
 double tw(int px)
 {

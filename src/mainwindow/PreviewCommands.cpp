@@ -1,0 +1,122 @@
+#include "PreviewCommands.h"
+
+#include "BrowserView.h"
+#include "MainForm.h"
+#include "PreviewPane.h"
+#include "PrvForm.h"
+#include "TempC.h"
+#include "UiService.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QTimer>
+
+PreviewCommands::PreviewCommands(MainForm *form, QObject *parent)
+    : QObject(parent)
+    , m_form(form)
+    , m_pane(new PreviewPane(this))
+{
+    setObjectName(QStringLiteral("PreviewCommands"));
+    form->onEdPrv = [this] { EdPrv(); };
+    form->setCommand(QStringLiteral("minmnyPrv"), [this] { minmnyPrv(); });
+    form->setCommand(QStringLiteral("minmnyAt"), [this] { minmnyAt(); });
+    form->setCommand(QStringLiteral("minmnyLoad"), [this] { EdPrv(); });
+    form->setCommand(QStringLiteral("minmnyNext"), [this] {
+        if (BrowserView *b = m_form->ui().MainBr)
+            b->forward();
+    });
+    form->setCommand(QStringLiteral("minmnyBack"), [this] {
+        if (BrowserView *b = m_form->ui().MainBr)
+            b->back();
+    });
+    form->setCommand(QStringLiteral("minmnyReload"), [this] {
+        if (BrowserView *b = m_form->ui().MainBr)
+            b->reload();
+    });
+    form->setCommand(QStringLiteral("minmnyPlb"), [this] { minmnyPlb(); });
+
+    // The browser pane is created once the window is on screen; the first
+    // preview asked for before then waits in the pane.
+    form->installEventFilter(this);
+    if (m_form->ui().MainBr)
+        attachBrowser();
+}
+
+bool PreviewCommands::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_form && event->type() == QEvent::Show && !m_attached)
+        QTimer::singleShot(0, this, [this] { attachBrowser(); });
+    return QObject::eventFilter(watched, event);
+}
+
+void PreviewCommands::attachBrowser()
+{
+    if (m_attached)
+        return;
+    m_attached = true;
+    m_form->removeEventFilter(this);
+    BrowserView *br = m_form->mainBrowser();
+    connect(br, &BrowserView::focusReceived, this, [this] {
+        Ui().setStatusText(focusText(m_form->action(QStringLiteral("minmnyAt"))->isChecked()));
+    });
+    m_pane->setView(br);
+}
+
+QString PreviewCommands::focusText(bool autoUpdate)
+{
+    if (autoUpdate)
+        return QStringLiteral("プレビューはリアルタイムで更新されます");
+    return QStringLiteral("プレビューを更新するには、プレビューメニューの") + QStringLiteral("「ファイルの再表示」を選択してください。");
+}
+
+void PreviewCommands::EdPrv()
+{
+    if (!m_form->PrvVisible)
+        return;
+    if (m_form->isVisible() && !m_attached)
+        attachBrowser();
+    const ProjectDates &p = m_form->project();
+    QString error;
+    if (!m_pane->EdPrv(p, p.NowHtml, true, &error) && !error.isEmpty()) {
+        // Typing must not be interrupted by message boxes: the reason goes
+        // to the status bar and the pane keeps what it showed.
+        Ui().setStatusText(QStringLiteral("プレビューを書き込めません: ") + error);
+    }
+}
+
+void PreviewCommands::minmnyPrv()
+{
+    m_form->PrvVisible = m_form->action(QStringLiteral("minmnyPrv"))->isChecked();
+    if (m_form->PrvVisible)
+        EdPrv();
+    m_form->Form_Resize();
+}
+
+void PreviewCommands::minmnyAt()
+{
+    // Turning it on does not refresh by itself; the toolbar button follows.
+    m_form->toolButton(QStringLiteral("AtKosin"))->setChecked(m_form->action(QStringLiteral("minmnyAt"))->isChecked());
+}
+
+void PreviewCommands::minmnyPlb()
+{
+    const ProjectDates &p = m_form->project();
+    QString error;
+    if (!TempC::CopyAllTemp(p, &error)) {
+        Ui().message(error, UiService::Icon::Critical);
+        return;
+    }
+    if (m_prvForm) {
+        // Already open: the files are fresh, the window keeps its page.
+        m_prvForm->show();
+        m_prvForm->raise();
+        m_prvForm->activateWindow();
+        return;
+    }
+    const int now = p.NowHtml;
+    if (now < 0 || now >= p.Html.size())
+        return;
+    m_prvForm = new PrvForm(m_form);
+    m_prvForm->Form_Load(p.ProjectPath, qint16(now), TempC::TempPathFor(p.Html.at(now).outputName()));
+    m_prvForm->show();
+}

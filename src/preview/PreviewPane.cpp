@@ -1,0 +1,135 @@
+#include "PreviewPane.h"
+
+#include "BrowserView.h"
+#include "TempC.h"
+
+#include <QTimer>
+#include <QUrl>
+#include <QVariant>
+#include <QWebEnginePage>
+
+PreviewPane::PreviewPane(QObject *parent)
+    : QObject(parent)
+{
+    // A load whose answer never comes (a crashed page) must not stop the
+    // preview for good.
+    m_watchdog = new QTimer(this);
+    m_watchdog->setSingleShot(true);
+    m_watchdog->setInterval(StuckLoadMs);
+    connect(m_watchdog, &QTimer::timeout, this, [this] { finishLoad(false); });
+}
+
+PreviewPane::~PreviewPane() = default;
+
+void PreviewPane::setView(BrowserView *view)
+{
+    if (m_view == view)
+        return;
+    if (m_view)
+        disconnect(m_view, nullptr, this, nullptr);
+    m_view = view;
+    m_inFlight = false;
+    if (!m_view)
+        return;
+    connect(m_view, &QWebEngineView::loadFinished, this, &PreviewPane::onLoadFinished);
+    // A request made before the browser existed is shown now.
+    if (!m_pending.isEmpty()) {
+        const QString path = m_pending;
+        m_pending.clear();
+        m_current.clear();
+        start(path);
+    }
+}
+
+bool PreviewPane::EdPrv(const ProjectDates &p, int index, bool visible, QString *error)
+{
+    if (!visible)
+        return true;
+    if (index < 0 || index >= p.Html.size())
+        return false;
+    const QString path = TempC::TempPathFor(p.Html.at(index).outputName());
+    if (!TempC::MakeHtmlTemp(p, index, error))
+        return false;
+    ++m_writes;
+    showFile(path);
+    return true;
+}
+
+void PreviewPane::showFile(const QString &path)
+{
+    if (!m_view || m_inFlight) {
+        // Only the newest request waits; the file on disk already holds the
+        // newest text.
+        m_pending = path;
+        return;
+    }
+    start(path);
+}
+
+void PreviewPane::start(QString path)
+{
+    m_pending.clear();
+    m_inFlight = true;
+    m_watchdog->start();
+    const QUrl url = QUrl::fromLocalFile(path);
+    const bool samePage = path == m_current && m_view->url() == url;
+    m_current = path;
+    m_restore = false;
+    if (!samePage) {
+        load(path);
+        return;
+    }
+    // Read where the reader stands before the page is replaced, then reload.
+    // The answer is empty when the page goes away meanwhile; the view may be
+    // in its destructor then, so the load is started from the event loop,
+    // where a destroyed view is seen as gone.
+    QPointer<PreviewPane> self(this);
+    m_view->page()->runJavaScript(QStringLiteral("[window.scrollX, window.scrollY]"), [self, path](const QVariant &v) {
+        if (!self)
+            return;
+        const QVariantList xy = v.toList();
+        if (xy.size() == 2) {
+            self->m_scroll = QPointF(xy.at(0).toDouble(), xy.at(1).toDouble());
+            self->m_restore = !self->m_scroll.isNull();
+        }
+        QTimer::singleShot(0, self, [self, path] {
+            if (self && self->m_view && self->m_inFlight && self->m_current == path)
+                self->load(path);
+        });
+    });
+}
+
+void PreviewPane::load(const QString &path)
+{
+    ++m_loads;
+    m_view->load(QUrl::fromLocalFile(path));
+}
+
+void PreviewPane::onLoadFinished(bool ok)
+{
+    if (!m_inFlight)
+        return; // a load the user started in the browser
+    if (ok && m_restore && m_view) {
+        m_view->page()->runJavaScript(QStringLiteral("window.scrollTo(%1, %2);")
+                                          .arg(m_scroll.x(), 0, 'f', 0)
+                                          .arg(m_scroll.y(), 0, 'f', 0));
+    }
+    finishLoad(ok);
+}
+
+void PreviewPane::finishLoad(bool ok)
+{
+    m_watchdog->stop();
+    m_inFlight = false;
+    m_restore = false;
+    if (m_pending.isEmpty()) {
+        Q_EMIT settled(m_current, ok);
+        return;
+    }
+    // The newest request goes next, from the event loop (a load can end
+    // because its view is being destroyed).
+    QTimer::singleShot(0, this, [this] {
+        if (m_view && !m_inFlight && !m_pending.isEmpty())
+            start(m_pending);
+    });
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "BrowserView.h"
+#include "ProjectDates.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointF>
+#include <QPointer>
+#include <QString>
+
+class QTimer;
+
+// The preview pane's logic. EdPrv writes the shown page into temp/ at once,
+// every time, but tells the browser to load it at most once per finished
+// load: while a load is in flight only the newest request waits, so typing
+// never waits for the browser. A reload of the page already shown keeps its
+// scroll position.
+class PreviewPane : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit PreviewPane(QObject *parent = nullptr);
+    ~PreviewPane() override;
+
+    // The browser to drive; until it is set, the newest request waits.
+    void setView(BrowserView *view);
+    BrowserView *view() const { return m_view; }
+
+    // Writes page index of p into its preview file and shows that file. Does
+    // nothing when visible is false. Returns false (and navigates nowhere)
+    // when the file cannot be written; *error then says why.
+    bool EdPrv(const ProjectDates &p, int index, bool visible, QString *error = nullptr);
+
+    // Shows a local file, coalescing with a load in flight.
+    void showFile(const QString &path);
+
+    // The file of the last load started, the newest one asked for, and
+    // whether a load is under way or waiting to start.
+    QString currentFile() const { return m_current; }
+    QString wantedFile() const { return m_pending.isEmpty() ? m_current : m_pending; }
+    bool loadInFlight() const { return m_inFlight || (m_view && !m_pending.isEmpty()); }
+    // Loads started, and page files written, since construction.
+    int loadsStarted() const { return m_loads; }
+    int filesWritten() const { return m_writes; }
+
+    // How long a load may stay unanswered before the next one goes ahead.
+    static constexpr int StuckLoadMs = 5000;
+
+Q_SIGNALS:
+    // A load of ours finished and no newer one waits.
+    void settled(const QString &path, bool ok);
+
+private:
+    void start(QString path);
+    void load(const QString &path);
+    void onLoadFinished(bool ok);
+    void finishLoad(bool ok);
+
+    QPointer<BrowserView> m_view;
+    QString m_current;
+    QString m_pending;
+    bool m_inFlight = false;
+    bool m_restore = false;
+    QPointF m_scroll;
+    int m_loads = 0;
+    int m_writes = 0;
+    QTimer *m_watchdog = nullptr;
+};

@@ -1,0 +1,510 @@
+// The preview: the pane follows the edited page through real files in temp/,
+// navigations are coalesced, the scroll position survives a reload, and the
+// separate preview window keeps its page.
+
+#include "AppPaths.h"
+#include "BrowserView.h"
+#include "MainForm.h"
+#include "PageEditor.h"
+#include "PreviewCommands.h"
+#include "PreviewPane.h"
+#include "PrvForm.h"
+#include "RecordingUi.h"
+#include "TempC.h"
+#include "TextFiles.h"
+#include "Twips.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QWebEnginePage>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int LoadTimeout = 30000;
+
+// The text a browser shows, read from its page.
+QString shownText(BrowserView *view)
+{
+    QString text;
+    bool done = false;
+    view->page()->runJavaScript(u"document.body ? document.body.innerText : ''"_s, [&](const QVariant &v) {
+        text = v.toString();
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, LoadTimeout))
+        return u"<no answer>"_s;
+    return text;
+}
+
+double scrollY(BrowserView *view)
+{
+    double y = -1;
+    bool done = false;
+    view->page()->runJavaScript(u"window.scrollY"_s, [&](const QVariant &v) {
+        y = v.toDouble();
+        done = true;
+    });
+    if (!QTest::qWaitFor([&] { return done; }, LoadTimeout))
+        return -1;
+    return y;
+}
+
+QString fileText(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    return DecodeHtmlBytes(f.readAll());
+}
+
+QString page(const QString &body)
+{
+    return u"<html>\r\n<head><title>t</title></head>\r\n<body>\r\n"_s + body + u"\r\n</body>\r\n</html>"_s;
+}
+
+} // namespace
+
+class TestPreview : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        SetAppDir(m_dir.path());
+        QDir(m_dir.path()).mkpath(u"temp"_s);
+        m_ui = std::make_unique<RecordingUi>();
+        m_form = std::make_unique<MainForm>();
+        m_form->startUp();
+        m_form->resize(TwipsToPx(12000), TwipsToPx(9000));
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        m_cmds = m_form->findChild<PreviewCommands *>();
+        QVERIFY(m_cmds);
+        m_pane = m_cmds->pane();
+        // The start page is shown once the browser is there.
+        QTRY_VERIFY_WITH_TIMEOUT(m_form->ui().MainBr && m_pane->view() == m_form->ui().MainBr, LoadTimeout);
+        waitSettled();
+        QCOMPARE(m_pane->currentFile(), tempFile(0));
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        m_ui.reset();
+    }
+
+    void startPageIsShownFromItsTempFile()
+    {
+        BrowserView *br = m_form->ui().MainBr;
+        QCOMPARE(br->url(), QUrl::fromLocalFile(tempFile(0)));
+        QCOMPARE(fileText(tempFile(0)), m_form->project().Html.at(0).HtmlStr + u"\r\n"_s);
+    }
+
+    void hiddenPaneWritesNothing()
+    {
+        m_form->action(u"minmnyPrv"_s)->trigger();
+        QVERIFY(!m_form->PrvVisible);
+        QVERIFY(QFile::remove(tempFile(0)));
+        const int loads = m_pane->loadsStarted();
+        const int writes = m_pane->filesWritten();
+
+        typeText(u"abc"_s);
+        m_form->runCommand(u"minmnyLoad"_s);
+        m_form->EdPrv();
+        addPage(u"二"_s, u"two"_s, page(u"second"_s));
+        m_form->ui().DatList->setCurrentRow(1);
+        QTest::qWait(200);
+
+        QVERIFY(!QFile::exists(tempFile(0)));
+        QVERIFY(!QFile::exists(tempFile(1)));
+        QCOMPARE(m_pane->loadsStarted(), loads);
+        QCOMPARE(m_pane->filesWritten(), writes);
+        // The edits were still stored.
+        QVERIFY(m_form->project().Html.at(0).HtmlStr.contains(u"abc"_s));
+    }
+
+    void turningThePaneOnShowsTheCurrentPageAtOnce()
+    {
+        m_form->action(u"minmnyAt"_s)->trigger(); // automatic update off
+        QVERIFY(!m_form->action(u"minmnyAt"_s)->isChecked());
+        m_form->action(u"minmnyPrv"_s)->trigger();
+        typeText(u"ZQX"_s);
+        m_form->action(u"minmnyPrv"_s)->trigger();
+        QVERIFY(m_form->PrvVisible);
+        QVERIFY(m_form->ui().MainBrHolder->isVisible());
+        waitSettled();
+        QVERIFY(fileText(tempFile(0)).contains(u"ZQX"_s));
+        QTRY_VERIFY_WITH_TIMEOUT(shownText(m_form->ui().MainBr).contains(u"ZQX"_s), LoadTimeout);
+    }
+
+    void automaticUpdateOffLeavesTheFileAlone()
+    {
+        m_form->action(u"minmnyAt"_s)->trigger();
+        QVERIFY(!m_form->action(u"minmnyAt"_s)->isChecked());
+        QVERIFY(!m_form->toolButton(u"AtKosin"_s)->isChecked());
+        const QString before = fileText(tempFile(0));
+        const int loads = m_pane->loadsStarted();
+
+        typeText(u"WVU"_s);
+        QTest::qWait(200);
+        QCOMPARE(fileText(tempFile(0)), before);
+        QCOMPARE(m_pane->loadsStarted(), loads);
+
+        // "ファイルの再表示" writes and shows the current text.
+        m_form->runCommand(u"minmnyLoad"_s);
+        QVERIFY(fileText(tempFile(0)).contains(u"WVU"_s));
+        waitSettled();
+        QTRY_VERIFY_WITH_TIMEOUT(shownText(m_form->ui().MainBr).contains(u"WVU"_s), LoadTimeout);
+        // The toolbar key does the same.
+        typeText(u"TSR"_s);
+        m_form->toolButton(u"Kosin"_s)->trigger();
+        QVERIFY(fileText(tempFile(0)).contains(u"TSR"_s));
+    }
+
+    void automaticUpdateRewritesOnEveryKeystroke()
+    {
+        QVERIFY(m_form->action(u"minmnyAt"_s)->isChecked());
+        QVERIFY(m_form->toolButton(u"AtKosin"_s)->isChecked());
+        const int writes = m_pane->filesWritten();
+        const int loads = m_pane->loadsStarted();
+        for (const QChar ch : u"hello"_s) {
+            typeText(QString(ch));
+            // The file holds the text as typed so far, at once.
+            QCOMPARE(fileText(tempFile(0)), m_form->project().Html.at(0).HtmlStr + u"\r\n"_s);
+        }
+        QCOMPARE(m_pane->filesWritten(), writes + 5);
+        waitSettled();
+        // Navigations were coalesced: no more loads than keystrokes, and the
+        // newest text is what the pane shows.
+        QVERIFY(m_pane->loadsStarted() - loads <= 5);
+        QVERIFY(m_pane->loadsStarted() > loads);
+        QTRY_VERIFY_WITH_TIMEOUT(shownText(m_form->ui().MainBr).contains(u"hello"_s), LoadTimeout);
+    }
+
+    void toolbarButtonAndMenuItemAgree()
+    {
+        QAction *at = m_form->action(u"minmnyAt"_s);
+        QAction *button = m_form->toolButton(u"AtKosin"_s);
+        button->trigger();
+        QVERIFY(!at->isChecked());
+        QVERIFY(!button->isChecked());
+        at->trigger();
+        QVERIFY(at->isChecked());
+        QVERIFY(button->isChecked());
+        // Turning it on does not refresh by itself.
+        const int loads = m_pane->loadsStarted();
+        const int writes = m_pane->filesWritten();
+        at->trigger();
+        at->trigger();
+        QCOMPARE(m_pane->filesWritten(), writes);
+        QCOMPARE(m_pane->loadsStarted(), loads);
+        QCOMPARE(m_ui->beeps, 0);
+    }
+
+    void pageSwitchShowsTheNewPage_data()
+    {
+        QTest::addColumn<bool>("automatic");
+        QTest::newRow("automatic update on") << true;
+        QTest::newRow("automatic update off") << false;
+    }
+
+    void pageSwitchShowsTheNewPage()
+    {
+        QFETCH(bool, automatic);
+        if (!automatic)
+            m_form->action(u"minmnyAt"_s)->trigger();
+        addPage(u"二ページ目"_s, u"second"_s, page(u"二ページ目の本文"_s));
+        const int loads = m_pane->loadsStarted();
+        m_form->ui().DatList->setCurrentRow(1);
+        QCOMPARE(m_form->project().NowHtml, qint16(1));
+        QVERIFY(QFile::exists(tempFile(1)));
+        waitSettled();
+        QCOMPARE(m_form->ui().MainBr->url(), QUrl::fromLocalFile(tempFile(1)));
+        QVERIFY(m_pane->loadsStarted() > loads);
+        // Shift_JIS page without a charset declaration: Japanese shows as such.
+        QTRY_VERIFY_WITH_TIMEOUT(shownText(m_form->ui().MainBr).contains(u"二ページ目の本文"_s), LoadTimeout);
+
+        m_form->ui().DatList->setCurrentRow(0);
+        waitSettled();
+        QCOMPARE(m_form->ui().MainBr->url(), QUrl::fromLocalFile(tempFile(0)));
+    }
+
+    void linkToAnotherPageWorks()
+    {
+        addPage(u"二"_s, u"other"_s, page(u"OTHERPAGE"_s));
+        m_form->project().Html[0].HtmlStr = page(u"<a id=\"l\" href=\"other.html\">go</a>"_s);
+        m_form->runCommand(u"minmnyPlb"_s); // writes every page
+        QVERIFY(m_cmds->previewWindow());
+        m_cmds->previewWindow()->close();
+        m_form->runCommand(u"minmnyLoad"_s);
+        waitSettled();
+        BrowserView *br = m_form->ui().MainBr;
+        QSignalSpy loaded(br, &QWebEngineView::loadFinished);
+        br->page()->runJavaScript(u"document.getElementById('l').click();"_s);
+        QVERIFY(loaded.wait(LoadTimeout));
+        QCOMPARE(br->url(), QUrl::fromLocalFile(tempFile(1)));
+        QTRY_VERIFY_WITH_TIMEOUT(shownText(br).contains(u"OTHERPAGE"_s), LoadTimeout);
+        // Back returns to the first page, forward goes on again. (A scripted
+        // click leaves no entry to go back to, so the pages are opened as
+        // the user would open them.)
+        m_form->runCommand(u"minmnyLoad"_s);
+        QVERIFY(loaded.wait(LoadTimeout));
+        br->navigateToFile(tempFile(1));
+        QVERIFY(loaded.wait(LoadTimeout));
+        m_form->runCommand(u"minmnyBack"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(br->url(), QUrl::fromLocalFile(tempFile(0)), LoadTimeout);
+        m_form->runCommand(u"minmnyNext"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(br->url(), QUrl::fromLocalFile(tempFile(1)), LoadTimeout);
+        // Without history: silent.
+        m_form->runCommand(u"minmnyNext"_s);
+        m_form->runCommand(u"minmnyReload"_s);
+        QVERIFY(m_ui->shown.isEmpty());
+        QCOMPARE(m_ui->beeps, 0);
+    }
+
+    void coalescesNavigationsWhileALoadIsInFlight()
+    {
+        const QString a = JoinPath(m_dir.path(), u"a.html"_s);
+        const QString b = JoinPath(m_dir.path(), u"b.html"_s);
+        const QString c = JoinPath(m_dir.path(), u"c.html"_s);
+        QVERIFY(WritePageFile(a, page(u"AAA"_s)));
+        QVERIFY(WritePageFile(b, page(u"BBB"_s)));
+        QVERIFY(WritePageFile(c, page(u"CCC"_s)));
+        BrowserView view;
+        view.resize(300, 200);
+        view.show();
+        PreviewPane pane;
+        pane.setView(&view);
+        QSignalSpy settled(&pane, &PreviewPane::settled);
+        pane.showFile(a);
+        QVERIFY(pane.loadInFlight());
+        pane.showFile(b);
+        pane.showFile(c);
+        QCOMPARE(pane.loadsStarted(), 1);
+        QCOMPARE(pane.wantedFile(), c);
+        QVERIFY(settled.wait(LoadTimeout));
+        // a, then only the newest (c); b was never loaded.
+        QCOMPARE(pane.loadsStarted(), 2);
+        QCOMPARE(settled.count(), 1);
+        QCOMPARE(settled.first().first().toString(), c);
+        QCOMPARE(view.url(), QUrl::fromLocalFile(c));
+        QTRY_VERIFY_WITH_TIMEOUT(shownText(&view).contains(u"CCC"_s), LoadTimeout);
+    }
+
+    void requestBeforeTheBrowserExistsWaits()
+    {
+        const QString a = JoinPath(m_dir.path(), u"early.html"_s);
+        QVERIFY(WritePageFile(a, page(u"EARLY"_s)));
+        PreviewPane pane;
+        pane.showFile(a);
+        QVERIFY(!pane.loadInFlight());
+        QCOMPARE(pane.loadsStarted(), 0);
+        BrowserView view;
+        view.show();
+        QSignalSpy settled(&pane, &PreviewPane::settled);
+        pane.setView(&view);
+        QVERIFY(settled.wait(LoadTimeout));
+        QCOMPARE(view.url(), QUrl::fromLocalFile(a));
+    }
+
+    void reloadKeepsTheScrollPosition()
+    {
+        QString body;
+        for (int i = 0; i < 400; ++i)
+            body += u"<p>line %1</p>\r\n"_s.arg(i);
+        m_form->ui().MainText->setHtmlText(page(body));
+        waitSettled();
+        BrowserView *br = m_form->ui().MainBr;
+        br->page()->runJavaScript(u"window.scrollTo(0, 600);"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(scrollY(br) >= 590, LoadTimeout);
+
+        typeText(u"x"_s);
+        waitSettled();
+        QTRY_VERIFY_WITH_TIMEOUT(scrollY(br) >= 590, LoadTimeout);
+        typeText(u"yz"_s);
+        waitSettled();
+        QTRY_VERIFY_WITH_TIMEOUT(scrollY(br) >= 590, LoadTimeout);
+
+        // Another page starts at its top.
+        addPage(u"二"_s, u"short"_s, page(u"short"_s));
+        m_form->ui().DatList->setCurrentRow(1);
+        waitSettled();
+        QCOMPARE(scrollY(br), 0.0);
+    }
+
+    void focusShowsHowThePreviewIsUpdated()
+    {
+        BrowserView *br = m_form->ui().MainBr;
+        Q_EMIT br->focusReceived();
+        QCOMPARE(m_ui->statusText(), u"プレビューはリアルタイムで更新されます"_s);
+        m_form->action(u"minmnyAt"_s)->trigger();
+        Q_EMIT br->focusReceived();
+        QCOMPARE(m_ui->statusText(),
+                 u"プレビューを更新するには、プレビューメニューの「ファイルの再表示」を選択してください。"_s);
+    }
+
+    void unwritablePreviewDoesNotNavigate()
+    {
+        // An output name that would leave temp/ is refused; nothing navigates.
+        m_form->project().Html[0].FileName = u"../outside"_s;
+        const int loads = m_pane->loadsStarted();
+        m_form->runCommand(u"minmnyLoad"_s);
+        QCOMPARE(m_pane->loadsStarted(), loads);
+        QVERIFY(!QFile::exists(JoinPath(m_dir.path(), u"outside.html"_s)));
+        QVERIFY(!m_ui->statusText().isEmpty());
+        // The separate window says why and does not open.
+        m_form->runCommand(u"minmnyPlb"_s);
+        QVERIFY(!m_cmds->previewWindow());
+        QCOMPARE(m_ui->shown.last().icon, UiService::Icon::Critical);
+    }
+
+    void separateWindowOpenedTwiceKeepsItsPage()
+    {
+        addPage(u"二"_s, u"second"_s, page(u"SECOND"_s));
+        m_form->project().ProjectPath = u"/tmp/sample.hpf"_s;
+        m_form->runCommand(u"minmnyPlb"_s);
+        PrvForm *prv = m_cmds->previewWindow();
+        QVERIFY(prv);
+        QCOMPARE(prv->windowTitle(), u"プレビュー"_s);
+        QVERIFY(prv->isVisible());
+        QVERIFY(!prv->isModal());
+        QCOMPARE(prv->statusPanel1->text(), u"/tmp/sample.hpf"_s);
+        QCOMPARE(prv->PrvPageIndex, qint16(0));
+        // Every page was written.
+        QVERIFY(QFile::exists(tempFile(0)));
+        QVERIFY(QFile::exists(tempFile(1)));
+        QTRY_COMPARE_WITH_TIMEOUT(prv->WebBrowser1->url(), QUrl::fromLocalFile(tempFile(0)), LoadTimeout);
+
+        // Switch pages in the main window, edit, and open it again.
+        m_form->ui().DatList->setCurrentRow(1);
+        typeText(u"NEW"_s);
+        QFile::remove(tempFile(1));
+        m_form->runCommand(u"minmnyPlb"_s);
+        QCOMPARE(m_cmds->previewWindow(), prv);
+        QCOMPARE(m_form->findChildren<PrvForm *>().size(), 1);
+        QTest::qWait(300);
+        QCOMPARE(prv->WebBrowser1->url(), QUrl::fromLocalFile(tempFile(0)));
+        QCOMPARE(prv->PrvPageIndex, qint16(0));
+        // The files were rewritten all the same.
+        QVERIFY(fileText(tempFile(1)).contains(u"NEW"_s));
+
+        // "閉じる" closes it; the next open shows the page now current.
+        prv->action(u"Exit"_s)->trigger();
+        QTRY_VERIFY(!m_cmds->previewWindow());
+        m_form->runCommand(u"minmnyPlb"_s);
+        QVERIFY(m_cmds->previewWindow());
+        QCOMPARE(m_cmds->previewWindow()->PrvPageIndex, qint16(1));
+        QTRY_COMPARE_WITH_TIMEOUT(m_cmds->previewWindow()->WebBrowser1->url(), QUrl::fromLocalFile(tempFile(1)),
+                                  LoadTimeout);
+    }
+
+    void separateWindowLayout()
+    {
+        m_form->runCommand(u"minmnyPlb"_s);
+        PrvForm *prv = m_cmds->previewWindow();
+        QVERIFY(prv);
+        QVERIFY(QTest::qWaitForWindowExposed(prv));
+        QCOMPARE(prv->action(u"Next"_s)->text(), u"進む(&N)"_s);
+        QCOMPARE(prv->action(u"Back"_s)->text(), u"戻る(&B)"_s);
+        QCOMPARE(prv->action(u"Kousin"_s)->text(), u"最新の情報に更新(&R)"_s);
+        QCOMPARE(prv->action(u"Exit"_s)->text(), u"閉じる(&X)"_s);
+        QVERIFY(prv->action(u"VewToolBar"_s)->isChecked());
+        QVERIFY(prv->action(u"VewStatsBar"_s)->isChecked());
+        QCOMPARE(prv->action(u"JBack"_s)->toolTip(), u"戻る"_s);
+        QCOMPARE(prv->action(u"JNext"_s)->toolTip(), u"進む"_s);
+        QCOMPARE(prv->action(u"JRe"_s)->toolTip(), u"最新の情報に更新"_s);
+
+        const auto top = [prv] {
+            return PxToTwips(prv->WebBrowser1->mapTo(prv, QPoint(0, 0)).y() - prv->menuBar()->height());
+        };
+        const auto near = [](double twips, double expected) { return std::abs(twips - expected) <= 16; };
+        QCoreApplication::processEvents();
+        const double T = PxToTwips(prv->Toolbar1->height());
+        const double S = PxToTwips(prv->StatusBar1->height());
+        QVERIFY(near(top(), T + 120));
+        QVERIFY(near(PxToTwips(prv->WebBrowser1->height()), prv->formHeightTwips() - (T + S + 900)));
+        QVERIFY(near(PxToTwips(prv->WebBrowser1->width()), prv->formWidthTwips() - 360));
+        QCOMPARE(prv->WebBrowser1->x(), TwipsToPx(120));
+
+        prv->action(u"VewToolBar"_s)->trigger();
+        prv->action(u"VewStatsBar"_s)->trigger();
+        QCoreApplication::processEvents();
+        QVERIFY(prv->Toolbar1->isHidden());
+        QVERIFY(prv->StatusBar1->isHidden());
+        QVERIFY(near(top(), 120));
+        QVERIFY(near(PxToTwips(prv->WebBrowser1->height()), prv->formHeightTwips() - 900));
+        // A window too small for the browser keeps its old size.
+        const QSize before = prv->WebBrowser1->size();
+        prv->resize(20, 20);
+        QCoreApplication::processEvents();
+        QCOMPARE(prv->WebBrowser1->height(), before.height());
+    }
+
+private:
+    QString tempFile(int index) const
+    {
+        return TempC::TempPathFor(m_form->project().Html.at(index).outputName());
+    }
+
+    void typeText(const QString &text)
+    {
+        PageEditor *e = m_form->ui().MainText;
+        e->moveCursor(QTextCursor::End);
+        // Just before the closing body tag, so the typed text shows in the page.
+        if (e->find(u"</body>"_s, QTextDocument::FindBackward)) {
+            QTextCursor c = e->textCursor();
+            c.setPosition(c.selectionStart());
+            e->setTextCursor(c);
+        }
+        QTest::keyClicks(e, text);
+    }
+
+    void addPage(const QString &name, const QString &file, const QString &html)
+    {
+        HtmlDat h;
+        h.DatName = name;
+        h.FileName = file;
+        h.HtmlStr = html;
+        h.Kakutyousi = u".html"_s;
+        m_form->project().Html.append(h);
+        m_form->showKind(KindHtml);
+        waitSettled();
+    }
+
+    void waitSettled()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(!m_pane->loadInFlight(), LoadTimeout);
+    }
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<RecordingUi> m_ui;
+    std::unique_ptr<MainForm> m_form;
+    PreviewCommands *m_cmds = nullptr;
+    PreviewPane *m_pane = nullptr;
+};
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    TestPreview t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "tst_preview.moc"
