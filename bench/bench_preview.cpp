@@ -1,0 +1,178 @@
+// Preview benchmark (offscreen): typing into a 1 MB page with automatic
+// preview on, beside the bare cost of writing the same page file; and
+// opening a project whose first page is 5 MB until it is ready for typing.
+
+#include "AppPaths.h"
+#include "MainForm.h"
+#include "PageEditor.h"
+#include "PreviewCommands.h"
+#include "PreviewPane.h"
+#include "ProjectFile.h"
+#include "RecordingUi.h"
+#include "TempC.h"
+#include "TextFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A page of about the given size in bytes as written (Japanese and ASCII).
+QString bigPage(qsizetype bytes)
+{
+    QString body;
+    const QString line = u"<p>ホームページの本文です。The quick brown fox jumps over the lazy dog 0123456789.</p>\r\n"_s;
+    const qsizetype lineBytes = EncodePageFile(line).size() - 2;
+    for (qsizetype n = 0; n < bytes; n += lineBytes)
+        body += line;
+    return u"<html>\r\n<head><title>bench</title></head>\r\n<body>\r\n"_s + body + u"</body>\r\n</html>"_s;
+}
+
+double ms(qint64 ns)
+{
+    return double(ns) / 1e6;
+}
+
+bool waitUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    return QTest::qWaitFor(done, timeoutMs);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+
+    QTemporaryDir dir;
+    SetAppDir(dir.path());
+    QDir(dir.path()).mkpath(u"temp"_s);
+    RecordingUi ui;
+
+    MainForm form;
+    form.startUp();
+    form.resize(1200, 850);
+    form.show();
+    auto *cmds = form.findChild<PreviewCommands *>();
+    if (!cmds) {
+        std::fprintf(stderr, "no preview commands\n");
+        return 1;
+    }
+    PreviewPane *pane = cmds->pane();
+    if (!waitUntil([&] { return pane->view() && !pane->currentFile().isEmpty() && !pane->loadInFlight(); }, 60000)) {
+        std::fprintf(stderr, "the preview did not start\n");
+        return 1;
+    }
+
+    // --- Typing into a 1 MB page -------------------------------------------
+    PageEditor *editor = form.ui().MainText;
+    const QString page = bigPage(1024 * 1024);
+    editor->setHtmlText(page);
+    waitUntil([&] { return !pane->loadInFlight(); }, 60000);
+    const QString file = TempC::TempPathFor(form.project().Html.at(0).outputName());
+    const qsizetype fileBytes = QFileInfo(file).size();
+
+    // Type in the middle of the page.
+    QTextCursor c = editor->textCursor();
+    c.setPosition(editor->document()->characterCount() / 2);
+    editor->setTextCursor(c);
+    const int keys = 200;
+    const int writesBefore = pane->filesWritten();
+    const int loadsBefore = pane->loadsStarted();
+    QElapsedTimer total;
+    qint64 inKey = 0;
+    qint64 worstKey = 0;
+    total.start();
+    for (int i = 0; i < keys; ++i) {
+        QElapsedTimer t;
+        t.start();
+        QTest::keyClick(editor, char('a' + i % 26));
+        const qint64 k = t.nsecsElapsed();
+        inKey += k;
+        worstKey = std::max(worstKey, k);
+        // What arrives between keystrokes (finished loads, scroll answers).
+        QCoreApplication::processEvents();
+    }
+    const qint64 typingWall = total.nsecsElapsed();
+    waitUntil([&] { return !pane->loadInFlight(); }, 60000);
+    const int writes = pane->filesWritten() - writesBefore;
+    const int loads = pane->loadsStarted() - loadsBefore;
+    const bool stored = form.project().Html.at(0).HtmlStr.size() == page.size() + keys;
+
+    // The bare cost: writing the same page file 200 times.
+    const QString text = form.project().Html.at(0).HtmlStr;
+    QElapsedTimer bare;
+    bare.start();
+    for (int i = 0; i < keys; ++i)
+        WritePageFile(file, text);
+    const qint64 bareNs = bare.nsecsElapsed();
+
+    const double perKey = ms(inKey) / keys;
+    const double perWall = ms(typingWall) / keys;
+    const double perBare = ms(bareNs) / keys;
+    std::printf("Typing %d characters into a %.2f MB page, automatic preview on (offscreen)\n", keys,
+                double(fileBytes) / (1024 * 1024));
+    std::printf("  in the program per keystroke: %.2f ms (worst %.2f ms)\n", perKey, ms(worstKey));
+    std::printf("  wall time per keystroke incl. event processing: %.2f ms\n", perWall);
+    std::printf("  bare write of the same file: %.2f ms\n", perBare);
+    std::printf("  ratio to bare: %.2fx (in the program), %.2fx (wall)\n", perKey / perBare, perWall / perBare);
+    std::printf("  preview files written: %d, browser loads started: %d, every keystroke stored: %s\n", writes,
+                loads, stored ? "yes" : "NO");
+
+    // --- Opening a project whose first page is 5 MB --------------------------
+    ProjectDates big;
+    NewStartProject(big);
+    big.Html[0].HtmlStr = bigPage(5 * 1024 * 1024);
+    const QString hpf = JoinPath(dir.path(), u"big.hpf"_s);
+    QString error;
+    if (!SaveProjectFile(hpf, big, &error)) {
+        std::fprintf(stderr, "cannot write the project: %s\n", qPrintable(error));
+        return 1;
+    }
+    const qint64 hpfBytes = QFileInfo(hpf).size();
+    form.project().Henkou = false;
+    ui.fileAnswers.enqueue(hpf);
+    const int beeps = ui.beeps;
+    QElapsedTimer open;
+    open.start();
+    form.runCommand(u"minmnyProOpen"_s);
+    const bool viaCommand = ui.beeps == beeps;
+    if (!viaCommand) {
+        // No open command in this build: the same steps by hand.
+        ProjectDates &p = form.project();
+        LoadProjectFile(hpf, p);
+        p.ProjectPath = hpf;
+        TempC::CopyAllTemp(p);
+        form.showKind(KindHtml);
+        p.Henkou = false;
+    }
+    const qint64 commandNs = open.nsecsElapsed();
+    // Ready for typing: the text is in the editor and a keystroke is stored.
+    QCoreApplication::processEvents();
+    QTest::keyClick(editor, 'Z');
+    const qint64 readyNs = open.nsecsElapsed();
+    const bool shown = form.project().Html.at(0).HtmlStr.size() == big.Html.at(0).HtmlStr.size() + 1;
+    std::printf("Opening a project with a %.2f MB first page (%.2f MB file)%s\n",
+                double(EncodePageFile(big.Html.at(0).HtmlStr).size()) / (1024 * 1024),
+                double(hpfBytes) / (1024 * 1024), viaCommand ? "" : " [by hand: no open command]");
+    std::printf("  open command: %.0f ms; text in the editor and first keystroke stored: %.0f ms (%s)\n",
+                ms(commandNs), ms(readyNs), shown ? "ok" : "NOT SHOWN");
+
+    waitUntil([&] { return !pane->loadInFlight(); }, 60000);
+    form.project().Henkou = false;
+    return 0;
+}
