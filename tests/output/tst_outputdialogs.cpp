@@ -11,6 +11,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QListView>
+#include <QTreeView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -104,6 +107,35 @@ private Q_SLOTS:
         QVERIFY(save->isEnabled());
         text1->clear();
         QVERIFY(!save->isEnabled());
+        QVERIFY(rec.shown.isEmpty());
+    }
+
+    void outputDialogTreeAndFiles()
+    {
+        RecordingUi rec;
+        ProjectDates p = sample();
+        const QString folder = m_dir.path() + u"/browse"_s;
+        QVERIFY(QDir().mkpath(folder + u"/inner"_s));
+        for (const QString &name : {u"/inner/readme.txt"_s, u"/top.txt"_s}) {
+            QFile f(folder + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        SyuturyokuDat dlg(p);
+        dlg.show();
+        dlg.setCurrentFolder(folder);
+        QCOMPARE(dlg.currentFolder(), folder);
+        // Choosing a folder in the tree lists its files.
+        auto *tree = child<QTreeView>(&dlg, u"Dir1"_s);
+        auto *files = child<QListView>(&dlg, u"File1"_s);
+        auto *dirs = qobject_cast<QFileSystemModel *>(tree->model());
+        QVERIFY(dirs);
+        QTRY_VERIFY(dirs->index(folder + u"/inner"_s).isValid());
+        tree->setCurrentIndex(dirs->index(folder + u"/inner"_s));
+        QCOMPARE(dlg.currentFolder(), folder + u"/inner"_s);
+        QTRY_COMPARE(files->model()->rowCount(files->rootIndex()), 1);
+        QCOMPARE(files->model()->index(0, 0, files->rootIndex()).data().toString(), u"readme.txt"_s);
+        // The tree lists folders only.
+        QCOMPARE(dirs->rowCount(dirs->index(folder)), 1);
         QVERIFY(rec.shown.isEmpty());
     }
 
