@@ -29,6 +29,8 @@ HelpForm::HelpForm(QWidget *parent)
     setWindowTitle(QStringLiteral("マニュアル"));
     setWindowIcon(ProgramIcon());
     setAttribute(Qt::WA_DeleteOnClose);
+    // Closing the main window ends the program even while the manual is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
     WebBrowser1 = new BrowserView(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->move(TwipsToPx(120), TwipsToPx(120));

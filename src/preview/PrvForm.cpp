@@ -90,6 +90,8 @@ PrvForm::PrvForm(QWidget *parent)
 
     resize(TwipsToPx(9600), TwipsToPx(7200));
     setAttribute(Qt::WA_DeleteOnClose);
+    // Closing the main window ends the program even while this one is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
 }
 
 QAction *PrvForm::addItem(QMenu *menu, const QString &name, const QString &caption)

@@ -177,6 +177,7 @@ private Q_SLOTS:
         QVERIFY(help->isVisible());
         QCOMPARE(help->windowTitle(), u"マニュアル"_s);
         QVERIFY(!help->isModal());
+        QVERIFY(!help->testAttribute(Qt::WA_QuitOnClose));
         QVERIFY(!QApplication::activeModalWidget());
         QSignalSpy loaded(help->WebBrowser1, &QWebEngineView::loadFinished);
         QVERIFY(loaded.wait(LoadTimeout));

@@ -81,6 +81,7 @@ private Q_SLOTS:
 
     void cleanup()
     {
+        SetTwipsDpiForTesting(0);
         m_form.reset();
         m_ui.reset();
     }
@@ -103,6 +104,38 @@ private Q_SLOTS:
                      TwipsToPx(120)));
         QVERIFY(near(formRect(*m_form, c.DatList).left() - formRect(*m_form, c.MainText).right() - 1,
                      TwipsToPx(140)));
+    }
+
+    // The same rules on a screen with another logical DPI: twips are
+    // converted with the screen's DPI both ways.
+    void rulesHoldAtAnotherDpi_data()
+    {
+        QTest::addColumn<double>("dpi");
+        QTest::newRow("120 dpi") << 120.0;
+        QTest::newRow("144 dpi") << 144.0;
+    }
+
+    void rulesHoldAtAnotherDpi()
+    {
+        QFETCH(double, dpi);
+        m_form.reset();
+        SetTwipsDpiForTesting(dpi);
+        m_form = std::make_unique<MainForm>();
+        m_form->startUp();
+        m_form->resize(TwipsToPx(12000), TwipsToPx(9000));
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        settle();
+        const MainFormControls &c = m_form->ui();
+        QCOMPARE(c.InSelectList->width(), TwipsToPx(1935));
+        QCOMPARE(c.LeftLine->width(), TwipsToPx(135));
+        checkRules();
+        drag(c.CenterLine, QPoint(40, 2), QPoint(40, 32));
+        checkRules();
+        m_form->action(u"minmnyPrv"_s)->trigger();
+        settle();
+        checkRules();
+        SetTwipsDpiForTesting(0);
     }
 
     void hidingTheToolbarMovesEveryColumnUp()

@@ -385,6 +385,8 @@ private Q_SLOTS:
         QCOMPARE(prv->windowTitle(), u"プレビュー"_s);
         QVERIFY(prv->isVisible());
         QVERIFY(!prv->isModal());
+        // It does not keep the program running once the main window closes.
+        QVERIFY(!prv->testAttribute(Qt::WA_QuitOnClose));
         QCOMPARE(prv->statusPanel1->text(), u"/tmp/sample.hpf"_s);
         QCOMPARE(prv->PrvPageIndex, qint16(0));
         // Every page was written.
