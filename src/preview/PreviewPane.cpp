@@ -15,7 +15,6 @@ PreviewPane::PreviewPane(QObject *parent)
     // preview for good.
     m_watchdog = new QTimer(this);
     m_watchdog->setSingleShot(true);
-    m_watchdog->setInterval(StuckLoadMs);
     connect(m_watchdog, &QTimer::timeout, this, [this] { finishLoad(false); });
 }
 
@@ -32,6 +31,11 @@ void PreviewPane::setView(BrowserView *view)
     if (!m_view)
         return;
     connect(m_view, &QWebEngineView::loadFinished, this, &PreviewPane::onLoadFinished);
+    // A page whose renderer died reports no more loads of its own.
+    connect(m_view->page(), &QWebEnginePage::renderProcessTerminated, this, [this] {
+        if (m_inFlight)
+            finishLoad(false);
+    });
     // A request made before the browser existed is shown now.
     if (!m_pending.isEmpty()) {
         const QString path = m_pending;
@@ -70,7 +74,7 @@ void PreviewPane::start(QString path)
 {
     m_pending.clear();
     m_inFlight = true;
-    m_watchdog->start();
+    m_watchdog->start(StuckAnswerMs);
     const QUrl url = QUrl::fromLocalFile(path);
     const bool samePage = path == m_current && m_view->url() == url;
     m_current = path;
@@ -102,6 +106,7 @@ void PreviewPane::start(QString path)
 void PreviewPane::load(const QString &path)
 {
     ++m_loads;
+    m_watchdog->start(StuckLoadMs);
     m_view->load(QUrl::fromLocalFile(path));
 }
 

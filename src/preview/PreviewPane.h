@@ -45,8 +45,10 @@ public:
     int loadsStarted() const { return m_loads; }
     int filesWritten() const { return m_writes; }
 
-    // How long a load may stay unanswered before the next one goes ahead.
-    static constexpr int StuckLoadMs = 5000;
+    // How long the scroll position may stay unanswered, and a load
+    // unfinished, before the next request goes ahead.
+    static constexpr int StuckAnswerMs = 2000;
+    static constexpr int StuckLoadMs = 30000;
 
 Q_SIGNALS:
     // A load of ours finished and no newer one waits.
