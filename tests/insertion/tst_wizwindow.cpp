@@ -3,6 +3,7 @@
 // how the window reports being closed, driven offscreen.
 
 #include "ProjectDates.h"
+#include "WidgetTestSupport.h"
 #include "RecordingUi.h"
 #include "TaguSien_WizWindow.h"
 #include "Twips.h"
@@ -71,44 +72,6 @@ ProjectDates SampleProject()
     p.ElseFile = {{u"資料"_s, u"Paper"_s, u"/nowhere/paper.pdf"_s, u".pdf"_s}};
     return p;
 }
-
-// Types text into a widget as key presses; QTest's key clicks know only
-// ASCII, and Japanese is typed here too.
-void TypeText(QWidget *w, const QString &text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
-
-// Answers modal windows as they come: each time a modal window is showing,
-// the next action of the queue runs on it (an action closes its window).
-class ModalAnswerer : public QObject
-{
-public:
-    explicit ModalAnswerer(QList<std::function<void(QWidget *)>> actions)
-        : m_actions(std::move(actions))
-    {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
-            QWidget *w = QApplication::activeModalWidget();
-            if (!w || !w->isVisible() || m_actions.isEmpty())
-                return;
-            const auto act = m_actions.takeFirst();
-            ++handled;
-            act(w);
-        });
-        m_timer.start();
-    }
-    int handled = 0;
-
-private:
-    QList<std::function<void(QWidget *)>> m_actions;
-    QTimer m_timer;
-};
 
 template<typename T>
 T *Find(QWidget *w, const QString &name)

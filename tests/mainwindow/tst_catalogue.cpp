@@ -3,6 +3,7 @@
 // script runs with their wizard windows answered, and scripts that fail.
 
 #include "AppPaths.h"
+#include "WidgetTestSupport.h"
 #include "CatalogueCommands.h"
 #include "Icons.h"
 #include "MainForm.h"
@@ -68,44 +69,6 @@ void WriteFolder(const QString &folder, const QVector<std::array<QString, 3>> &e
     QDir().mkpath(AppPath(folder));
     QVERIFY(SaveWizList(AppPath(folder), list));
 }
-
-// Types text into a widget as key presses; QTest's key clicks know only
-// ASCII, and Japanese is typed here too.
-void TypeText(QWidget *w, const QString &text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
-
-// Answers modal windows as they come: each time a modal window is showing,
-// the next action of the queue runs on it (an action closes its window).
-class ModalAnswerer : public QObject
-{
-public:
-    explicit ModalAnswerer(QList<std::function<void(QWidget *)>> actions)
-        : m_actions(std::move(actions))
-    {
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
-            QWidget *w = QApplication::activeModalWidget();
-            if (!w || !w->isVisible() || m_actions.isEmpty())
-                return;
-            const auto act = m_actions.takeFirst();
-            ++handled;
-            act(w);
-        });
-        m_timer.start();
-    }
-    int handled = 0;
-
-private:
-    QList<std::function<void(QWidget *)>> m_actions;
-    QTimer m_timer;
-};
 
 // One started main window on a temporary AppDir.
 struct Fixture

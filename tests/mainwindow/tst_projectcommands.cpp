@@ -1,4 +1,5 @@
 #include "AppPaths.h"
+#include "TestSupport.h"
 #include "Icons.h"
 #include "Cp932.h"
 #include "MainForm.h"
@@ -31,28 +32,6 @@ namespace {
 
 const QString ProjectFilter = u"HTMLプロジェクトファイル|*.hpf|全てのファイル|*.*"_s;
 const QString HtmlFilter = u"HTMLファイル|*.htm;*.html|全てのファイル|*.*"_s;
-
-QByteArray ReadBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "UNREADABLE";
-    return f.readAll();
-}
-
-bool PutBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray Sjis(const QString &text)
-{
-    QByteArray out;
-    if (!Cp932::encode(text, &out))
-        return "NOT ENCODABLE";
-    return out;
-}
 
 QString Title(const QString &path, const QString &page)
 {

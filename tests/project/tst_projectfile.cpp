@@ -7,6 +7,7 @@
 #include "ProjectDates.h"
 #include "ProjectFile.h"
 #include "TempC.h"
+#include "TestSupport.h"
 #include "TextFiles.h"
 
 #include <QDir>
@@ -18,19 +19,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
 
 ProjectDates sampleProject()
 {
@@ -134,7 +122,7 @@ private Q_SLOTS:
         QVERIFY2(SaveProjectFile(path, p, &error), qPrintable(error));
         QByteArray bytes;
         QVERIFY(Cp932::encode(QString(expected + u"\r\n"_s), &bytes));
-        QCOMPARE(readBytes(path), bytes);
+        QCOMPARE(ReadBytes(path), bytes);
     }
 
     void roundTripKeepsEverythingButLeadingEmptyLines()
@@ -159,7 +147,7 @@ private Q_SLOTS:
         // Saving what was loaded gives the bytes of the project as it reads back.
         const QString again = m_dir.filePath(u"t.hpf"_s);
         QVERIFY(SaveProjectFile(again, q, &error));
-        QCOMPARE(readBytes(again), EncodeProjectFile(p));
+        QCOMPARE(ReadBytes(again), EncodeProjectFile(p));
     }
 
     void loadCodes_data()
@@ -186,7 +174,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(int, code);
         const QString path = m_dir.filePath(u"c.hpf"_s);
-        writeBytes(path, bytes);
+        QVERIFY(PutBytes(path, bytes));
         ProjectDates p;
         NewStartProject(p);
         const ProjectDates before = p;
@@ -246,11 +234,11 @@ private Q_SLOTS:
         NewStartProject(p);
         QString error;
         QVERIFY(SaveProjectFile(path, p, &error));
-        const QByteArray before = readBytes(path);
+        const QByteArray before = ReadBytes(path);
         // A folder of the same name as the temporary file cannot be replaced.
         QVERIFY(!SaveProjectFile(m_dir.filePath(u"nofolder/x.hpf"_s), p, &error));
         QVERIFY(error.contains(u"nofolder"_s));
-        QCOMPARE(readBytes(path), before);
+        QCOMPARE(ReadBytes(path), before);
     }
 
     void everyTruncationAndMutationLoadsWithACode()
@@ -296,17 +284,17 @@ private Q_SLOTS:
         const QString sjis = m_dir.filePath(u"s.htm"_s);
         QByteArray bytes;
         QVERIFY(Cp932::encode(u"<p>日本語～</p>\r\n二行目"_s, &bytes));
-        writeBytes(sjis, bytes);
+        QVERIFY(PutBytes(sjis, bytes));
         QCOMPARE(LoadTextFile(sjis), u"<p>日本語～</p>\r\n二行目"_s);
 
         const QString utf8 = m_dir.filePath(u"u.htm"_s);
-        writeBytes(utf8, QByteArray("\xEF\xBB\xBF") + u"<meta charset=\"utf-8\">\n한국어\n"_s.toUtf8());
+        QVERIFY(PutBytes(utf8, QByteArray("\xEF\xBB\xBF") + u"<meta charset=\"utf-8\">\n한국어\n"_s.toUtf8()));
         QCOMPARE(LoadTextFile(utf8), u"<meta charset=\"utf-8\">\r\n한국어"_s);
 
         const QString one = m_dir.filePath(u"one.txt"_s);
-        writeBytes(one, "single");
+        QVERIFY(PutBytes(one, "single"));
         QCOMPARE(LoadTextFile(one), u"single"_s);
-        writeBytes(one, QByteArray());
+        QVERIFY(PutBytes(one, QByteArray()));
         QCOMPARE(LoadTextFile(one), QString());
         QCOMPARE(LoadTextFile(m_dir.filePath(u"none.htm"_s)), u"$NotFile"_s);
     }
@@ -329,7 +317,7 @@ private Q_SLOTS:
         ProjectDates p;
         NewStartProject(p);
         const QString pic = m_dir.filePath(u"src.gif"_s);
-        writeBytes(pic, "GIF89a");
+        QVERIFY(PutBytes(pic, "GIF89a"));
         AddPictDat(p, u"gone"_s, u"gone"_s, m_dir.filePath(u"missing.gif"_s), u".gif"_s);
         AddPictDat(p, u"ok"_s, u"ok"_s, pic, u".gif"_s);
         AddElseFileDat(p, u"same"_s, u"Index"_s, pic, u".htm"_s); // same output name as the page
@@ -340,8 +328,8 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(temp).isDir());
         QVERIFY(!TempC::CopyAllTemp(p)); // stops at the missing other file
         QVERIFY(!QFile::exists(temp + u"/gone.gif"_s));
-        QCOMPARE(readBytes(temp + u"/ok.gif"_s), QByteArray("GIF89a"));
-        QCOMPARE(readBytes(temp + u"/Index.htm"_s), QByteArray("GIF89a")); // the later write wins
+        QCOMPARE(ReadBytes(temp + u"/ok.gif"_s), QByteArray("GIF89a"));
+        QCOMPARE(ReadBytes(temp + u"/Index.htm"_s), QByteArray("GIF89a")); // the later write wins
         QVERIFY(!QFile::exists(temp + u"/g.bin"_s));
 
         TempC::DelAllTemp(p);
@@ -366,10 +354,10 @@ private Q_SLOTS:
         NewStartProject(p);
         p.Html[0].HtmlStr = u"<meta charset=\"UTF-8\">한국어"_s;
         QVERIFY(TempC::MakeHtmlTemp(p, 0));
-        QCOMPARE(readBytes(TempC::TempPathFor(u"Index.htm"_s)), u"<meta charset=\"UTF-8\">한국어\r\n"_s.toUtf8());
+        QCOMPARE(ReadBytes(TempC::TempPathFor(u"Index.htm"_s)), u"<meta charset=\"UTF-8\">한국어\r\n"_s.toUtf8());
         p.Html[0].HtmlStr = u"日本"_s;
         QVERIFY(TempC::MakeHtmlTemp(p, 0));
-        QCOMPARE(readBytes(TempC::TempPathFor(u"Index.htm"_s)), QByteArray("\x93\xfa\x96\x7b\r\n"));
+        QCOMPARE(ReadBytes(TempC::TempPathFor(u"Index.htm"_s)), QByteArray("\x93\xfa\x96\x7b\r\n"));
     }
 
 private:

@@ -1,4 +1,5 @@
 #include "AppPaths.h"
+#include "TestSupport.h"
 #include "Cp932.h"
 #include "ProjectFile.h"
 #include "SettingsFiles.h"
@@ -13,28 +14,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray ReadBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "UNREADABLE";
-    return f.readAll();
-}
-
-bool PutBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray Sjis(const QString &text)
-{
-    QByteArray out;
-    if (!Cp932::encode(text, &out))
-        return "NOT ENCODABLE";
-    return out;
-}
 
 // A project with something in every table, two pages and an output folder.
 ProjectDates SampleProject(const QString &folder)

@@ -1,4 +1,5 @@
 #include "Cp932.h"
+#include "TestSupport.h"
 #include "TextFiles.h"
 
 #include <QDir>
@@ -16,27 +17,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray ReadBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "UNREADABLE";
-    return f.readAll();
-}
-
-void PutBytes(const QString &path, const QByteArray &bytes)
+void PutFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray Sjis(const QString &text)
-{
-    QByteArray out;
-    if (!Cp932::encode(text, &out))
-        return "NOT ENCODABLE";
-    return out;
 }
 
 } // namespace
@@ -71,12 +56,12 @@ void TestTextFiles::readCp932File()
 {
     QVERIFY(m_dir.isValid());
     const QString text = u"一行目,ﾃｽﾄ\r\n二行目 ① 髙\r\n"_s;
-    PutBytes(path(u"read.dat"_s), Sjis(text));
+    PutFile(path(u"read.dat"_s), Sjis(text));
     const std::optional<QString> read = ReadCp932File(path(u"read.dat"_s));
     QVERIFY(read.has_value());
     QCOMPARE(*read, text);
 
-    PutBytes(path(u"empty.dat"_s), QByteArray());
+    PutFile(path(u"empty.dat"_s), QByteArray());
     const std::optional<QString> empty = ReadCp932File(path(u"empty.dat"_s));
     QVERIFY(empty.has_value());
     QVERIFY(empty->isEmpty());
@@ -130,7 +115,7 @@ void TestTextFiles::writeFileAtomicallyReplacesWhole()
 void TestTextFiles::writeFailsWhenParentIsAFile()
 {
     const QString parent = path(u"plain.txt"_s);
-    PutBytes(parent, "old content");
+    PutFile(parent, "old content");
     QString error;
     QVERIFY(!WriteFileAtomically(parent + u"/child.dat"_s, "new", &error));
     QVERIFY(!error.isEmpty());
@@ -145,7 +130,7 @@ void TestTextFiles::writeFailsWhenTargetIsAFolder()
 {
     const QString folder = path(u"folder.dat"_s);
     QVERIFY(QDir().mkpath(folder));
-    PutBytes(folder + u"/inside.txt"_s, "kept");
+    PutFile(folder + u"/inside.txt"_s, "kept");
     QString error;
     QVERIFY(!WriteFileAtomically(folder, "new", &error));
     QVERIFY(!error.isEmpty());
@@ -161,7 +146,7 @@ void TestTextFiles::failedWriteKeepsOldFile()
     // root too): the old file must stay as it was and no partial file may remain.
     const QString target = path(u"keep.dat"_s);
     const QByteArray old = QByteArray("old line\r\n").repeated(100);
-    PutBytes(target, old);
+    PutFile(target, old);
     const QStringList before = filesInDir();
 
     rlimit saved {};
@@ -185,7 +170,7 @@ void TestTextFiles::failedWriteKeepsOldFile()
         // Without root, a read-only folder refuses the write as well.
         const QString ro = path(u"readonly"_s);
         QVERIFY(QDir().mkpath(ro));
-        PutBytes(ro + u"/keep.dat"_s, old);
+        PutFile(ro + u"/keep.dat"_s, old);
         QVERIFY(QFile::setPermissions(ro, QFile::ReadOwner | QFile::ExeOwner));
         QVERIFY(!WriteFileAtomically(ro + u"/keep.dat"_s, "new", &error));
         QFile::setPermissions(ro, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -212,7 +197,7 @@ void TestTextFiles::writeCp932FileKeepsLineBreaks()
 void TestTextFiles::writeCp932FileRefusesCharacterWithoutCode()
 {
     const QString target = path(u"refuse.dat"_s);
-    PutBytes(target, "before");
+    PutFile(target, "before");
     QString error;
     QVERIFY(!WriteCp932File(target, u"一行目\r\n二行目😀\r\n"_s, &error));
     QCOMPARE(ReadBytes(target), QByteArray("before"));

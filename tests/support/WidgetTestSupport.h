@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+class QWidget;
+
+// Types text into a widget as key presses; QTest's key clicks know only
+// ASCII, and Japanese is typed here too.
+void TypeText(QWidget *w, const QString &text);
+
+// Answers modal windows as they come: each time a modal window is showing,
+// the next action of the queue runs on it (an action closes its window).
+class ModalAnswerer : public QObject
+{
+public:
+    explicit ModalAnswerer(QList<std::function<void(QWidget *)>> actions);
+    int handled = 0;
+
+private:
+    QList<std::function<void(QWidget *)>> m_actions;
+    QTimer m_timer;
+};
