@@ -4,7 +4,6 @@
 #include "FieldReader.h"
 #include "TextFiles.h"
 
-#include <QFile>
 
 QString MakeProjectText(const ProjectDates &p)
 {
@@ -143,10 +142,10 @@ qint16 LoadProjectFile(const QString &path, ProjectDates &p)
 
 QString LoadTextFile(const QString &path)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = ReadFileBytes(path);
+    if (!bytes)
         return NotFileText;
-    const QString text = DecodeHtmlBytes(f.readAll());
+    const QString text = DecodeHtmlBytes(*bytes);
     // Lines joined by CR LF, whatever line ends the file used; no line end
     // after the last line.
     QString out;

@@ -274,14 +274,11 @@ bool WriteWorkBackup(const ProjectDates &p, QString *error)
 
 std::optional<QString> ReadNmBackUp(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<QByteArray> bytes = ReadFileBytes(path);
+    if (!bytes)
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    const QString text = bytes.startsWith(Utf8Bom) ? QString::fromUtf8(bytes.mid(Utf8Bom.size()))
-                                                   : Cp932::decode(bytes);
+    const QString text = bytes->startsWith(Utf8Bom) ? QString::fromUtf8(bytes->mid(Utf8Bom.size()))
+                                                    : Cp932::decode(*bytes);
     qsizetype end = 0;
     while (end < text.size() && text.at(end) != u'\r' && text.at(end) != u'\n')
         ++end;

@@ -66,15 +66,23 @@ bool IsUtf8Name(QString name)
 
 } // namespace
 
-std::optional<QString> ReadCp932File(const QString &path)
+std::optional<QByteArray> ReadFileBytes(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    return Cp932::decode(bytes);
+    return bytes;
+}
+
+std::optional<QString> ReadCp932File(const QString &path)
+{
+    const std::optional<QByteArray> bytes = ReadFileBytes(path);
+    if (!bytes)
+        return std::nullopt;
+    return Cp932::decode(*bytes);
 }
 
 QString DecodeHtmlBytes(const QByteArray &bytes)

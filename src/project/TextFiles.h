@@ -7,6 +7,9 @@
 
 // Reading and writing whole text files.
 
+// Reads a file whole. std::nullopt when it cannot be opened or read.
+std::optional<QByteArray> ReadFileBytes(const QString &path);
+
 // Reads a file whole and decodes it as code page 932. std::nullopt when the
 // file cannot be opened or read.
 std::optional<QString> ReadCp932File(const QString &path);
