@@ -46,10 +46,6 @@ CatalogueCommands::CatalogueCommands(MainForm *form, QObject *owner)
     connect(ui.InTagList, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *) { InTagList_DblClick(); });
 
     form->setCommand(QStringLiteral("minmnyInSonyu"), [this] { InTagList_DblClick(); });
-    form->setCommand(QStringLiteral("minmnyShowTags"), [this] {
-        m_form->TagsVisible = m_form->action(QStringLiteral("minmnyShowTags"))->isChecked();
-        m_form->Form_Resize();
-    });
     form->onRefreshCatalogue = [this] { InSelectList_Click(); };
 }
 

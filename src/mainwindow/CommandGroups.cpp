@@ -1,14 +1,15 @@
 // The command groups of the main window. Each group registers the handlers
 // of its menu items with MainForm::setCommand and fills MainForm's hooks.
 
-#include "CatalogueCommands.h"
-#include "ItemCommands.h"
-#include "HelpCommands.h"
 #include "MainForm.h"
+
+#include "CatalogueCommands.h"
+#include "HelpCommands.h"
+#include "ItemCommands.h"
 #include "PreviewCommands.h"
-#include "ViewCommands.h"
 #include "ProjectCommands.h"
 #include "SearchCommands.h"
+#include "ViewCommands.h"
 
 void InstallCommandGroups(MainForm *form, QObject *owner)
 {
