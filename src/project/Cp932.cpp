@@ -179,12 +179,19 @@ bool canEncode(QStringView text, qsizetype *badIndex)
 
 QByteArray encodeWithCharRefs(QStringView text)
 {
+    // Most texts have a code for every character: the plain encoder does all
+    // the work, and the slower loop below takes over at the first exception.
+    QByteArray out;
+    qsizetype first = 0;
+    if (encode(text, &out, &first))
+        return out;
+
     const uint16_t *codes = EncodeCodes();
-    QByteArray out(text.size() * 2 + 16, Qt::Uninitialized);
-    qsizetype pos = 0;
+    qsizetype pos = out.size();
+    out.resize(pos + (text.size() - first) * 2 + 16);
     const char16_t *src = text.utf16();
     const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
+    for (qsizetype i = first; i < n; ++i) {
         const char16_t c = src[i];
         char *d = out.data() + pos;
         if (c < 0x80) {
