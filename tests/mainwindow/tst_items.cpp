@@ -3,6 +3,7 @@
 // and project output, with the real settings and output dialogs.
 
 #include "AppPaths.h"
+#include "WidgetTestSupport.h"
 #include "ItemCommands.h"
 #include "MainForm.h"
 #include "PageEditor.h"
@@ -87,18 +88,7 @@ class TestItems : public QObject
 
     bool driveBy(const std::function<void()> &open, const std::function<void(QWidget *)> &body)
     {
-        bool ran = false;
-        QTimer::singleShot(0, m_form.get(), [&] {
-            QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-            QWidget *dlg = QApplication::activeModalWidget();
-            ran = true;
-            body(dlg);
-            if (QApplication::activeModalWidget() == dlg)
-                if (auto *d = qobject_cast<QDialog *>(dlg))
-                    d->reject();
-        });
-        open();
-        return ran;
+        return DriveModal(m_form.get(), open, body);
     }
 
     QStringList listed()

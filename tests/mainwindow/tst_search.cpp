@@ -2,6 +2,7 @@
 // real dialogs; the recorder answers the question and takes the messages.
 
 #include "AppPaths.h"
+#include "WidgetTestSupport.h"
 #include "Kensaku.h"
 #include "KensakuMod.h"
 #include "MainForm.h"
@@ -131,18 +132,7 @@ void TestSearch::drive(const QString &command, const std::function<void(QWidget 
 
 void TestSearch::driveHook(const std::function<void()> &open, const std::function<void(QWidget *)> &body)
 {
-    bool ran = false;
-    QTimer::singleShot(0, m_form.get(), [&] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        QWidget *dlg = QApplication::activeModalWidget();
-        ran = true;
-        body(dlg);
-        if (QApplication::activeModalWidget() == dlg)
-            if (auto *d = qobject_cast<QDialog *>(dlg))
-                d->reject();
-    });
-    open();
-    QVERIFY(ran);
+    QVERIFY(DriveModal(m_form.get(), open, body));
 }
 
 void TestSearch::setPages(const QStringList &texts, int shown)

@@ -1,6 +1,8 @@
 #include "WidgetTestSupport.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QTest>
 #include <QKeyEvent>
 #include <QWidget>
 
@@ -27,4 +29,20 @@ ModalAnswerer::ModalAnswerer(QList<std::function<void(QWidget *)>> actions)
         act(w);
     });
     m_timer.start();
+}
+
+bool DriveModal(QObject *context, const std::function<void()> &open, const std::function<void(QWidget *)> &body)
+{
+    bool ran = false;
+    QTimer::singleShot(0, context, [&] {
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        QWidget *dlg = QApplication::activeModalWidget();
+        ran = true;
+        body(dlg);
+        if (QApplication::activeModalWidget() == dlg)
+            if (auto *d = qobject_cast<QDialog *>(dlg))
+                d->reject();
+    });
+    open();
+    return ran;
 }

@@ -13,6 +13,10 @@ class QWidget;
 // ASCII, and Japanese is typed here too.
 void TypeText(QWidget *w, const QString &text);
 
+// Runs open, which shows a modal dialog, and body on that dialog once it is
+// showing; a dialog body left open is rejected. True when body ran.
+bool DriveModal(QObject *context, const std::function<void()> &open, const std::function<void(QWidget *)> &body);
+
 // Answers modal windows as they come: each time a modal window is showing,
 // the next action of the queue runs on it (an action closes its window).
 class ModalAnswerer : public QObject
