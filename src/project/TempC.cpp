@@ -96,7 +96,8 @@ bool MakeHtmlTemp(const ProjectDates &p, int index, QString *error)
     const QString path = TempPathFor(h.outputName());
     if (path.isEmpty())
         return unsafeName(h.outputName(), error);
-    return WritePageFile(path, h.HtmlStr, error);
+    // A preview copy is rewritten on every keystroke and thrown away at exit.
+    return WritePageFile(path, h.HtmlStr, error, WriteMode::Throwaway);
 }
 
 bool CopyPictTemp(const ProjectDates &p, int index)

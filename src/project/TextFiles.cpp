@@ -7,6 +7,11 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -98,11 +103,8 @@ QString DecodeHtmlBytes(const QByteArray &bytes)
     return Cp932::decode(bytes);
 }
 
-bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
+bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error, WriteMode mode)
 {
-    QSaveFile file(path);
-    // Never fall back to writing the target in place: that could leave it half written.
-    file.setDirectWriteFallback(false);
     auto fail = [&](const QString &reason) {
         if (error) {
             *error = u"ファイル「%1」を書き込めませんでした: %2"_s.arg(QDir::toNativeSeparators(path),
@@ -110,6 +112,23 @@ bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *
         }
         return false;
     };
+    if (mode == WriteMode::Throwaway) {
+        // Written beside the target and renamed over it, without the sync.
+        QTemporaryFile file(path + u".XXXXXX"_s);
+        file.setAutoRemove(true);
+        if (!file.open())
+            return fail(file.errorString());
+        if (file.write(bytes) != bytes.size() || !file.flush())
+            return fail(file.errorString());
+        file.close();
+        if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+            return fail(QString::fromLocal8Bit(std::strerror(errno)));
+        file.setAutoRemove(false);
+        return true;
+    }
+    QSaveFile file(path);
+    // Never fall back to writing the target in place: that could leave it half written.
+    file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
     if (file.write(bytes) != bytes.size()) {
@@ -175,7 +194,7 @@ QByteArray EncodePageFile(const QString &html)
     return Cp932::encodeWithCharRefs(html) + "\r\n";
 }
 
-bool WritePageFile(const QString &path, const QString &html, QString *error)
+bool WritePageFile(const QString &path, const QString &html, QString *error, WriteMode mode)
 {
-    return WriteFileAtomically(path, EncodePageFile(html), error);
+    return WriteFileAtomically(path, EncodePageFile(html), error, mode);
 }

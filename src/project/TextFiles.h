@@ -23,7 +23,13 @@ QString DecodeHtmlBytes(const QByteArray &bytes);
 // beside it (write to a temporary file in the same folder, then rename). On
 // failure the older file stays whole, false is returned and *error (if given)
 // holds a readable reason.
-bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr);
+//
+// Durable also syncs the new file to disk before the rename, so that a crash
+// right after a save never leaves an empty file. Throwaway copies (the preview's
+// temporary files, rewritten on every keystroke) skip the sync.
+enum class WriteMode { Durable, Throwaway };
+bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr,
+                         WriteMode mode = WriteMode::Durable);
 
 // Encodes text as code page 932 and writes it atomically. Refuses (returns false,
 // with a reason naming the first character that has no code) instead of
@@ -40,4 +46,5 @@ bool PageDeclaresUtf8(const QString &html);
 QByteArray EncodePageFile(const QString &html);
 
 // Writes a page file (EncodePageFile) atomically.
-bool WritePageFile(const QString &path, const QString &html, QString *error = nullptr);
+bool WritePageFile(const QString &path, const QString &html, QString *error = nullptr,
+                   WriteMode mode = WriteMode::Durable);

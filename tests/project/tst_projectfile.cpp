@@ -348,6 +348,21 @@ private Q_SLOTS:
         QVERIFY(!TempC::IsSafeOutputName(u".."_s));
     }
 
+    void throwawayWritesStillReplaceWhole()
+    {
+        const QString path = m_dir.filePath(u"sub/copy.htm"_s);
+        QVERIFY(QDir().mkpath(m_dir.filePath(u"sub"_s)));
+        QVERIFY(WriteFileAtomically(path, "first version, longer", nullptr, WriteMode::Throwaway));
+        QVERIFY(WriteFileAtomically(path, "second", nullptr, WriteMode::Throwaway));
+        QCOMPARE(ReadBytes(path), QByteArray("second"));
+        // Nothing is left beside the target.
+        QCOMPARE(QDir(m_dir.filePath(u"sub"_s)).entryList(QDir::Files), QStringList{u"copy.htm"_s});
+        QString error;
+        QVERIFY(!WriteFileAtomically(m_dir.filePath(u"sub/copy.htm/x"_s), "x", &error, WriteMode::Throwaway));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(ReadBytes(path), QByteArray("second"));
+    }
+
     void pageFilesFollowTheDeclaredCharset()
     {
         ProjectDates p;
