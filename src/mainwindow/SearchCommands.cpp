@@ -85,6 +85,8 @@ void SearchCommands::SioriJump()
         Ui().message(QStringLiteral("しおり\"") + name + QStringLiteral("\"が見つかりません"),
                      UiService::Icon::Critical);
         DelSioriList(p, i);
+        // The list is saved with the project: the removal is a change.
+        p.Henkou = true;
         m_form->showKind(KindSiori);
         return;
     }

@@ -40,6 +40,9 @@ SioriEdit SioriStrChange(ProjectDates &p, int index, const QString &oldName)
     const QString &newName = p.SioriList.at(index);
     if (newName == oldName)
         return e;
+    // The name list is saved with the project: a new name is a change even
+    // when no page holds the old comment any more.
+    p.Henkou = true;
     const SioriPlace place = LocateSiori(p, oldName);
     if (!place.found())
         return e;
@@ -65,5 +68,7 @@ SioriEdit DelSiori(ProjectDates &p, int index)
         applyEdit(p, e);
     }
     DelSioriList(p, index);
+    // The name list itself changed, comment found or not.
+    p.Henkou = true;
     return e;
 }

@@ -31,12 +31,13 @@ struct SioriEdit
 };
 
 // Rewrites the comment of oldName into the comment of SioriList[index] (which
-// already holds the new name). The changed page's text is updated and Henkou
-// is set, also when that page is not the shown one. Nothing changes when no
-// page holds the old comment or the names are equal.
+// already holds the new name). The changed page's text is updated, also when
+// that page is not the shown one. Henkou is set whenever the names differ (the
+// list entry changed). No page changes when none holds the old comment, and
+// nothing at all when the names are equal.
 SioriEdit SioriStrChange(ProjectDates &p, int index, const QString &oldName);
 
-// Deletes bookmark index: removes its comment from the page that holds it
-// (setting Henkou) and the name from SioriList, whether or not the comment was
-// found. Out of range: nothing.
+// Deletes bookmark index: removes its comment from the page that holds it and
+// the name from SioriList, whether or not the comment was found, and sets
+// Henkou. Out of range: nothing.
 SioriEdit DelSiori(ProjectDates &p, int index);

@@ -608,6 +608,7 @@ void TestSearch::deletedPageBookmarkReportedMissingAndRemoved()
     DelHtmlDat(project(), 1);
     m_form->showKind(KindHtml);
     QCOMPARE(project().SioriList.size(), 2); // deleting the page leaves the name
+    project().Henkou = false;
     selectSiori(0);
     doubleClickDatList();
     QCOMPARE(m_ui->shown.size(), 1);
@@ -618,6 +619,8 @@ void TestSearch::deletedPageBookmarkReportedMissingAndRemoved()
     QCOMPARE(m_form->ui().DatList->count(), 1);
     QCOMPARE(m_form->ui().DatList->item(0)->text(), u"last"_s);
     QCOMPARE(project().NowHtml, qint16(0));
+    // The list is saved with the project: closing now must ask.
+    QVERIFY(project().Henkou);
     // The remaining one still jumps.
     m_form->ui().DatList->setCurrentRow(0);
     doubleClickDatList();
