@@ -99,9 +99,9 @@ def basic_entries():
         ('取り消し線（s）', '選択した文字列に取り消し線を引きます。', '<s>', '</s>'),
         ('中央揃え（center）', '選択した文字列を中央に揃えます。', '<center>', '</center>'),
         ('水平線（hr）', '選択した文字列の後ろに水平線を入れます。', '', '\n<hr>\n'),
-        ('箇条書き（ul）', '選択した文字列を一項目とする箇条書きを作ります。', '<ul>\n<li>', '\n</ul>'),
-        ('番号付きリスト（ol）', '選択した文字列を一項目とする番号付きリストを作ります。', '<ol>\n<li>', '\n</ol>'),
-        ('リストの項目（li）', '選択した文字列をリストの一項目にします。', '<li>', ''),
+        ('箇条書き（ul）', '選択した文字列を一項目とする箇条書きを作ります。', '<ul>\n<li>', '</li>\n</ul>'),
+        ('番号付きリスト（ol）', '選択した文字列を一項目とする番号付きリストを作ります。', '<ol>\n<li>', '</li>\n</ol>'),
+        ('リストの項目（li）', '選択した文字列をリストの一項目にします。', '<li>', '</li>'),
         ('表の枠組み（table）', '一行一列の表を作り選択した文字列をそのセルに入れます。',
          '<table border="1">\n<tr>\n<td>', '</td>\n</tr>\n</table>'),
         ('引用（blockquote）', '選択した文字列を引用文にします。', '<blockquote>', '</blockquote>'),
@@ -119,7 +119,8 @@ def basic_entries():
         ('文字コードの指定（meta）', 'ページの文字コードがShift_JISであることを示すタグを入れます。',
          '<meta http-equiv="Content-Type" content="text/html; charset=Shift_JIS">\n', ''),
         ('HTMLの骨組み', '選択した文字列を題名とするページの骨組みを作ります。',
-         '<html>\n<head>\n<title>', '</title>\n</head>\n<body>\n\n</body>\n</html>'),
+         '<html>\n<head>\n<meta http-equiv="Content-Type" content="text/html; charset=Shift_JIS">\n<title>',
+         '</title>\n</head>\n<body>\n\n</body>\n</html>'),
     ]
     scripts = []
     cases = []
@@ -214,14 +215,14 @@ def wizs():
                    (3, 1, 'False', '番号付きのリスト（ol）')], 1, 'リストの作成'),
            if_i(0, 1, 1), set_i(0, 1), endif(),
            if_b(1)] + text('<ol>\n') + [els()] + text('<ul>\n') + [endif()]
-    ops += [set_i(1, 0), loop()] + text('<li>') + [if_i(1, 0, 0), sel(), endif()] + text('\n')
+    ops += [set_i(1, 0), loop()] + text('<li>') + [if_i(1, 0, 0), sel(), endif()] + text('</li>\n')
     ops += [add_i(1, 1, 1), until_i(1, 4, 0, var2=True)]
     ops += [if_b(1)] + text('</ol>') + [els()] + text('</ul>') + [endif(), end()]
     add('リストの作成', '項目の数を指定して箇条書きか番号付きのリストを作ります。', ops, [
         {'selection': '最初', 'answers': [['3', 'True', 'False']],
-         'expected': '<ul>\n<li>最初\n<li>\n<li>\n</ul>'},
+         'expected': '<ul>\n<li>最初</li>\n<li></li>\n<li></li>\n</ul>'},
         {'selection': '', 'answers': [['2', 'False', 'True']],
-         'expected': '<ol>\n<li>\n<li>\n</ol>'},
+         'expected': '<ol>\n<li></li>\n<li></li>\n</ol>'},
     ])
 
     # 4: mail link. S0 address, S1 subject, S2 link text.
@@ -332,7 +333,7 @@ def fonts():
         ('小さい文字', '選択した文字列を小さく表示します。', '', '', 1),
         ('ゴシック体', '選択した文字列をＭＳ ゴシックで表示します。', '', 'ＭＳ ゴシック', 3),
         ('明朝体', '選択した文字列をＭＳ 明朝で表示します。', '', 'ＭＳ 明朝', 3),
-        ('赤い太い見出し文字', '選択した文字列を赤いゴシック体で大きく表示します。', '#CC0000', 'ＭＳ ゴシック', 6),
+        ('赤いゴシック体の大きい文字', '選択した文字列を赤いゴシック体で大きく表示します。', '#CC0000', 'ＭＳ ゴシック', 6),
     ]
     scripts = []
     cases = []

@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTest>
 
@@ -47,6 +48,33 @@ QVector<WizListEntry> ListOf(const QString &folder)
     return LoadWizListFromText(ReadUtf8(OlzDir(folder) + u"/WizList.dat"_s));
 }
 
+// The first fault of the markup a script wrote: an end tag that closes
+// something else or nothing, or an element left open. Comments are skipped;
+// elements without content (br, hr, img, meta) need no end tag. Empty when
+// every element is closed in order.
+QString TagFault(const QString &html)
+{
+    static const QSet<QString> empty{u"br"_s, u"hr"_s, u"img"_s, u"meta"_s};
+    QString text = html;
+    text.remove(QRegularExpression(u"<!--.*?-->"_s, QRegularExpression::DotMatchesEverythingOption));
+    static const QRegularExpression tag(u"<(/?)([A-Za-z][A-Za-z0-9]*)[^>]*>"_s);
+    QStringList open;
+    for (auto it = tag.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString name = m.captured(2).toLower();
+        if (empty.contains(name))
+            continue;
+        if (m.captured(1).isEmpty()) {
+            open.append(name);
+        } else if (open.isEmpty() || open.last() != name) {
+            return u"</"_s + name + u"> closes "_s + (open.isEmpty() ? u"nothing"_s : u'<' + open.last() + u'>');
+        } else {
+            open.removeLast();
+        }
+    }
+    return open.isEmpty() ? QString() : u'<' + open.last() + u"> is not closed"_s;
+}
+
 } // namespace
 
 class TestOlzScripts : public QObject
@@ -59,6 +87,7 @@ private Q_SLOTS:
     void wizardsAskAndRepeat();
     void fontEntriesKeepTheFontLayout();
     void casesProduceExpectedHtml();
+    void tagFaultsAreFound();
 };
 
 void TestOlzScripts::listsAndFilesMatch_data()
@@ -186,6 +215,10 @@ void TestOlzScripts::casesProduceExpectedHtml()
         QVERIFY2(r.text == c.value(u"expected"_s).toString(),
                  qPrintable(label + u" gave "_s + r.text));
         QCOMPARE(r.status, cancels ? WizRunStatus::Cancelled : WizRunStatus::Finished);
+        if (!cancels) {
+            const QString fault = TagFault(r.text);
+            QVERIFY2(fault.isEmpty(), qPrintable(label + u": "_s + fault));
+        }
         QCOMPARE(host.shownOps.size(), host.answers.size());
         covered.insert(folder + u'/' + QString::number(index));
     }
@@ -193,6 +226,14 @@ void TestOlzScripts::casesProduceExpectedHtml()
     for (const QString &folder : {u"Basic"_s, u"Wizs"_s, u"Fonts"_s})
         for (int i = 0; i < ListOf(folder).size(); ++i)
             QVERIFY2(covered.contains(folder + u'/' + QString::number(i)), qPrintable(folder + QString::number(i)));
+}
+
+void TestOlzScripts::tagFaultsAreFound()
+{
+    QCOMPARE(TagFault(u"<ul>\r\n<li>a</li>\r\n</ul><br><!-- <p> -->"_s), QString());
+    QCOMPARE(TagFault(u"<ul>\r\n<li>a\r\n</ul>"_s), u"</ul> closes <li>"_s);
+    QCOMPARE(TagFault(u"<li>a"_s), u"<li> is not closed"_s);
+    QCOMPARE(TagFault(u"a</b>"_s), u"</b> closes nothing"_s);
 }
 
 QTEST_GUILESS_MAIN(TestOlzScripts)
