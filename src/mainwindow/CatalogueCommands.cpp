@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QEvent>
 #include <QListWidget>
 
 namespace {
@@ -43,6 +44,14 @@ CatalogueCommands::CatalogueCommands(MainForm *form, QObject *owner)
     connect(ui.TagTypeCombo, &QComboBox::currentIndexChanged, this, [this](int) { TagTypeCombo_Click(); });
     connect(ui.InSelectList, &QListWidget::currentRowChanged, this, [this](int) { InSelectList_Click(); });
     connect(ui.InTagList, &QListWidget::currentRowChanged, this, [this](int) { InTagList_Click(); });
+    // Clicking the entry that is already chosen shows its description again
+    // (the status bar may show something else by now); a click that chooses
+    // another entry was handled when the choice changed.
+    ui.InTagList->viewport()->installEventFilter(this);
+    connect(ui.InTagList, &QListWidget::itemClicked, this, [this](QListWidgetItem *) {
+        if (m_form->ui().InTagList->currentRow() == m_pressRow)
+            InTagList_Click();
+    });
     connect(ui.InTagList, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *) { InTagList_DblClick(); });
 
     form->setCommand(QStringLiteral("minmnyInSonyu"), [this] { InTagList_DblClick(); });
@@ -50,6 +59,13 @@ CatalogueCommands::CatalogueCommands(MainForm *form, QObject *owner)
 }
 
 CatalogueCommands::~CatalogueCommands() = default;
+
+bool CatalogueCommands::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress && watched == m_form->ui().InTagList->viewport())
+        m_pressRow = m_form->ui().InTagList->currentRow();
+    return QObject::eventFilter(watched, event);
+}
 
 QStringList CatalogueCommands::kindsOfGroup(int group)
 {

@@ -41,6 +41,9 @@ public:
     // (tests lower it).
     qint64 stepLimit = WizStepLimit;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QString currentKind() const;
     void insertItemTag(const QString &kind, int i);
@@ -50,4 +53,6 @@ private:
     MainForm *m_form;
     QStringList m_WizSetumei;
     TaguSien_WizWindow *m_wizWindow = nullptr;
+    // The current entry of InTagList when the mouse button went down on it.
+    int m_pressRow = -1;
 };

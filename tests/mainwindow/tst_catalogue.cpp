@@ -122,6 +122,13 @@ struct Fixture
         }
     }
 
+    // Clicks entry row of InTagList with the mouse.
+    void click(int row)
+    {
+        QListWidget *list = ui().InTagList;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    }
+
     // The page text with the selection start..start+length.
     void page(const QString &text, int start, int length)
     {
@@ -144,6 +151,7 @@ private Q_SLOTS:
     void groupsListTheirKinds();
     void noDataStatusTexts();
     void scriptListsAndDescriptions();
+    void clickingTheChosenEntryShowsItAgain();
     void fileEntriesStatusAndPreview();
     void refreshFollowsTheProject();
     void linkInsertions();
@@ -243,6 +251,33 @@ void TestCatalogue::scriptListsAndDescriptions()
     fx.ui().InSelectList->setCurrentRow(1);
     QVERIFY(fx.entries().isEmpty());
     QVERIFY(fx.catalogue()->WizSetumei().isEmpty());
+}
+
+void TestCatalogue::clickingTheChosenEntryShowsItAgain()
+{
+    Fixture fx;
+    WriteFolder(BasicFolder, {{u"太字"_s, u"選択した文字列を太字にします。"_s, BoldScript},
+                              {u"斜体"_s, u"選択した文字列を斜体にします。"_s, BoldScript}});
+    fx.start();
+
+    // The status bar shows something else (the editor had the focus); a
+    // click on the chosen entry brings its description back.
+    Ui().setStatusText(u"ここに説明を表示します"_s);
+    fx.click(0);
+    QCOMPARE(fx.rec.statusText(), u"Index.htmに出力"_s);
+
+    fx.choose(2, 0);
+    QCOMPARE(fx.ui().InTagList->currentRow(), 0);
+    Ui().setStatusText(u"ここに説明を表示します"_s);
+    qsizetype before = fx.rec.statusTexts.size();
+    fx.click(0);
+    QCOMPARE(fx.rec.statusTexts.mid(before), QStringList{u"選択した文字列を太字にします。"_s});
+
+    // Choosing another entry by a click describes it once.
+    before = fx.rec.statusTexts.size();
+    fx.click(1);
+    QCOMPARE(fx.ui().InTagList->currentRow(), 1);
+    QCOMPARE(fx.rec.statusTexts.mid(before), QStringList{u"選択した文字列を斜体にします。"_s});
 }
 
 void TestCatalogue::fileEntriesStatusAndPreview()
@@ -359,8 +394,9 @@ void TestCatalogue::scriptRunReplacesSelection()
     QCOMPARE(fx.editor()->htmlText(), u"xx<b>abc</b>yy"_s);
     QCOMPARE(f.project().Html.at(0).HtmlStr, u"xx<b>abc</b>yy"_s);
     QVERIFY(f.project().Henkou);
-    QCOMPARE(fx.rec.statusTexts.mid(before),
-             (QStringList{u"データの読み込み中..."_s, u"作業中..."_s, u"太字にします。"_s}));
+    // The double click begins with a click on the entry, which describes it.
+    QCOMPARE(fx.rec.statusTexts.mid(before), (QStringList{u"太字にします。"_s, u"データの読み込み中..."_s,
+                                                          u"作業中..."_s, u"太字にします。"_s}));
     QVERIFY(fx.rec.shown.isEmpty());
 }
 
