@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QStandardPaths>
 
 namespace {
 
@@ -56,6 +57,28 @@ QString comparable(const QString &path)
         c = QDir::cleanPath(fi.absoluteFilePath());
     return c;
 }
+
+} // namespace
+
+bool TrashAvailable()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    // Without a data folder for the trash to live in, moving to the trash
+    // would put the folder into "files" and "info" below the working folder.
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (dataHome.isEmpty())
+        return false;
+    const QFileInfo trash(dataHome + QStringLiteral("/Trash"));
+    if (trash.exists())
+        return trash.isDir() && trash.isWritable();
+    const QFileInfo home(dataHome);
+    return home.isDir() && home.isWritable();
+#else
+    return true;
+#endif
+}
+
+namespace {
 
 // True when inner is folder itself or lies below it.
 bool sameOrInside(const QString &folder, const QString &inner)
@@ -235,8 +258,21 @@ bool RemoveOutputFolder(const QString &folder, QString *error)
 {
     if (!QFileInfo::exists(folder))
         return true;
-    if (QFile::moveToTrash(folder))
-        return true;
+    if (TrashAvailable()) {
+        QString inTrash;
+        if (QFile::moveToTrash(folder, &inTrash)) {
+            if (QDir::isAbsolutePath(inTrash))
+                return true;
+            // Moved somewhere that is no trash: put it back and delete it
+            // below instead.
+            if (!QDir().rename(inTrash, folder)) {
+                if (error)
+                    *error = QStringLiteral("以前の出力先フォルダ\"%1\"をごみ箱に移せませんでした。").arg(
+                        QDir::toNativeSeparators(folder));
+                return false;
+            }
+        }
+    }
     if (QDir(folder).removeRecursively())
         return true;
     if (error)

@@ -57,6 +57,9 @@ QString ForeignEntriesQuestion(const QString &folder, const QStringList &foreign
 // is a path), and every folder that contains one of these.
 bool IsProtectedFolder(const QString &folder, const QString &projectPath);
 
+// True when the desktop offers a trash to move folders into.
+bool TrashAvailable();
+
 // Removes a whole folder: moved to the desktop's trash where there is one,
 // else deleted. False (with *error) when something stays.
 bool RemoveOutputFolder(const QString &folder, QString *error = nullptr);

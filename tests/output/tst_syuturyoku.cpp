@@ -303,6 +303,32 @@ private Q_SLOTS:
         }
     }
 
+    void removalWithoutTrashDeletesInPlace()
+    {
+        // A desktop without a data folder offers no trash: the old output is
+        // deleted, and nothing lands below the working folder.
+        const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+        const QString oldCwd = QDir::currentPath();
+        const QString work = m_dir.path() + u"/cwd"_s;
+        QVERIFY(QDir().mkpath(work));
+        qputenv("XDG_DATA_HOME", (m_dir.path() + u"/no-data-home"_s).toLocal8Bit());
+        QVERIFY(QDir::setCurrent(work));
+        QVERIFY(QDir().mkpath(m_out));
+        QVERIFY(writeBytes(m_out + u"/old.htm"_s, "old"));
+        const bool available = TrashAvailable();
+        QString error;
+        const bool removed = RemoveOutputFolder(m_out, &error);
+        const QStringList left = entries(work);
+        QDir::setCurrent(oldCwd);
+        qputenv("XDG_DATA_HOME", oldData);
+        QCOMPARE(left, QStringList());
+        QVERIFY2(removed, qPrintable(error));
+        QVERIFY(!QFileInfo::exists(m_out));
+        QVERIFY(!available);
+        QVERIFY(!QFileInfo::exists(m_dir.path() + u"/no-data-home"_s));
+        QVERIFY(TrashAvailable());
+    }
+
     void overwriteNeverRemovesProtectedFolders()
     {
         // The output folder is the folder of the project file.
