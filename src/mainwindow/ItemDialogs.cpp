@@ -258,6 +258,15 @@ void FileItemDialog::buildControls(QWidget *preview, QPushButton *extraButton)
     layout->addLayout(buttons);
     setMinimumWidth(preview ? 560 : 420);
 
+    // Tab follows the layout: path, its button, name, file name, then the
+    // buttons from left to right (the extra button was made before the rest).
+    QList<QWidget *> order = {m_text1, m_command1, m_text3, m_text2};
+    if (extraButton)
+        order.append(extraButton);
+    order << m_command2 << m_command3;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
+
     connect(m_text1, &QLineEdit::textChanged, this, [this](const QString &path) {
         detectKind(path);
         updateState();

@@ -561,6 +561,45 @@ private Q_SLOTS:
         QCOMPARE(edit(&dlg, u"Text1"_s)->text(), u"/d/movie.mov"_s);
         QCOMPARE(labelText(&dlg, u"Label1"_s), u"参照先ファイル名 - [MOVムービーファイル]"_s);
     }
+
+    // Comfort ---------------------------------------------------------------
+
+    void tabOrderFollowsLayout()
+    {
+        // The focusable controls in the order Tab visits them, from the box
+        // that has the focus when the dialog opens.
+        const auto chain = [](QDialog *dlg, QWidget *start) {
+            QStringList names;
+            QWidget *w = start;
+            do {
+                if (w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) && w->window() == dlg)
+                    names.append(w->objectName());
+                w = w->nextInFocusChain();
+            } while (w && w != start);
+            return names;
+        };
+        ProjectDates p = pagesProject();
+        p.EditNew = true;
+        HTMLProp page(p);
+        QCOMPARE(chain(&page, edit(&page, u"Nametxt"_s)),
+                 QStringList({u"Nametxt"_s, u"FnTxt"_s, u"Check1"_s, u"Optionhtm"_s, u"Optionhtml"_s,
+                              u"Command1"_s, u"Command2"_s}));
+        QVERIFY(child<QPushButton>(&page, u"Command1"_s)->isDefault());
+
+        PictureSettei pict(p);
+        type(edit(&pict, u"Text1"_s), m_gif);
+        QCOMPARE(chain(&pict, edit(&pict, u"Text3"_s)),
+                 QStringList({u"Text3"_s, u"Text2"_s, u"Command2"_s, u"Command3"_s, u"Text1"_s, u"Command1"_s}));
+        QVERIFY(child<QPushButton>(&pict, u"Command2"_s)->isDefault());
+
+        // The extension button stands left of OK in the button row.
+        ElseFileSettei other(p);
+        type(edit(&other, u"Text1"_s), u"/d/x.zip"_s);
+        QCOMPARE(chain(&other, edit(&other, u"Text3"_s)),
+                 QStringList({u"Text3"_s, u"Text2"_s, u"Command4"_s, u"Command2"_s, u"Command3"_s, u"Text1"_s,
+                              u"Command1"_s}));
+        QVERIFY(child<QPushButton>(&other, u"Command2"_s)->isDefault());
+    }
 };
 
 QTEST_MAIN(TestItemDialogs)
