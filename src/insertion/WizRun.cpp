@@ -299,6 +299,8 @@ WizRunResult RunWizPrg(const WizProgram &program, WizVariables &vars, WizardHost
             break;
         case OpKaigyou:
             out += u"\r\n"_s;
+            if (out.size() > WizOutputLimit)
+                return Stop(WizRunStatus::TooLong);
             break;
         case OpInputWindow:
             if (!host || !host->showInputWindow(program, qint16(pc), vars))
@@ -306,6 +308,8 @@ WizRunResult RunWizPrg(const WizProgram &program, WizVariables &vars, WizardHost
             break;
         case OpTokusyu:
             DoTokusyu(op, out);
+            if (out.size() > WizOutputLimit)
+                return Stop(WizRunStatus::TooLong);
             break;
         case OpWizEnd:
             result.text = out;

@@ -351,6 +351,19 @@ void TestWizRun::outputLimitStopsRunawayOutput()
     QCOMPARE(lit.status, WizRunStatus::TooLong);
     QCOMPARE(lit.text, u"sel"_s);
 
+    // Line breaks and special characters count against the limit too: a loop
+    // of them stops when the output is too long, long before the step limit.
+    for (qint16 code : {qint16(OpKaigyou), qint16(OpTokusyu)}) {
+        QVector<WizOp> ops{Decl(0, 0, 0), Op(OpLoopStart)};
+        for (int k = 0; k < 4000; ++k)
+            ops.append(code == OpTokusyu ? MakeWizOp(OpTokusyu, {2}) : Op(code));
+        ops.append(UntilInt(0, 0, 1));
+        const WizRunResult run = RunWizPrg(Prog(ops), vars, nullptr, u"sel"_s);
+        QCOMPARE(run.status, WizRunStatus::TooLong);
+        QCOMPARE(run.text, u"sel"_s);
+        QVERIFY(run.steps <= WizOutputLimit + 2 * 4002);
+    }
+
     QCOMPARE(WizRunMessage(WizRunStatus::Stopped), WizStoppedMessage());
     QCOMPARE(WizRunMessage(WizRunStatus::TooLong), WizTooLongMessage());
     QVERIFY(!WizRunMessage(WizRunStatus::NotLoaded).isEmpty());
