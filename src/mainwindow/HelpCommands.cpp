@@ -176,6 +176,8 @@ void HelpCommands::minmnyMa()
         m_help->show();
         return;
     }
+    // A minimised manual comes back, or it could not come to the front.
+    m_help->setWindowState(m_help->windowState() & ~Qt::WindowMinimized);
     m_help->show();
     m_help->raise();
     m_help->activateWindow();

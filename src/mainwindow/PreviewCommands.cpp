@@ -107,7 +107,9 @@ void PreviewCommands::minmnyPlb()
         return;
     }
     if (m_prvForm) {
-        // Already open: the files are fresh, the window keeps its page.
+        // Already open: the files are fresh, the window keeps its page. A
+        // minimised window comes back, or it could not come to the front.
+        m_prvForm->setWindowState(m_prvForm->windowState() & ~Qt::WindowMinimized);
         m_prvForm->show();
         m_prvForm->raise();
         m_prvForm->activateWindow();

@@ -196,6 +196,12 @@ private Q_SLOTS:
         // Asking again (here from the toolbar) brings the same window.
         m_form->toolButton(u"GoHelp"_s)->trigger();
         QCOMPARE(m_form->findChildren<HelpForm *>().size(), 1);
+        // Also when it was minimised: it comes back.
+        help->showMinimized();
+        QTRY_VERIFY(help->isMinimized());
+        m_form->runCommand(u"minmnyMa"_s);
+        QCOMPARE(m_form->findChildren<HelpForm *>().size(), 1);
+        QTRY_VERIFY(!help->isMinimized());
         QVERIFY(m_ui->shown.isEmpty());
         QCOMPARE(m_ui->beeps, 0);
     }

@@ -407,6 +407,15 @@ private Q_SLOTS:
         // The files were rewritten all the same.
         QVERIFY(fileText(tempFile(1)).contains(u"NEW"_s));
 
+        // A minimised window is brought back, still on its page.
+        prv->showMinimized();
+        QTRY_VERIFY(prv->isMinimized());
+        m_form->runCommand(u"minmnyPlb"_s);
+        QCOMPARE(m_cmds->previewWindow(), prv);
+        QTRY_VERIFY(!prv->isMinimized());
+        QVERIFY(prv->isVisible());
+        QCOMPARE(prv->PrvPageIndex, qint16(0));
+
         // "閉じる" closes it; the next open shows the page now current.
         prv->action(u"Exit"_s)->trigger();
         QTRY_VERIFY(!m_cmds->previewWindow());
