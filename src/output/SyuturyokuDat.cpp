@@ -65,7 +65,8 @@ SyuturyokuDat::SyuturyokuDat(ProjectDates &project, QWidget *parent)
     m_dir1->header()->hide();
 
     m_files = new QFileSystemModel(this);
-    m_files->setFilter(QDir::Files | QDir::Hidden);
+    // Hidden files stay out of the list, as hidden folders stay out of the tree.
+    m_files->setFilter(QDir::Files);
     m_files->setReadOnly(true);
     m_file1 = new QListView(this);
     m_file1->setObjectName(QStringLiteral("File1"));
@@ -76,6 +77,8 @@ SyuturyokuDat::SyuturyokuDat(ProjectDates &project, QWidget *parent)
     m_folderLabel = new QLabel(this);
     m_folderLabel->setObjectName(QStringLiteral("Label2"));
     m_folderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long path must neither widen the tree nor run under the file list.
+    m_folderLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_label1 = new QLabel(QStringLiteral("作成するフォルダ："), this);
     m_label1->setObjectName(QStringLiteral("Label1"));
     m_text1 = new QLineEdit(this);
@@ -89,7 +92,7 @@ SyuturyokuDat::SyuturyokuDat(ProjectDates &project, QWidget *parent)
 
     auto *grid = new QGridLayout;
     grid->addWidget(m_drive1, 0, 0);
-    grid->addWidget(m_folderLabel, 1, 0, 1, 2);
+    grid->addWidget(m_folderLabel, 1, 0);
     grid->addWidget(m_dir1, 2, 0);
     grid->addWidget(m_file1, 0, 1, 3, 1);
     auto *nameRow = new QHBoxLayout;
@@ -171,6 +174,7 @@ void SyuturyokuDat::showFolder(const QString &folder)
 {
     m_folder = folder;
     m_folderLabel->setText(QDir::toNativeSeparators(folder));
+    m_folderLabel->setToolTip(m_folderLabel->text());
     m_file1->setRootIndex(m_files->setRootPath(folder));
 }
 

@@ -116,7 +116,7 @@ private Q_SLOTS:
         ProjectDates p = sample();
         const QString folder = m_dir.path() + u"/browse"_s;
         QVERIFY(QDir().mkpath(folder + u"/inner"_s));
-        for (const QString &name : {u"/inner/readme.txt"_s, u"/top.txt"_s}) {
+        for (const QString &name : {u"/inner/readme.txt"_s, u"/inner/.hidden"_s, u"/top.txt"_s}) {
             QFile f(folder + name);
             QVERIFY(f.open(QIODevice::WriteOnly));
         }
@@ -136,6 +136,10 @@ private Q_SLOTS:
         QCOMPARE(files->model()->index(0, 0, files->rootIndex()).data().toString(), u"readme.txt"_s);
         // The tree lists folders only.
         QCOMPARE(dirs->rowCount(dirs->index(folder)), 1);
+        // The path of the chosen folder stands beside the tree, not under the file list.
+        auto *path = child<QLabel>(&dlg, u"Label2"_s);
+        QCOMPARE(path->text(), QDir::toNativeSeparators(folder + u"/inner"_s));
+        QVERIFY(path->geometry().right() < files->geometry().left());
         QVERIFY(rec.shown.isEmpty());
     }
 
