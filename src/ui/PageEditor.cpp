@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 
 PageEditor::PageEditor(QWidget *parent)
     : QPlainTextEdit(parent)
@@ -13,9 +14,18 @@ PageEditor::PageEditor(QWidget *parent)
     setTabChangesFocus(false);
 }
 
+// The document's text as stored: toPlainText() would turn no-break spaces
+// into spaces and line separators into line breaks, changing the page.
+static QString rawEditorText(const QTextDocument *doc)
+{
+    QString t = doc->toRawText();
+    t.replace(QChar::ParagraphSeparator, u'\n');
+    return t;
+}
+
 QString PageEditor::htmlText() const
 {
-    return EditorTextToHtml(toPlainText());
+    return EditorTextToHtml(rawEditorText(document()));
 }
 
 void PageEditor::setHtmlText(const QString &html)
@@ -28,7 +38,6 @@ QString PageEditor::selectedHtml() const
     // The cursor's selectedText uses U+2029 between paragraphs.
     QString t = textCursor().selectedText();
     t.replace(QChar::ParagraphSeparator, u'\n');
-    t.replace(QChar::LineSeparator, u'\n');
     return EditorTextToHtml(t);
 }
 
@@ -41,8 +50,7 @@ void PageEditor::replaceSelection(const QString &html)
 
 qsizetype PageEditor::selectionStartHtml() const
 {
-    const QString editorText = toPlainText();
-    const QString html = EditorTextToHtml(editorText);
+    const QString html = EditorTextToHtml(rawEditorText(document()));
     return EditorPosToHtmlPos(html, textCursor().selectionStart());
 }
 

@@ -147,6 +147,30 @@ private Q_SLOTS:
         QVERIFY(m_form->project().Html.at(0).HtmlStr.startsWith(u"<br>\r\n\r\n    <head>"_s));
     }
 
+    void editorKeepsEveryCharacterOfThePage()
+    {
+        // No-break spaces (common in UTF-8 pages) and line separators are
+        // page text like any other character: showing, typing into and
+        // selecting such a page keeps them.
+        ProjectDates &p = m_form->project();
+        const QString text = u"<p>a\u00A0b\u2028c</p>\r\n<p>\u00A0\u00A0x</p>"_s;
+        AddHtmlDat(p, u"空白"_s, u"nbsp"_s, text, u".htm"_s);
+        m_form->showKind(KindHtml);
+        m_form->ui().DatList->setCurrentRow(1);
+        const MainFormControls &c = m_form->ui();
+        QCOMPARE(c.MainText->htmlText(), text);
+        QCOMPARE(p.Html.at(1).HtmlStr, text);
+
+        c.MainText->moveCursor(QTextCursor::End);
+        QTest::keyClicks(c.MainText, u"y"_s);
+        QCOMPARE(p.Html.at(1).HtmlStr, text + u"y"_s);
+
+        c.MainText->selectHtml(3, 5); // "a\u00A0b\u2028c"
+        QCOMPARE(c.MainText->selectedHtml(), u"a\u00A0b\u2028c"_s);
+        QCOMPARE(c.MainText->selectionStartHtml(), 3);
+        QCOMPARE(c.MainText->selectionLengthHtml(), 5);
+    }
+
     void unsavedChangesQuestion()
     {
         QVERIFY(!m_form->CheckChange());
