@@ -289,6 +289,14 @@ UwagakiReport Uwagaki(const ProjectDates &p, const std::function<bool(const QStr
         r.createProblem = QStringLiteral("出力先フォルダが指定されていません。");
         return r;
     }
+    // A project file can carry a relative folder, which would point wherever
+    // the program happens to run from.
+    if (!QDir::isAbsolutePath(folder)) {
+        r.createProblem = QStringLiteral("出力先フォルダ\"%1\"は完全なパスではないため、出力できません。").arg(
+                              QDir::toNativeSeparators(folder))
+                          + u"\r\n" + QStringLiteral("「出力先フォルダを指定...」で出力先を指定し直してください。");
+        return r;
+    }
     const QFileInfo fi(folder);
     if (fi.exists() && !fi.isDir()) {
         r.createProblem = QStringLiteral("出力先\"%1\"はフォルダではありません。").arg(QDir::toNativeSeparators(folder));

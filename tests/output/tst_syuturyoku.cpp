@@ -303,6 +303,30 @@ private Q_SLOTS:
         }
     }
 
+    void overwriteRefusesRelativeFolder()
+    {
+        // A relative folder from a project file is neither removed nor written.
+        const QString oldCwd = QDir::currentPath();
+        const QString work = m_dir.path() + u"/relative"_s;
+        QVERIFY(QDir().mkpath(work + u"/site"_s));
+        QVERIFY(writeBytes(work + u"/site/mine.txt"_s, "mine"));
+        QVERIFY(QDir::setCurrent(work));
+        ProjectDates p = sample();
+        p.SyuturyokuFolder = u"site"_s;
+        int asked = 0;
+        const UwagakiReport r = Uwagaki(p, [&](const QStringList &) { return ++asked, true; });
+        const QStringList left = entries(work + u"/site"_s);
+        QDir::setCurrent(oldCwd);
+        QCOMPARE(asked, 0);
+        QVERIFY(!r.removed);
+        QCOMPARE(r.output.written, 0);
+        QCOMPARE(left, QStringList({u"mine.txt"_s}));
+        const QVector<OutputMessage> msgs = UwagakiMessages(r);
+        QCOMPARE(msgs.size(), 1);
+        QVERIFY(msgs.at(0).critical);
+        QVERIFY(msgs.at(0).text.startsWith(u"出力先フォルダ\"site\"は完全なパスではないため"_s));
+    }
+
     void removalWithoutTrashDeletesInPlace()
     {
         // A desktop without a data folder offers no trash: the old output is
