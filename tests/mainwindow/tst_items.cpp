@@ -139,6 +139,15 @@ class TestItems : public QObject
     }
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // Overwrite may move an old output folder to the trash: keep it in
+        // the test's own folder.
+        QVERIFY(m_dir.isValid());
+        QVERIFY(QDir().mkpath(m_dir.path() + u"/share"_s));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.path() + u"/share"_s));
+    }
+
     void init()
     {
         QVERIFY(m_dir.isValid());
@@ -638,6 +647,26 @@ private Q_SLOTS:
         QVERIFY(!m_ui->shown.at(0).text.contains(u"Index.htm"_s));
         QCOMPARE(readBytes(folder + u"/diary.txt"_s), QByteArray("mine"));
         QVERIFY(readBytes(folder + u"/Index.htm"_s) != "old");
+    }
+
+    void overwriteRemovesForeignFilesWhenAllowed()
+    {
+        const QString folder = m_dir.path() + u"/allowed"_s;
+        QDir(folder).removeRecursively();
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(writeBytes(folder + u"/stale.htm"_s, "old page"));
+        project().SyuturyokuFolder = folder;
+        m_form->updateUwagaki();
+        m_ui->yesNoAnswers << true;
+        m_form->runCommand(u"minmnyUwagaki"_s);
+        QCOMPARE(m_ui->shown.size(), 1);
+        QCOMPARE(m_ui->shown.at(0).kind, u"question"_s);
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList({u"Index.htm"_s}));
+        // The old folder went to the trash kept in the test's folder.
+        const QString trash = m_dir.path() + u"/share/Trash/files"_s;
+        const QStringList trashed = QDir(trash).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QVERIFY(!trashed.isEmpty());
+        QVERIFY(QFileInfo::exists(trash + u'/' + trashed.first() + u"/stale.htm"_s));
     }
 
     void overwriteReportsFailingItem()
