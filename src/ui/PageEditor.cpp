@@ -73,14 +73,23 @@ void PageEditor::selectHtml(qsizetype start, qsizetype length)
 void PageEditor::keyPressEvent(QKeyEvent *event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && event->modifiers() == Qt::ShiftModifier) {
+    // The keypad's Enter is Enter too.
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && mods == Qt::ShiftModifier) {
         // The tag, then the key's own effect: a line break. One edit.
         replaceSelection(QStringLiteral("<br>\r\n"));
         ensureCursorVisible();
         return;
     }
-    if (enter && event->modifiers() == Qt::ControlModifier) {
+    if (enter && mods == Qt::ControlModifier) {
         replaceSelection(QStringLiteral("<p>\r\n"));
+        ensureCursorVisible();
+        return;
+    }
+    if (event->matches(QKeySequence::InsertLineSeparator)) {
+        // A page has only one kind of line break; the editor's soft line
+        // separator would be stored as a character of its own.
+        replaceSelection(QStringLiteral("\r\n"));
         ensureCursorVisible();
         return;
     }

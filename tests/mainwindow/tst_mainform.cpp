@@ -141,6 +141,14 @@ private Q_SLOTS:
         QTest::keyClick(c.MainText, Qt::Key_Return, Qt::ControlModifier);
         QVERIFY(m_form->project().Html.at(0).HtmlStr.endsWith(u"abc<br>\r\n<p>\r\n"_s));
 
+        // The keypad's Enter acts the same; no key leaves a soft line
+        // separator in the page.
+        c.MainText->moveCursor(QTextCursor::End);
+        QTest::keyClick(c.MainText, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
+        QTest::keyClick(c.MainText, Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+        QVERIFY(m_form->project().Html.at(0).HtmlStr.endsWith(u"abc<br>\r\n<p>\r\n<br>\r\n<p>\r\n"_s));
+        QVERIFY(!m_form->project().Html.at(0).HtmlStr.contains(QChar::LineSeparator));
+
         // Shift+Enter replaces a selection.
         c.MainText->selectHtml(0, 6); // "<html>"
         QTest::keyClick(c.MainText, Qt::Key_Return, Qt::ShiftModifier);
