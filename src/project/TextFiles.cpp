@@ -159,11 +159,16 @@ bool WriteCp932File(const QString &path, const QString &text, QString *error)
 
 bool PageDeclaresUtf8(const QString &html)
 {
-    // Only the head declares the charset; comments hide what they hold.
-    QString head = html;
-    const qsizetype headEnd = head.indexOf(u"</head"_s, 0, Qt::CaseInsensitive);
-    if (headEnd >= 0)
-        head.truncate(headEnd);
+    // Only the head declares the charset; comments hide what they hold. The
+    // head ends at "</head" or "<body"; the search is bounded, because this
+    // runs on every keystroke and a page need not have a head at all.
+    constexpr qsizetype HeadLimit = 64 * 1024;
+    QString head = html.left(HeadLimit);
+    for (const QString &end : {u"</head"_s, u"<body"_s}) {
+        const qsizetype at = head.indexOf(end, 0, Qt::CaseInsensitive);
+        if (at >= 0)
+            head.truncate(at);
+    }
     static const QRegularExpression comment(u"<!--.*?(?:-->|$)"_s,
                                             QRegularExpression::DotMatchesEverythingOption);
     head.remove(comment);

@@ -237,6 +237,9 @@ void TestTextFiles::pageDeclaresUtf8_data()
     QTest::newRow("first declaration wins")
         << u"<meta charset=\"shift_jis\"><meta charset=\"utf-8\">"_s << false;
     QTest::newRow("after another meta") << u"<meta name=\"x\" content=\"y\"><meta charset=\"utf-8\">"_s << true;
+    QTest::newRow("body without a head") << u"<body><p>x</p><meta charset=\"utf-8\"></body>"_s << false;
+    QTest::newRow("far beyond any head")
+        << QString(u"<p>本文</p>\r\n"_s.repeated(20000) + u"<meta charset=\"utf-8\">"_s) << false;
 }
 
 void TestTextFiles::pageDeclaresUtf8()
