@@ -194,9 +194,9 @@ bool PageDeclaresUtf8(const QString &html)
 
 QByteArray EncodePageFile(const QString &html)
 {
-    if (PageDeclaresUtf8(html))
-        return html.toUtf8() + "\r\n";
-    return Cp932::encodeWithCharRefs(html) + "\r\n";
+    QByteArray bytes = PageDeclaresUtf8(html) ? html.toUtf8() : Cp932::encodeWithCharRefs(html);
+    bytes += "\r\n"; // in place: the encoder leaves room
+    return bytes;
 }
 
 bool WritePageFile(const QString &path, const QString &html, QString *error, WriteMode mode)
