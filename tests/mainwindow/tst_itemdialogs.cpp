@@ -2,6 +2,7 @@
 // their controls in new and edit mode.
 
 #include "AppPaths.h"
+#include "WidgetTestSupport.h"
 #include "ItemDialogs.h"
 #include "RecordingUi.h"
 
@@ -22,14 +23,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template<typename T>
-T *child(QWidget *w, const QString &name)
-{
-    T *c = w->findChild<T *>(name);
-    if (!c)
-        qWarning("no control %s", qPrintable(name));
-    return c;
-}
 
 QLineEdit *edit(QWidget *w, const QString &name) { return child<QLineEdit>(w, name); }
 QString labelText(QWidget *w, const QString &name) { return child<QLabel>(w, name)->text(); }

@@ -1,6 +1,7 @@
 // The output dialog and the extension dialog, driven through their controls.
 
 #include "AppPaths.h"
+#include "WidgetTestSupport.h"
 #include "KakutyousiSettei.h"
 #include "RecordingUi.h"
 #include "SyuturyokuDat.h"
@@ -25,14 +26,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template<typename T>
-T *child(QWidget *w, const QString &name)
-{
-    T *c = w->findChild<T *>(name);
-    if (!c)
-        qWarning("no control %s", qPrintable(name));
-    return c;
-}
 
 } // namespace
 

@@ -7,7 +7,17 @@
 
 #include <functional>
 
-class QWidget;
+#include <QWidget>
+
+// The control of a window by its object name; a warning names a missing one.
+template<typename T>
+T *child(QWidget *w, const QString &name)
+{
+    T *c = w->findChild<T *>(name);
+    if (!c)
+        qWarning("no control %s", qPrintable(name));
+    return c;
+}
 
 // Types text into a widget as key presses; QTest's key clicks know only
 // ASCII, and Japanese is typed here too.
