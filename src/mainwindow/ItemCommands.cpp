@@ -108,7 +108,8 @@ void ItemCommands::AddHTMLminmnyFile()
         return;
     }
     f.close();
-    const QString text = LoadTextFile(path);
+    DecodedHtml how;
+    const QString text = LoadTextFile(path, &how);
 
     ProjectDates &p = m_form->project();
     const int before = p.HtmlMax();
@@ -122,6 +123,15 @@ void ItemCommands::AddHTMLminmnyFile()
         showItem(KindHtml, p.HtmlMax());
         refreshCatalogueIf(CatalogueHtml);
         p.Henkou = true;
+        Ui().setStatusText(QStringLiteral("文字コード %1 として読み込みました").arg(EncodingDisplayName(how.encoding)));
+        // Bytes that no encoding could read are shown as "\uFFFD"; the user
+        // is told rather than left to find them.
+        if (how.undecodable > 0) {
+            Ui().message(QStringLiteral("ファイル\"%1\"には読み取れない文字が %2 か所あり、「\uFFFD」に置き換えました。")
+                             .arg(path)
+                             .arg(how.undecodable),
+                         UiService::Icon::Exclamation);
+        }
     }
     p.EditNew = false;
 }

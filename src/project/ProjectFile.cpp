@@ -140,12 +140,17 @@ qint16 LoadProjectFile(const QString &path, ProjectDates &p)
     return LoadProjectText(*text, p);
 }
 
-QString LoadTextFile(const QString &path)
+QString LoadTextFile(const QString &path, DecodedHtml *how)
 {
     const std::optional<QByteArray> bytes = ReadFileBytes(path);
     if (!bytes)
         return NotFileText;
-    const QString text = DecodeHtmlBytes(*bytes);
+    DecodedHtml decoded = DecodeHtmlFile(*bytes);
+    const QString text = std::move(decoded.text);
+    if (how) {
+        *how = std::move(decoded);
+        how->text.clear();
+    }
     // Lines joined by CR LF, whatever line ends the file used; no line end
     // after the last line.
     QString out;

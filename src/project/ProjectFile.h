@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PageEncoding.h"
 #include "ProjectDates.h"
 
 #include <QByteArray>
@@ -33,9 +34,10 @@ qint16 LoadProjectFile(const QString &path, ProjectDates &p);
 qint16 LoadProjectText(const QString &text, ProjectDates &p);
 
 // Reads a text file whole: its lines joined by CR LF, no CR LF after the last
-// one. UTF-8 files are read as UTF-8, others as code page 932. "$NotFile" when
-// it cannot be opened.
-QString LoadTextFile(const QString &path);
+// one. The encoding is found as DecodeHtmlFile finds it (byte-order mark, the
+// page's declaration, UTF-8, code page 932 or EUC-JP); *how (if given) tells
+// which it was, its text left empty. "$NotFile" when it cannot be opened.
+QString LoadTextFile(const QString &path, DecodedHtml *how = nullptr);
 
 // A field of the project that would not read back as written.
 struct ProjectFieldProblem

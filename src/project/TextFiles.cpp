@@ -1,12 +1,11 @@
 #include "TextFiles.h"
 
 #include "Cp932.h"
+#include "PageEncoding.h"
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QSaveFile>
-#include <QStringDecoder>
 #include <QTemporaryFile>
 
 #include <cerrno>
@@ -16,15 +15,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-bool IsAscii(const QByteArray &bytes)
-{
-    for (const char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    }
-    return true;
-}
 
 // "U+XXXX" (or more digits) for the character at text[i], surrogate pairs combined.
 QString CodePointName(const QString &text, qsizetype i)
@@ -42,31 +32,6 @@ QString CharacterShown(const QString &text, qsizetype i)
     if (text[i].isSurrogate())
         return QString();
     return QString(text[i]);
-}
-
-// The value of a name="value", name='value' or name=value attribute of one tag.
-QString AttributeValue(const QString &tag, const QString &name)
-{
-    static const QRegularExpression attr(
-        uR"re((?:^|\s)([A-Za-z_:][-A-Za-z0-9_:.]*)\s*(?:=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'>]+)))?)re"_s);
-    auto it = attr.globalMatch(tag);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        if (m.captured(1).compare(name, Qt::CaseInsensitive) != 0)
-            continue;
-        for (int g = 2; g <= 4; ++g) {
-            if (m.capturedStart(g) >= 0)
-                return m.captured(g);
-        }
-        return QString();
-    }
-    return QString();
-}
-
-bool IsUtf8Name(QString name)
-{
-    name = name.trimmed().toLower();
-    return name == u"utf-8"_s || name == u"utf8"_s;
 }
 
 } // namespace
@@ -92,15 +57,7 @@ std::optional<QString> ReadCp932File(const QString &path)
 
 QString DecodeHtmlBytes(const QByteArray &bytes)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
-    if (IsAscii(bytes))
-        return QString::fromLatin1(bytes);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError())
-        return text;
-    return Cp932::decode(bytes);
+    return DecodeHtmlFile(bytes).text;
 }
 
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error, WriteMode mode)
@@ -159,42 +116,12 @@ bool WriteCp932File(const QString &path, const QString &text, QString *error)
 
 bool PageDeclaresUtf8(const QString &html)
 {
-    // Only the head declares the charset; comments hide what they hold. The
-    // head ends at "</head" or "<body"; the search is bounded, because this
-    // runs on every keystroke and a page need not have a head at all.
-    constexpr qsizetype HeadLimit = 64 * 1024;
-    QString head = html.left(HeadLimit);
-    for (const QString &end : {u"</head"_s, u"<body"_s}) {
-        const qsizetype at = head.indexOf(end, 0, Qt::CaseInsensitive);
-        if (at >= 0)
-            head.truncate(at);
-    }
-    static const QRegularExpression comment(u"<!--.*?(?:-->|$)"_s,
-                                            QRegularExpression::DotMatchesEverythingOption);
-    head.remove(comment);
-
-    static const QRegularExpression meta(u"<meta(\\s[^>]*)>?"_s, QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression charsetInContent(u"charset\\s*=\\s*[\"']?\\s*([-A-Za-z0-9_:.]+)"_s,
-                                                     QRegularExpression::CaseInsensitiveOption);
-    // A browser follows the first declaration, so only the first one counts.
-    auto it = meta.globalMatch(head);
-    while (it.hasNext()) {
-        const QString attrs = it.next().captured(1);
-        const QString charset = AttributeValue(attrs, u"charset"_s);
-        if (!charset.isEmpty())
-            return IsUtf8Name(charset);
-        if (AttributeValue(attrs, u"http-equiv"_s).trimmed().compare(u"content-type"_s, Qt::CaseInsensitive) == 0) {
-            const QRegularExpressionMatch m = charsetInContent.match(AttributeValue(attrs, u"content"_s));
-            if (m.hasMatch())
-                return IsUtf8Name(m.captured(1));
-        }
-    }
-    return false;
+    return PageFileEncodingOf(html) == PageFileEncoding::Utf8;
 }
 
 QByteArray EncodePageFile(const QString &html)
 {
-    QByteArray bytes = PageDeclaresUtf8(html) ? html.toUtf8() : Cp932::encodeWithCharRefs(html);
+    QByteArray bytes = EncodePageText(html, PageFileEncodingOf(html));
     bytes += "\r\n"; // in place: the encoder leaves room
     return bytes;
 }

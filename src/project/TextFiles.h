@@ -14,9 +14,9 @@ std::optional<QByteArray> ReadFileBytes(const QString &path);
 // file cannot be opened or read.
 std::optional<QString> ReadCp932File(const QString &path);
 
-// Decodes bytes of an HTML or template file: UTF-8 when they start with a UTF-8
-// byte-order mark (which is dropped) or are valid UTF-8 holding at least one
-// non-ASCII character; code page 932 otherwise.
+// Decodes bytes of an HTML or template file as DecodeHtmlFile (PageEncoding.h)
+// reads them: byte-order mark, the page's own declaration, UTF-8, then code
+// page 932 or EUC-JP.
 QString DecodeHtmlBytes(const QByteArray &bytes);
 
 // Replaces the file at path with bytes, only once they are completely written
@@ -40,9 +40,10 @@ bool WriteCp932File(const QString &path, const QString &text, QString *error = n
 // http-equiv Content-Type whose content names charset=utf-8 (case-insensitive).
 bool PageDeclaresUtf8(const QString &html);
 
-// The bytes of a page file: the page text followed by CR LF, in UTF-8 when the
-// page declares UTF-8, otherwise in code page 932 with characters that have no
-// code written as numeric character references.
+// The bytes of a page file: the page text followed by CR LF, in the encoding
+// the page declares when it is UTF-8, EUC-JP or a Western one, otherwise in
+// code page 932; characters that have no code are written as numeric
+// character references.
 QByteArray EncodePageFile(const QString &html);
 
 // Writes a page file (EncodePageFile) atomically.

@@ -252,6 +252,41 @@ private Q_SLOTS:
         QCOMPARE(m_ui->messages().size(), 2);
     }
 
+    void addPageFromEucJpFile()
+    {
+        // An older Japanese page without a declaration, in EUC-JP.
+        const QString path = source(u"euc.htm"_s, "<title>\xA5\xC8\xA5\xC3\xA5\xD7</title>\n"
+                                                  "<p>\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xA5\xDA\xA1\xBC\xA5\xB8</p>\n");
+        m_ui->fileAnswers << path;
+        QVERIFY(drive(u"AddHTMLminmnyFile"_s, [](QWidget *dlg) { click(dlg, u"Command1"_s); }));
+        QCOMPARE(project().HtmlMax(), 1);
+        QCOMPARE(project().Html.at(1).HtmlStr, u"<title>トップ</title>\r\n<p>日本語のページ</p>"_s);
+        QCOMPARE(m_form->ui().MainText->htmlText(), project().Html.at(1).HtmlStr);
+        QCOMPARE(m_ui->statusText(), u"文字コード EUC-JP として読み込みました"_s);
+        QVERIFY(m_ui->messages().isEmpty());
+    }
+
+    void addPageFromFileWithUnreadableBytes()
+    {
+        // A Western page without a declaration: the byte of "é" is no
+        // Japanese character. The page is added, and the user is told.
+        const QString path = source(u"latin.htm"_s, "<p>caf\xE9</p>\n");
+        m_ui->fileAnswers << path;
+        QVERIFY(drive(u"AddHTMLminmnyFile"_s, [](QWidget *dlg) { click(dlg, u"Command1"_s); }));
+        QCOMPARE(project().HtmlMax(), 1);
+        QCOMPARE(project().Html.at(1).HtmlStr, u"<p>caf\uFFFD</p>"_s);
+        QCOMPARE(m_ui->messages().size(), 1);
+        QCOMPARE(m_ui->lastMessage(),
+                 u"ファイル\""_s + path + u"\"には読み取れない文字が 1 か所あり、「\uFFFD」に置き換えました。"_s);
+        QCOMPARE(m_ui->shown.last().icon, UiService::Icon::Exclamation);
+        // With its declaration, the same byte reads as the page meant it.
+        const QString declared = source(u"latin2.htm"_s, "<meta charset=\"iso-8859-1\">\n<p>caf\xE9</p>\n");
+        m_ui->fileAnswers << declared;
+        QVERIFY(drive(u"AddHTMLminmnyFile"_s, [](QWidget *dlg) { click(dlg, u"Command1"_s); }));
+        QCOMPARE(project().Html.at(2).HtmlStr, u"<meta charset=\"iso-8859-1\">\r\n<p>café</p>"_s);
+        QCOMPARE(m_ui->messages().size(), 1);
+    }
+
     // Deleting pages -------------------------------------------------------
 
     void deleteOnlyPageBeeps()
