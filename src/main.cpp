@@ -1,3 +1,4 @@
+#include "AppStart.h"
 #include "MainForm.h"
 
 #include <QApplication>
@@ -13,6 +14,12 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvel.Quorvel"));
+
+    // The installed data lies at a fixed place relative to the executable.
+    if (!SetUpAppDir(FindAppDirPlaces(QCoreApplication::applicationDirPath(),
+                                      QStringLiteral(QUORVEL_INSTALLED_DATA))))
+        return 1;
 
     MainForm form;
     form.startUp();

@@ -1,0 +1,46 @@
+#include "AppStart.h"
+
+#include "AppPaths.h"
+#include "UiService.h"
+
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+QString NoAppDirMessage(const AppDirPlaces &places, const AppDirChoice &choice)
+{
+    QString text = u"設定や作業中のデータを保存できるフォルダがないため、起動できません。"_s;
+    if (choice.programFolder)
+        text += u"\r\n\r\nプログラムのフォルダに書き込めません:\r\n"_s + QDir::toNativeSeparators(places.exeDir);
+    if (places.perUserDir.isEmpty())
+        text += u"\r\n\r\nホームフォルダが分かりません (環境変数 HOME が設定されていません)。"_s;
+    else
+        text += u"\r\n\r\n次のフォルダを作成できないか、書き込めません:\r\n"_s
+                + QDir::toNativeSeparators(places.perUserDir);
+    text += u"\r\n\r\n書き込めるようにしてから、もう一度起動してください。"_s;
+    return text;
+}
+
+bool SetUpAppDir(const AppDirPlaces &places, const WritableTest &writable)
+{
+    const AppDirChoice choice = ChooseAppDir(places, writable);
+    if (choice.kind == AppDirKind::Unavailable) {
+        Ui().message(NoAppDirMessage(places, choice), UiService::Icon::Critical);
+        return false;
+    }
+    SetAppDir(choice.dir);
+    if (choice.kind == AppDirKind::PerUser) {
+        const SupplyResult r = SupplyUserAppDir(choice.source, choice.dir);
+        if (!r.ok()) {
+            // The work can still be kept; only some supplied scripts,
+            // templates or manual pages may be missing or old.
+            QStringList shown = r.failures.mid(0, 5);
+            if (r.failures.size() > shown.size())
+                shown.append(u"ほか %1 件"_s.arg(r.failures.size() - shown.size()));
+            Ui().message(u"付属のスクリプト、雛型、マニュアルの一部を次のフォルダに用意できませんでした:\r\n"_s
+                             + QDir::toNativeSeparators(choice.dir) + u"\r\n\r\n"_s + shown.join(u"\r\n"_s),
+                         UiService::Icon::Exclamation);
+        }
+    }
+    return true;
+}
