@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quorvel needs, only those that are missing.
-# Usage: scripts/install-deps.sh [run|test]
+# Usage: scripts/install-deps.sh [run|test|package|check-package]
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libgl-dev
@@ -9,7 +9,15 @@ if [ "${1:-}" = run ]; then
     packages+=(xvfb)
 fi
 if [ "${1:-}" = test ]; then
-    packages+=(xvfb xauth)
+    packages+=(xvfb xauth appstream desktop-file-utils)
+fi
+if [ "${1:-}" = package ] || [ "${1:-}" = check-package ]; then
+    # CPack finds the library packages with dpkg-shlibdeps and file.
+    packages+=(dpkg-dev file)
+fi
+if [ "${1:-}" = check-package ]; then
+    # The installed program is driven under Xvfb by xdotool.
+    packages+=(xvfb xauth xdotool)
 fi
 
 missing=()
