@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Quorvel and runs every test headless: the
 # whole program, then the window-free libraries again with AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer. With --with-package (CI) it also builds the Debian
+# package, installs it on this machine and checks the installed program as an
+# ordinary user (needs root; creates the user qvcheck).
 set -euo pipefail
+with_package=false
+[ "${1:-}" = --with-package ] && with_package=true
 cd "$(dirname "$0")"
 scripts/install-deps.sh test
 
@@ -23,3 +27,9 @@ echo "== Full build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build -j "$jobs" --output-on-failure
+
+if $with_package; then
+    echo "== Debian package: build, install, use as an ordinary user"
+    ./package.sh
+    scripts/check-package.sh
+fi

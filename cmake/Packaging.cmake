@@ -5,12 +5,10 @@ set(CPACK_PACKAGE_NAME "quorvel")
 set(CPACK_PACKAGE_VENDOR "Quorvel")
 set(CPACK_PACKAGE_CONTACT "Quorvel <dev@quorvel.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "HTML project editor for beginners (Japanese interface)")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Quorvel keeps a small web site in one project file: HTML pages as text,\n"
-    "pictures and other files by path. Pages are edited one at a time, with\n"
-    "links, picture tags and wizard-made markup inserted from a catalogue,\n"
-    "shown live in an embedded browser and written out to a folder.\n"
-    "The interface is in Japanese.")
+set(CPACK_PACKAGE_DESCRIPTION "Quorvel keeps a small web site in one project file: HTML pages as text, \
+pictures and other files by path. Pages are edited one at a time, with links, picture tags and \
+wizard-made markup inserted from a catalogue, shown live in an embedded browser and written out \
+to a folder. The interface is in Japanese.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
 
