@@ -15,13 +15,13 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
 set(CPACK_DEBIAN_PACKAGE_SECTION "editors")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
-# Library packages come from the executable itself; the platform plugins and
-# a Japanese font, needed to start and to show the interface, are not found
-# that way.
+# Library packages come from the executable itself (libqt6gui6 brings the X11
+# platform, the GIF and JPEG readers and the IBus input plugin); a Japanese
+# font, needed to show the interface, is not found that way.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic | fonts-takao-gothic")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic | fonts-takao-gothic")
+# Qt's own dialogs in Japanese, and a native Wayland window.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ibus-mozc | fcitx5-mozc")
 
 include(CPack)
