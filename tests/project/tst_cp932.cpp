@@ -1,6 +1,5 @@
 #include "Cp932.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QSet>
 #include <QTest>
@@ -94,7 +93,7 @@ private Q_SLOTS:
     void charactersWithoutCode_data();
     void charactersWithoutCode();
     void charRefsForCharactersWithoutCode();
-    void speedOfTwentyMegabytes();
+    void twentyMegabytesBothWays();
 };
 
 void TestCp932::asciiBothWays()
@@ -314,46 +313,21 @@ void TestCp932::charRefsForCharactersWithoutCode()
     QCOMPARE(Cp932::encodeWithCharRefs(many), expected);
 }
 
-void TestCp932::speedOfTwentyMegabytes()
+void TestCp932::twentyMegabytesBothWays()
 {
     // About 20 MB of a typical Japanese page: ASCII markup and double-byte text.
+    // Its speed is measured by bench_projectfile; here only the result counts.
     const QString chunk = u"<p class=\"x\">日本語の文章とﾃｷｽﾄ、①髙～</p>\r\n"_s;
     QByteArray unit;
     QVERIFY(Cp932::encode(chunk, &unit));
     const qsizetype repeats = 20 * 1024 * 1024 / unit.size();
     const QByteArray bytes = unit.repeated(repeats);
-    const QString text = chunk.repeated(repeats);
 
-    QElapsedTimer timer;
-    timer.start();
     const QString decoded = Cp932::decode(bytes);
-    const qint64 decodeMs = timer.elapsed();
-    timer.restart();
+    QVERIFY(decoded == chunk.repeated(repeats));
     QByteArray encoded;
     QVERIFY(Cp932::encode(decoded, &encoded));
-    const qint64 encodeMs = timer.elapsed();
-    timer.restart();
-    const QString latin1 = QString::fromLatin1(bytes);
-    const qint64 latin1Ms = timer.elapsed();
-    timer.restart();
-    const QByteArray copy(bytes.constData(), bytes.size());
-    const qint64 copyMs = timer.elapsed();
-
-    QCOMPARE(decoded.size(), text.size());
-    QVERIFY(decoded == text);
     QVERIFY(encoded == bytes);
-    QCOMPARE(latin1.size(), bytes.size());
-    QCOMPARE(copy.size(), bytes.size());
-    qInfo("%lld bytes: decode %lld ms, encode %lld ms, QString::fromLatin1 %lld ms, memcpy %lld ms",
-          qlonglong(bytes.size()), decodeMs, encodeMs, latin1Ms, copyMs);
-    // Sanitizer builds run the same loops several times slower.
-#if defined(__SANITIZE_ADDRESS__)
-    const qint64 limitMs = 5000;
-#else
-    const qint64 limitMs = 1000;
-#endif
-    QVERIFY2(decodeMs < limitMs, qPrintable(QString::number(decodeMs)));
-    QVERIFY2(encodeMs < limitMs, qPrintable(QString::number(encodeMs)));
 }
 
 QTEST_APPLESS_MAIN(TestCp932)
