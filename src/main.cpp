@@ -3,6 +3,7 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <unistd.h>
 
 int main(int argc, char *argv[])
@@ -10,6 +11,9 @@ int main(int argc, char *argv[])
     // The browser engine refuses to start its sandbox as root.
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // A file size limit makes a write fail (and the save report it) instead
+    // of ending the program with the user's work.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));

@@ -332,13 +332,15 @@ BackupResumeResult OpenBackUp(ProjectDates &p, const std::function<void()> &newP
             r.keptAs = target;
         else
             r.keepFailed = true;
-    } else {
-        if (savedPath)
-            p.ProjectPath = *savedPath;
-        QFile::remove(wr);
+    } else if (savedPath) {
+        p.ProjectPath = *savedPath;
     }
-    QFile::remove(NmBackUpPath());
+    // The backup goes only once the project is in memory and its preview
+    // copies are made: a start that is stopped while copying resumes again.
     TempC::CopyAllTemp(p);
+    if (r.code == LoadOk)
+        QFile::remove(wr);
+    QFile::remove(NmBackUpPath());
     return r;
 }
 

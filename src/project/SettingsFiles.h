@@ -165,8 +165,8 @@ struct BackupResumeResult
 // deleting it. A loaded backup takes its ProjectPath from NmBackUp.dat; the
 // new project that replaces a damaged one stays unsaved, so that saving it can
 // never overwrite the project file the backup came from with an empty project.
-// Then the backup files are deleted and the project is copied into the
-// temporary folder.
+// Then the project is copied into the temporary folder, and only then are the
+// backup files deleted.
 BackupResumeResult OpenBackUp(ProjectDates &p, const std::function<void()> &newProject = {});
 
 // The message telling the user that a damaged backup could not be resumed.

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace TempC {
 
@@ -40,42 +39,45 @@ QString TempPathFor(const QString &outputName)
     return JoinPath(folder, outputName);
 }
 
-bool CopyFileReplacing(const QString &source, const QString &target, QString *error)
+bool CopyFileReplacing(const QString &source, const QString &target, QString *error, WriteMode mode)
 {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
+    // Only a regular file is copied: a FIFO would wait for ever and a device
+    // could stream without end.
+    QFile in;
+    QString reason;
+    if (!OpenRegularFile(in, source, &reason)) {
         if (error)
-            *error = QStringLiteral("ファイル\"%1\"を開けません（%2）").arg(source, in.errorString());
+            *error = QStringLiteral("ファイル\"%1\"を開けません（%2）").arg(QDir::toNativeSeparators(source), reason);
         return false;
     }
-    QSaveFile out(target);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly)) {
+    // Whatever stands at the target, a link included, is replaced; nothing is
+    // written through a link.
+    AtomicFileWriter out(target, mode, LinkMode::Replace);
+    if (!out.open()) {
         if (error)
-            *error = QStringLiteral("ファイル\"%1\"を作成できません（%2）").arg(target, out.errorString());
+            *error = QStringLiteral("ファイル\"%1\"を作成できません（%2）").arg(QDir::toNativeSeparators(target), out.reason());
         return false;
     }
     QByteArray buf(1 << 20, Qt::Uninitialized);
     for (;;) {
         const qint64 n = in.read(buf.data(), buf.size());
         if (n < 0) {
-            out.cancelWriting();
+            out.cancel();
             if (error)
-                *error = QStringLiteral("ファイル\"%1\"を読み込めません（%2）").arg(source, in.errorString());
+                *error = QStringLiteral("ファイル\"%1\"を読み込めません（%2）").arg(QDir::toNativeSeparators(source), in.errorString());
             return false;
         }
         if (n == 0)
             break;
-        if (out.write(buf.constData(), n) != n) {
-            out.cancelWriting();
+        if (!out.write(buf.constData(), n)) {
             if (error)
-                *error = QStringLiteral("ファイル\"%1\"に書き込めません（%2）").arg(target, out.errorString());
+                *error = QStringLiteral("ファイル\"%1\"に書き込めません（%2）").arg(QDir::toNativeSeparators(target), out.reason());
             return false;
         }
     }
     if (!out.commit()) {
         if (error)
-            *error = QStringLiteral("ファイル\"%1\"に書き込めません（%2）").arg(target, out.errorString());
+            *error = QStringLiteral("ファイル\"%1\"に書き込めません（%2）").arg(QDir::toNativeSeparators(target), out.reason());
         return false;
     }
     return true;
@@ -97,16 +99,18 @@ bool MakeHtmlTemp(const ProjectDates &p, int index, QString *error)
     if (path.isEmpty())
         return unsafeName(h.outputName(), error);
     // A preview copy is rewritten on every keystroke and thrown away at exit.
-    return WritePageFile(path, h.HtmlStr, error, WriteMode::Throwaway);
+    return WritePageFile(path, h.HtmlStr, error, WriteMode::Throwaway, LinkMode::Replace);
 }
 
-bool CopyPictTemp(const ProjectDates &p, int index)
+bool CopyPictTemp(const ProjectDates &p, int index, QString *error)
 {
     if (index < 0 || index >= p.Pict.size())
         return false;
     const PictDat &d = p.Pict.at(index);
     const QString path = TempPathFor(d.outputName());
-    return !path.isEmpty() && CopyFileReplacing(d.FilePath, path);
+    if (path.isEmpty())
+        return unsafeName(d.outputName(), error);
+    return CopyFileReplacing(d.FilePath, path, error);
 }
 
 bool CopyElseTemp(const ProjectDates &p, int index, QString *error)
@@ -120,17 +124,37 @@ bool CopyElseTemp(const ProjectDates &p, int index, QString *error)
     return CopyFileReplacing(d.FilePath, path, error);
 }
 
+TempCopyReport CopyAllTempReport(const ProjectDates &p)
+{
+    // Every item gets its copy even when an earlier one fails: one missing
+    // file must not leave the rest of the preview without its files.
+    TempCopyReport r;
+    for (int i = 0; i < p.Html.size(); ++i) {
+        QString why;
+        if (!MakeHtmlTemp(p, i, &why)) {
+            r.failedPages.append(i);
+            r.problems.append(QStringLiteral("HTMLデータ「%1」: %2").arg(p.Html.at(i).DatName, why));
+        }
+    }
+    for (int i = 0; i < p.Pict.size(); ++i) {
+        QString why;
+        if (!CopyPictTemp(p, i, &why))
+            r.problems.append(QStringLiteral("画像データ「%1」: %2").arg(p.Pict.at(i).DatName, why));
+    }
+    for (int i = 0; i < p.ElseFile.size(); ++i) {
+        QString why;
+        if (!CopyElseTemp(p, i, &why))
+            r.problems.append(QStringLiteral("他のファイルデータ「%1」: %2").arg(p.ElseFile.at(i).DatName, why));
+    }
+    return r;
+}
+
 bool CopyAllTemp(const ProjectDates &p, QString *error)
 {
-    for (int i = 0; i < p.Html.size(); ++i)
-        if (!MakeHtmlTemp(p, i, error))
-            return false;
-    for (int i = 0; i < p.Pict.size(); ++i)
-        CopyPictTemp(p, i);
-    for (int i = 0; i < p.ElseFile.size(); ++i)
-        if (!CopyElseTemp(p, i, error))
-            return false;
-    return true;
+    const TempCopyReport r = CopyAllTempReport(p);
+    if (error)
+        *error = r.problems.join(u"\r\n");
+    return r.ok();
 }
 
 static void removeCopy(const QString &outputName)

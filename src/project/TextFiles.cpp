@@ -2,15 +2,22 @@
 
 #include "Cp932.h"
 #include "PageEncoding.h"
+#include "SystemErrors.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
-#include <QTemporaryFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
+
+#ifndef Q_OS_UNIX
+#error "The file writer is written for POSIX systems."
+#endif
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -38,8 +45,8 @@ QString CharacterShown(const QString &text, qsizetype i)
 
 std::optional<QByteArray> ReadFileBytes(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!OpenRegularFile(file, path))
         return std::nullopt;
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
@@ -60,42 +67,218 @@ QString DecodeHtmlBytes(const QByteArray &bytes)
     return DecodeHtmlFile(bytes).text;
 }
 
-bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error, WriteMode mode)
+namespace {
+
+QByteArray nativeName(const QString &path)
 {
-    auto fail = [&](const QString &reason) {
-        if (error) {
-            *error = u"ファイル「%1」を書き込めませんでした: %2"_s.arg(QDir::toNativeSeparators(path),
-                                                                         reason);
-        }
+    return QFile::encodeName(path);
+}
+
+// A free name for the temporary file beside target: the target's name with a
+// random suffix, or a fixed short stem when the name is already long.
+QString tempNameBeside(const QString &target)
+{
+    const QFileInfo fi(target);
+    QString stem = fi.fileName();
+    if (nativeName(stem).size() > 200)
+        stem = u"quorvel"_s;
+    const quint64 r = QRandomGenerator::global()->generate64();
+    return fi.path() + u'/' + stem + u'.' + QString::number(r & 0xFFFFFFFFFFull, 36);
+}
+
+} // namespace
+
+bool OpenRegularFile(QFile &file, const QString &path, QString *reason)
+{
+    const auto fail = [&](const QString &why) {
+        if (reason)
+            *reason = why;
         return false;
     };
-    if (mode == WriteMode::Throwaway) {
-        // Written beside the target and renamed over it, without the sync.
-        QTemporaryFile file(path + u".XXXXXX"_s);
-        file.setAutoRemove(true);
-        if (!file.open())
-            return fail(file.errorString());
-        if (file.write(bytes) != bytes.size() || !file.flush())
-            return fail(file.errorString());
-        file.close();
-        if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
-            return fail(QString::fromLocal8Bit(std::strerror(errno)));
-        file.setAutoRemove(false);
-        return true;
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return fail(SystemErrorText(ENOENT));
+    // O_NONBLOCK: opening a FIFO must not wait for a writer. A regular file
+    // reads the same either way.
+    const int fd = ::open(nativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return fail(LastSystemErrorText());
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const bool folder = S_ISDIR(st.st_mode);
+        ::close(fd);
+        return fail(folder ? u"フォルダです"_s : u"通常のファイルではありません（FIFOやデバイスなど）"_s);
     }
-    QSaveFile file(path);
-    // Never fall back to writing the target in place: that could leave it half written.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         return fail(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return fail(reason);
     }
-    if (!file.commit())
-        return fail(file.errorString());
     return true;
+}
+
+AtomicFileWriter::AtomicFileWriter(const QString &path, WriteMode mode, LinkMode links)
+    : m_path(path)
+    , m_mode(mode)
+    , m_links(links)
+{
+}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    cancel();
+}
+
+bool AtomicFileWriter::fail(const QString &reason)
+{
+    m_reason = reason;
+    return false;
+}
+
+QString AtomicFileWriter::errorMessage() const
+{
+    return u"ファイル「%1」を書き込めませんでした: %2"_s.arg(QDir::toNativeSeparators(m_path), m_reason);
+}
+
+bool AtomicFileWriter::open()
+{
+    cancel();
+    m_reason.clear();
+    m_keepMode = false;
+    if (m_path.isEmpty() || m_path.contains(QChar(0)))
+        return fail(SystemErrorText(ENOENT));
+    m_target = m_path;
+    struct stat st {};
+    if (m_links == LinkMode::Follow && ::lstat(nativeName(m_path).constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        // The file the link names is replaced and the link stays; a link
+        // that names nothing is replaced itself.
+        const QString resolved = QFileInfo(m_path).canonicalFilePath();
+        if (!resolved.isEmpty())
+            m_target = resolved;
+    }
+    if (::lstat(nativeName(m_target).constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return fail(SystemErrorText(EISDIR));
+        if (S_ISREG(st.st_mode)) {
+            // A file the user may not write stays as it is, even though its
+            // folder would let a new file take its place.
+            if (::access(nativeName(m_target).constData(), W_OK) != 0)
+                return fail(errno == EACCES ? u"書き込みが許可されていないファイルです"_s : LastSystemErrorText());
+            m_keepMode = true;
+            m_fileMode = st.st_mode & 07777;
+            m_owner = st.st_uid;
+            m_group = st.st_gid;
+        } else if (!S_ISLNK(st.st_mode)) {
+            return fail(u"同じ名前の、通常のファイルではないもの（FIFOやデバイスなど）があります"_s);
+        }
+    } else if (errno != ENOENT) {
+        return fail(LastSystemErrorText());
+    }
+
+    // A new file gets the permissions any new file gets (the umask applies);
+    // one that replaces a file gets that file's permissions at commit.
+    const mode_t createMode = m_keepMode ? 0600 : 0666;
+    int err = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString temp = tempNameBeside(m_target);
+        m_fd = ::open(nativeName(temp).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, createMode);
+        if (m_fd >= 0) {
+            m_temp = temp;
+            return true;
+        }
+        err = errno;
+        if (err != EEXIST)
+            break;
+    }
+    return fail(SystemErrorText(err));
+}
+
+bool AtomicFileWriter::write(const char *data, qint64 size)
+{
+    if (m_fd < 0)
+        return fail(m_reason.isEmpty() ? SystemErrorText(EBADF) : m_reason);
+    // Unbuffered: every failure (a full disk, a size limit) shows here.
+    while (size > 0) {
+        const size_t chunk = size_t(std::min<qint64>(size, qint64(1) << 30));
+        const ssize_t n = ::write(m_fd, data, chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int err = n < 0 ? errno : ENOSPC;
+            cancel();
+            return fail(SystemErrorText(err));
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::commit()
+{
+    if (m_fd < 0)
+        return fail(m_reason.isEmpty() ? SystemErrorText(EBADF) : m_reason);
+    if (m_keepMode) {
+        // Owner and group first: changing them can clear the mode's special bits.
+        struct stat st {};
+        if (::fstat(m_fd, &st) == 0 && (st.st_uid != m_owner || st.st_gid != m_group)) {
+            // Only root may give the file away; anyone else keeps their own.
+            [[maybe_unused]] const int ignored = ::fchown(m_fd, m_owner, m_group);
+        }
+        ::fchmod(m_fd, mode_t(m_fileMode));
+    }
+    if (m_mode == WriteMode::Durable && ::fsync(m_fd) != 0) {
+        const int err = errno;
+        cancel();
+        return fail(SystemErrorText(err));
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    // Some file systems report a failed write only when the file is closed.
+    if (::close(fd) != 0 && errno != EINTR) {
+        const int err = errno;
+        cancel();
+        return fail(SystemErrorText(err));
+    }
+    if (::rename(nativeName(m_temp).constData(), nativeName(m_target).constData()) != 0) {
+        const int err = errno;
+        cancel();
+        return fail(SystemErrorText(err));
+    }
+    m_temp.clear();
+    if (m_mode == WriteMode::Durable) {
+        // The rename itself reaches the disk with the folder.
+        const int dir = ::open(nativeName(QFileInfo(m_target).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            ::fsync(dir);
+            ::close(dir);
+        }
+    }
+    return true;
+}
+
+void AtomicFileWriter::cancel()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temp.isEmpty()) {
+        ::unlink(nativeName(m_temp).constData());
+        m_temp.clear();
+    }
+}
+
+bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error, WriteMode mode,
+                         LinkMode links)
+{
+    AtomicFileWriter writer(path, mode, links);
+    if (writer.open() && writer.write(bytes) && writer.commit())
+        return true;
+    if (error)
+        *error = writer.errorMessage();
+    return false;
 }
 
 bool WriteCp932File(const QString &path, const QString &text, QString *error)
@@ -126,7 +309,7 @@ QByteArray EncodePageFile(const QString &html)
     return bytes;
 }
 
-bool WritePageFile(const QString &path, const QString &html, QString *error, WriteMode mode)
+bool WritePageFile(const QString &path, const QString &html, QString *error, WriteMode mode, LinkMode links)
 {
-    return WriteFileAtomically(path, EncodePageFile(html), error, mode);
+    return WriteFileAtomically(path, EncodePageFile(html), error, mode, links);
 }

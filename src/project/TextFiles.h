@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <optional>
@@ -19,6 +20,11 @@ std::optional<QString> ReadCp932File(const QString &path);
 // page 932 or EUC-JP.
 QString DecodeHtmlBytes(const QByteArray &bytes);
 
+// Opens path for reading when it is a regular file (a symbolic link to one is
+// followed). A FIFO, a device or a folder is refused without waiting on it.
+// On failure *reason (if given) holds the reason in Japanese.
+bool OpenRegularFile(QFile &file, const QString &path, QString *reason = nullptr);
+
 // Replaces the file at path with bytes, only once they are completely written
 // beside it (write to a temporary file in the same folder, then rename). On
 // failure the older file stays whole, false is returned and *error (if given)
@@ -28,8 +34,58 @@ QString DecodeHtmlBytes(const QByteArray &bytes);
 // right after a save never leaves an empty file. Throwaway copies (the preview's
 // temporary files, rewritten on every keystroke) skip the sync.
 enum class WriteMode { Durable, Throwaway };
+
+// What happens when path is a symbolic link. Follow writes the file it points
+// to (a file the user chose by its link); Replace puts the new file in place
+// of the link and leaves what it pointed to alone (files written into a folder
+// that may hold links put there by others).
+enum class LinkMode { Follow, Replace };
+
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr,
-                         WriteMode mode = WriteMode::Durable);
+                         WriteMode mode = WriteMode::Durable, LinkMode links = LinkMode::Follow);
+
+// Writes a file in pieces with the same promise as WriteFileAtomically: the
+// target is replaced only by commit(), once every byte is on the disk; a
+// writer destroyed without commit() leaves the target as it was. Every write
+// is checked as it happens, so a full disk or a size limit is reported, never
+// left as a short file. A target that exists keeps its permissions; a target
+// that is not a regular file (a folder, FIFO or device) is refused.
+class AtomicFileWriter
+{
+public:
+    explicit AtomicFileWriter(const QString &path, WriteMode mode = WriteMode::Durable,
+                              LinkMode links = LinkMode::Follow);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter &) = delete;
+    AtomicFileWriter &operator=(const AtomicFileWriter &) = delete;
+
+    bool open();
+    bool write(const char *data, qint64 size);
+    bool write(const QByteArray &bytes) { return write(bytes.constData(), bytes.size()); }
+    bool commit();
+    // Drops what was written; the target stays as it was.
+    void cancel();
+
+    // Why the last step failed, in Japanese (without the file's name).
+    QString reason() const { return m_reason; }
+    // "ファイル「path」を書き込めませんでした: reason".
+    QString errorMessage() const;
+
+private:
+    bool fail(const QString &reason);
+
+    QString m_path;
+    QString m_target;
+    QString m_temp;
+    WriteMode m_mode;
+    LinkMode m_links;
+    int m_fd = -1;
+    bool m_keepMode = false;
+    unsigned m_fileMode = 0;
+    unsigned m_owner = 0;
+    unsigned m_group = 0;
+    QString m_reason;
+};
 
 // Encodes text as code page 932 and writes it atomically. Refuses (returns false,
 // with a reason naming the first character that has no code) instead of
@@ -48,4 +104,4 @@ QByteArray EncodePageFile(const QString &html);
 
 // Writes a page file (EncodePageFile) atomically.
 bool WritePageFile(const QString &path, const QString &html, QString *error = nullptr,
-                   WriteMode mode = WriteMode::Durable);
+                   WriteMode mode = WriteMode::Durable, LinkMode links = LinkMode::Follow);

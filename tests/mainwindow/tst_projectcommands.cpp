@@ -1,4 +1,5 @@
 #include "AppPaths.h"
+#include "FileSystemLimits.h"
 #include "TestSupport.h"
 #include "Icons.h"
 #include "Cp932.h"
@@ -91,6 +92,8 @@ private Q_SLOTS:
     void saveWritesProjectFile();
     void saveFailureKeepsHenkouAndOldFile();
     void saveRefusesFieldsTheFormatCannotCarry();
+    void fullDiskNeverCountsAsSaved_data();
+    void fullDiskNeverCountsAsSaved();
     void saveAsSetsPathAndTitle();
     void saveAsFromToolbar();
 
@@ -659,6 +662,48 @@ void TestProjectCommands::saveFailureKeepsHenkouAndOldFile()
     QVERIFY(m_rec->shown[0].text.contains(QDir::toNativeSeparators(path)));
     QVERIFY(project().Henkou);
     QCOMPARE(ReadBytes(path + u".keep"), old);
+}
+
+void TestProjectCommands::fullDiskNeverCountsAsSaved_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("save") << u"minmnyProSave"_s;
+    QTest::newRow("exit keeping the work") << u"minmnyWrEnd"_s;
+}
+
+// A small project saved onto a full disk is reported as not saved; the old
+// file stays whole and the work stays open.
+void TestProjectCommands::fullDiskNeverCountsAsSaved()
+{
+    QFETCH(QString, command);
+    SmallDisk disk(96);
+    if (!disk.mounted())
+        QSKIP(qPrintable(disk.reason()));
+    // The project file and AppDir both on the small disk.
+    m_form.reset();
+    SetAppDir(disk.path());
+    QVERIFY(QDir(disk.path()).mkpath(u"temp"_s));
+    m_form = std::make_unique<MainForm>();
+    m_form->startUp();
+    const QString path = disk.filePath(u"small.hpf"_s);
+    QVERIFY(PutBytes(path, EncodeProjectFile(sampleProject())));
+    const QByteArray old = ReadBytes(path);
+    m_rec->fileAnswers.enqueue(path);
+    act(u"minmnyProOpen")->trigger();
+    form().show();
+    type(u"edit"_s);
+    QVERIFY(disk.fill());
+    m_rec->clear();
+    m_form->runCommand(command);
+    QVERIFY(form().isVisible());
+    QCOMPARE(m_rec->shown.size(), 1);
+    QCOMPARE(m_rec->shown[0].icon, UiService::Icon::Critical);
+    QVERIFY2(m_rec->shown[0].text.contains(u"ディスクの空き容量が足りません"_s), qPrintable(m_rec->shown[0].text));
+    QVERIFY(project().Henkou);
+    QCOMPARE(ReadBytes(path), old);
+    QVERIFY(!QFileInfo::exists(WrBackUpPath()));
+    QVERIFY(!QFileInfo::exists(NmBackUpPath()));
+    m_form.reset();
 }
 
 void TestProjectCommands::saveRefusesFieldsTheFormatCannotCarry()

@@ -2,6 +2,7 @@
 
 #include "AppPaths.h"
 #include "Cp932.h"
+#include "FileSystemLimits.h"
 #include "EditorText.h"
 #include "FieldReader.h"
 #include "ProjectDates.h"
@@ -11,10 +12,13 @@
 #include "TextFiles.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -326,11 +330,18 @@ private Q_SLOTS:
 
         const QString temp = TempC::TempFolder();
         QVERIFY(QFileInfo(temp).isDir());
-        QVERIFY(!TempC::CopyAllTemp(p)); // stops at the missing other file
+        QString error;
+        QVERIFY(!TempC::CopyAllTemp(p, &error));
+        // Each missing file is named, and the copy went on past it.
+        QCOMPARE(error.split(u"\r\n"_s).size(), 2);
+        QVERIFY2(error.contains(u"画像データ「gone」"_s), qPrintable(error));
+        QVERIFY2(error.contains(u"他のファイルデータ「gone」"_s), qPrintable(error));
+        QVERIFY2(error.contains(u"missing.zip"_s), qPrintable(error));
         QVERIFY(!QFile::exists(temp + u"/gone.gif"_s));
+        QVERIFY(!QFile::exists(temp + u"/f.zip"_s));
         QCOMPARE(ReadBytes(temp + u"/ok.gif"_s), QByteArray("GIF89a"));
         QCOMPARE(ReadBytes(temp + u"/Index.htm"_s), QByteArray("GIF89a")); // the later write wins
-        QVERIFY(!QFile::exists(temp + u"/g.bin"_s));
+        QCOMPARE(ReadBytes(temp + u"/g.bin"_s), QByteArray("GIF89a"));
 
         TempC::DelAllTemp(p);
         QVERIFY(QDir(temp).entryList(QDir::Files).isEmpty());
@@ -340,12 +351,80 @@ private Q_SLOTS:
         ProjectDates evil;
         AddHtmlDat(evil, u"x"_s, u"../escape"_s, u"x"_s, u".htm"_s);
         AddHtmlDat(evil, u"y"_s, u"/tmp/abs"_s, u"y"_s, u".htm"_s);
-        QString error;
         QVERIFY(!TempC::MakeHtmlTemp(evil, 0, &error));
         QVERIFY(!TempC::MakeHtmlTemp(evil, 1, &error));
         QVERIFY(!QFile::exists(m_dir.filePath(u"escape.htm"_s)));
         QVERIFY(TempC::IsSafeOutputName(u"Index.htm"_s));
         QVERIFY(!TempC::IsSafeOutputName(u".."_s));
+    }
+
+    void tempCopiesRefuseSpecialSources_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << u"fifo"_s;
+        QTest::newRow("endless device") << u"/dev/zero"_s;
+        QTest::newRow("link to a FIFO") << u"link"_s;
+    }
+
+    // A FIFO or a device as an item's source is refused at once: nothing
+    // waits for ever and nothing streams into temp/.
+    void tempCopiesRefuseSpecialSources()
+    {
+        QFETCH(QString, kind);
+        const QString fifo = m_dir.filePath(u"pipe.gif"_s);
+        QString source = kind;
+        if (kind != u"/dev/zero"_s) {
+            QFile::remove(fifo);
+            QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+            source = fifo;
+        }
+        if (kind == u"link"_s) {
+            source = m_dir.filePath(u"pipe-link.gif"_s);
+            QFile::remove(source);
+            QVERIFY(QFile::link(fifo, source));
+        }
+        ProjectDates p;
+        NewStartProject(p);
+        AddPictDat(p, u"絵"_s, u"pict"_s, source, u".gif"_s);
+        AddElseFileDat(p, u"他"_s, u"other"_s, source, u".bin"_s);
+        QElapsedTimer timer;
+        timer.start();
+        QString error;
+        QVERIFY(!TempC::CopyPictTemp(p, 0, &error));
+        QVERIFY2(error.contains(u"通常のファイルではありません"_s), qPrintable(error));
+        QVERIFY(!TempC::CopyElseTemp(p, 0, &error));
+        QVERIFY(!TempC::CopyAllTemp(p, &error));
+        QVERIFY(timer.elapsed() < 5000);
+        QVERIFY(!QFile::exists(TempC::TempPathFor(u"pict.gif"_s)));
+        QVERIFY(!QFile::exists(TempC::TempPathFor(u"other.bin"_s)));
+        // The page was still written.
+        QVERIFY(QFile::exists(TempC::TempPathFor(u"Index.htm"_s)));
+        TempC::DelAllTemp(p);
+        QFile::remove(fifo);
+    }
+
+    // A copy that does not fit on the disk is reported and leaves nothing.
+    void tempCopyOnFullDisk()
+    {
+        SmallDisk disk(64);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.reason()));
+        const QString source = m_dir.filePath(u"small.gif"_s);
+        QVERIFY(PutBytes(source, QByteArray(300, 'g')));
+        SetAppDir(disk.path());
+        ProjectDates p;
+        NewStartProject(p);
+        AddPictDat(p, u"絵"_s, u"pict"_s, source, u".gif"_s);
+        const QString temp = TempC::TempFolder();
+        QVERIFY(!temp.isEmpty());
+        QVERIFY(disk.fill());
+        QString error;
+        QVERIFY(!TempC::CopyPictTemp(p, 0, &error));
+        QVERIFY2(error.contains(u"ディスクの空き容量が足りません"_s), qPrintable(error));
+        QVERIFY(!TempC::MakeHtmlTemp(p, 0, &error));
+        QVERIFY2(error.contains(u"ディスクの空き容量が足りません"_s), qPrintable(error));
+        QCOMPARE(AllEntries(temp), QStringList());
+        SetAppDir(m_dir.path());
     }
 
     void throwawayWritesStillReplaceWhole()

@@ -1,4 +1,5 @@
 #include "AppPaths.h"
+#include "FileSystemLimits.h"
 #include "TestSupport.h"
 #include "Cp932.h"
 #include "ProjectFile.h"
@@ -6,10 +7,13 @@
 #include "TempC.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -75,6 +79,8 @@ private Q_SLOTS:
     void backupWithoutPathFileKeepsPath();
     void backupNotWrittenHalfway();
     void backupRefusesFieldsTheFormatCannotCarry();
+    void backupOnFullDiskIsRefused();
+    void backupResumedWithSpecialSources();
 
 private:
     QTemporaryDir m_dir;
@@ -514,6 +520,60 @@ void TestSettingsFiles::backupRefusesFieldsTheFormatCannotCarry()
     QVERIFY(error.contains(u"写真,その2"));
     QVERIFY(!QFileInfo::exists(WrBackUpPath()));
     QVERIFY(!QFileInfo::exists(NmBackUpPath()));
+}
+
+// On a full disk the backup is not written and says so; nothing half written
+// is left for the next start to call damaged.
+void TestSettingsFiles::backupOnFullDiskIsRefused()
+{
+    SmallDisk disk(64);
+    if (!disk.mounted())
+        QSKIP(qPrintable(disk.reason()));
+    SetAppDir(disk.path());
+    QVERIFY(disk.fill());
+    ProjectDates p = SampleProject(m_dir.path());
+    QString error;
+    QVERIFY(!WriteWorkBackup(p, &error));
+    QVERIFY2(error.contains(u"WrBackUp.dat"_s), qPrintable(error));
+    QVERIFY2(error.contains(u"ディスクの空き容量が足りません"_s), qPrintable(error));
+    QCOMPARE(AllEntries(disk.path()), QStringList{u".filler"_s});
+
+    // With 8 KB free, the first file fits but the second may not: both or neither.
+    QVERIFY(QFile::remove(disk.filePath(u".filler"_s)));
+    QVERIFY(disk.fill(4096));
+    p.Html[0].HtmlStr = QString(3000, u'あ');
+    const bool written = WriteWorkBackup(p, &error);
+    QCOMPARE(QFileInfo::exists(WrBackUpPath()), written);
+    QCOMPARE(QFileInfo::exists(NmBackUpPath()), written);
+    SetAppDir(m_dir.path());
+}
+
+// A picture source that is a FIFO and another file that is an endless device
+// neither block nor fill the disk when a backup is resumed; the backup is
+// resumed and then removed.
+void TestSettingsFiles::backupResumedWithSpecialSources()
+{
+    const QString fifo = m_dir.filePath(u"pipe.gif"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    ProjectDates p = SampleProject(m_dir.path());
+    p.Pict[0].FilePath = fifo;
+    p.ElseFile[0].FilePath = u"/dev/zero"_s;
+    QVERIFY(WriteWorkBackup(p, nullptr));
+
+    ProjectDates q;
+    NewStartProject(q);
+    QElapsedTimer timer;
+    timer.start();
+    const BackupResumeResult r = OpenBackUp(q);
+    QVERIFY(timer.elapsed() < 5000);
+    QCOMPARE(r.code, qint16(LoadOk));
+    QVERIFY(SameProjectData(p, q));
+    QVERIFY(!QFileInfo::exists(WrBackUpPath()));
+    QVERIFY(!QFileInfo::exists(NmBackUpPath()));
+    QVERIFY(QFileInfo::exists(TempC::TempPathFor(u"Index.htm"_s)));
+    QVERIFY(!QFileInfo::exists(TempC::TempPathFor(u"photo.gif"_s)));
+    QVERIFY(!QFileInfo::exists(TempC::TempPathFor(u"doc.pdf"_s)));
+    QFile::remove(fifo);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFiles)

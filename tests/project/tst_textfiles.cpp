@@ -1,15 +1,19 @@
 #include "Cp932.h"
+#include "FileSystemLimits.h"
 #include "TestSupport.h"
 #include "TextFiles.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -39,6 +43,18 @@ private Q_SLOTS:
     void writeFailsWhenParentIsAFile();
     void writeFailsWhenTargetIsAFolder();
     void failedWriteKeepsOldFile();
+    void smallWriteOnFullDisk_data();
+    void smallWriteOnFullDisk();
+    void smallWriteBeyondSizeLimit_data();
+    void smallWriteBeyondSizeLimit();
+    void writeKeepsPermissions_data();
+    void writeKeepsPermissions();
+    void writeKeepsReadOnlyFile();
+    void writeThroughLink_data();
+    void writeThroughLink();
+    void writeRefusesSpecialTarget();
+    void readRefusesSpecialFiles_data();
+    void readRefusesSpecialFiles();
     void writeCp932FileKeepsLineBreaks();
     void writeCp932FileRefusesCharacterWithoutCode();
     void pageDeclaresUtf8_data();
@@ -179,6 +195,219 @@ void TestTextFiles::failedWriteKeepsOldFile()
 #else
     QSKIP("needs a file size limit");
 #endif
+}
+
+void TestTextFiles::smallWriteOnFullDisk_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("freeBytes");
+    QTest::addColumn<bool>("throwaway");
+    QTest::newRow("400 bytes, nothing free") << 400 << 0 << false;
+    QTest::newRow("15 KB, 8 KB free") << 15 * 1024 << 8 * 1024 << false;
+    QTest::newRow("40 KB, 8 KB free") << 40 * 1024 << 8 * 1024 << false;
+    QTest::newRow("preview copy, 400 bytes, nothing free") << 400 << 0 << true;
+}
+
+// A file smaller than any write buffer, saved onto a full disk, is reported
+// as not saved and the old file stays whole.
+void TestTextFiles::smallWriteOnFullDisk()
+{
+    QFETCH(int, size);
+    QFETCH(int, freeBytes);
+    QFETCH(bool, throwaway);
+    SmallDisk disk(128);
+    if (!disk.mounted())
+        QSKIP(qPrintable(disk.reason()));
+    const QString target = disk.filePath(u"project.hpf"_s);
+    const QByteArray old = QByteArray("old project\r\n").repeated(20);
+    PutFile(target, old);
+    QVERIFY(disk.fill(freeBytes));
+
+    QString error;
+    const bool written = WriteFileAtomically(target, QByteArray(size, 'n'), &error,
+                                             throwaway ? WriteMode::Throwaway : WriteMode::Durable);
+    QVERIFY(!written);
+    QVERIFY2(error.contains(u"project.hpf"_s), qPrintable(error));
+    QVERIFY2(error.contains(u"ディスクの空き容量が足りません"_s), qPrintable(error));
+    QCOMPARE(ReadBytes(target), old);
+    QCOMPARE(AllEntries(disk.path()), QStringList({u".filler"_s, u"project.hpf"_s}));
+}
+
+void TestTextFiles::smallWriteBeyondSizeLimit_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::newRow("just over the limit") << 101;
+    QTest::newRow("400 bytes") << 400;
+    QTest::newRow("15 KB") << 15 * 1024;
+}
+
+// The same with a file size limit, which works without root.
+void TestTextFiles::smallWriteBeyondSizeLimit()
+{
+    QFETCH(int, size);
+    const QString target = path(u"limited.dat"_s);
+    PutFile(target, "old");
+    const QStringList before = AllEntries(m_dir.path());
+    QString error;
+    bool written = false;
+    {
+        FileSizeLimit limit(100);
+        if (!limit.active())
+            QSKIP("cannot set a file size limit");
+        written = WritePageFile(target, QString(size - 2, u'a'), &error);
+    }
+    QVERIFY(!written);
+    QVERIFY2(error.contains(u"ファイルが大きすぎます"_s), qPrintable(error));
+    QCOMPARE(ReadBytes(target), QByteArray("old"));
+    QCOMPARE(AllEntries(m_dir.path()), before);
+    // Within the limit the same write goes through.
+    QVERIFY(WritePageFile(target, QString(size - 2, u'a'), &error));
+    QCOMPARE(ReadBytes(target).size(), size);
+}
+
+void TestTextFiles::writeKeepsPermissions_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("0640") << 0640;
+    QTest::newRow("0600") << 0600;
+    QTest::newRow("0755") << 0755;
+    QTest::newRow("0664") << 0664;
+}
+
+void TestTextFiles::writeKeepsPermissions()
+{
+    QFETCH(int, mode);
+    const QString target = path(u"perm.dat"_s);
+    PutFile(target, "old");
+    QCOMPARE(::chmod(QFile::encodeName(target).constData(), mode_t(mode)), 0);
+    QVERIFY(WriteFileAtomically(target, "new"));
+    QCOMPARE(ReadBytes(target), QByteArray("new"));
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(target).constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), mode);
+    QFile::remove(target);
+}
+
+// A read-only file is either refused (for a user who may not write it) or
+// written and left read-only (for root).
+void TestTextFiles::writeKeepsReadOnlyFile()
+{
+    const QString target = path(u"readonly.hpf"_s);
+    PutFile(target, "old");
+    QCOMPARE(::chmod(QFile::encodeName(target).constData(), 0444), 0);
+    QString error;
+    const bool written = WriteFileAtomically(target, "new", &error);
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(target).constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), 0444);
+    if (geteuid() == 0) {
+        QVERIFY2(written, qPrintable(error));
+        QCOMPARE(ReadBytes(target), QByteArray("new"));
+    } else {
+        QVERIFY(!written);
+        QVERIFY2(error.contains(u"書き込みが許可されていないファイルです"_s), qPrintable(error));
+        QCOMPARE(ReadBytes(target), QByteArray("old"));
+    }
+    ::chmod(QFile::encodeName(target).constData(), 0644);
+    QFile::remove(target);
+}
+
+void TestTextFiles::writeThroughLink_data()
+{
+    QTest::addColumn<bool>("follow");
+    QTest::newRow("follow") << true;
+    QTest::newRow("replace") << false;
+}
+
+void TestTextFiles::writeThroughLink()
+{
+    QFETCH(bool, follow);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir().mkpath(dir.filePath(u"victim"_s)));
+    QVERIFY(QDir().mkpath(dir.filePath(u"out"_s)));
+    const QString victim = dir.filePath(u"victim/important.htm"_s);
+    const QString link = dir.filePath(u"out/Index.htm"_s);
+    PutFile(victim, "important");
+    QVERIFY(QFile::link(u"../victim/important.htm"_s, link));
+
+    QString error;
+    QVERIFY2(WritePageFile(link, u"<p>new</p>"_s, &error, WriteMode::Durable,
+                           follow ? LinkMode::Follow : LinkMode::Replace),
+             qPrintable(error));
+    if (follow) {
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(ReadBytes(victim), QByteArray("<p>new</p>\r\n"));
+        QCOMPARE(AllEntries(dir.filePath(u"victim"_s)), QStringList{u"important.htm"_s});
+    } else {
+        QVERIFY(!QFileInfo(link).isSymLink());
+        QCOMPARE(ReadBytes(link), QByteArray("<p>new</p>\r\n"));
+        QCOMPARE(ReadBytes(victim), QByteArray("important"));
+    }
+    QCOMPARE(AllEntries(dir.filePath(u"out"_s)), QStringList{u"Index.htm"_s});
+
+    // A link to a folder is replaced by the file, and the folder stays.
+    const QString dirLink = dir.filePath(u"out/sub.htm"_s);
+    QVERIFY(QFile::link(dir.filePath(u"victim"_s), dirLink));
+    QVERIFY(WriteFileAtomically(dirLink, "page", &error, WriteMode::Durable, LinkMode::Replace));
+    QCOMPARE(ReadBytes(dirLink), QByteArray("page"));
+    QCOMPARE(AllEntries(dir.filePath(u"victim"_s)), QStringList{u"important.htm"_s});
+}
+
+void TestTextFiles::writeRefusesSpecialTarget()
+{
+    const QString fifo = path(u"pipe.htm"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    QString error;
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!WriteFileAtomically(fifo, "x", &error, WriteMode::Durable, LinkMode::Replace));
+    QVERIFY(timer.elapsed() < 5000);
+    QVERIFY2(error.contains(u"pipe.htm"_s), qPrintable(error));
+    QVERIFY2(error.contains(u"FIFO"_s), qPrintable(error));
+    struct stat st {};
+    QCOMPARE(::lstat(QFile::encodeName(fifo).constData(), &st), 0);
+    QVERIFY(S_ISFIFO(st.st_mode));
+    QCOMPARE(AllEntries(m_dir.path()).filter(u"pipe"_s), QStringList{u"pipe.htm"_s});
+    QFile::remove(fifo);
+}
+
+void TestTextFiles::readRefusesSpecialFiles_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << u"fifo"_s;
+    QTest::newRow("endless device") << u"/dev/zero"_s;
+    QTest::newRow("link to a FIFO") << u"link"_s;
+    QTest::newRow("folder") << u"folder"_s;
+}
+
+// Reading never waits on a FIFO nor streams a device without end.
+void TestTextFiles::readRefusesSpecialFiles()
+{
+    QFETCH(QString, kind);
+    QString source = kind;
+    const QString fifo = path(u"special.fifo"_s);
+    if (kind != u"/dev/zero"_s)
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    if (kind == u"fifo"_s)
+        source = fifo;
+    if (kind == u"link"_s) {
+        source = path(u"special.link"_s);
+        QVERIFY(QFile::link(fifo, source));
+    }
+    if (kind == u"folder"_s)
+        source = m_dir.path();
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(!ReadFileBytes(source).has_value());
+    QVERIFY(!ReadCp932File(source).has_value());
+    QFile file;
+    QString reason;
+    QVERIFY(!OpenRegularFile(file, source, &reason));
+    QVERIFY(!reason.isEmpty());
+    QVERIFY(timer.elapsed() < 5000);
+    QFile::remove(path(u"special.link"_s));
+    QFile::remove(fifo);
 }
 
 void TestTextFiles::writeCp932FileKeepsLineBreaks()
