@@ -32,7 +32,40 @@ QString outputPath(const QString &folder, const QString &outputName, QString *er
     return JoinPath(folder, outputName);
 }
 
-bool copyItem(const PictDat &d, const QString &folder, QString *error)
+// A path with its folder resolved and its last part as it stands: what a
+// file written there replaces (a link of that name is replaced, not followed).
+QString entryPath(const QString &path)
+{
+    const QFileInfo fi(path);
+    QString dir = QFileInfo(fi.absolutePath()).canonicalFilePath();
+    if (dir.isEmpty())
+        dir = QDir::cleanPath(fi.absolutePath());
+    return JoinPath(dir, fi.fileName());
+}
+
+// True when a file written at target would take the place of the open
+// project file (projectPath, when it is a path): the same entry, or the file
+// the project's path leads to through a link.
+bool takesProjectFile(const QString &projectPath, const QString &target)
+{
+    if (projectPath.isEmpty() || !QDir::isAbsolutePath(projectPath))
+        return false;
+    const QString t = entryPath(target);
+    if (t.compare(entryPath(projectPath), NameCase) == 0)
+        return true;
+    const QString resolved = QFileInfo(projectPath).canonicalFilePath();
+    return !resolved.isEmpty() && t.compare(resolved, NameCase) == 0;
+}
+
+bool refuseProjectFile(const QString &target, QString *error)
+{
+    if (error)
+        *error = QStringLiteral("出力先のファイル\"%1\"は開いているプロジェクトファイルそのものなので、書き込みません。出力時のファイル名を変えてください。")
+                     .arg(QDir::toNativeSeparators(target));
+    return false;
+}
+
+bool copyItem(const ProjectDates &p, const PictDat &d, const QString &folder, QString *error)
 {
     const QString target = outputPath(folder, d.outputName(), error);
     if (target.isEmpty())
@@ -42,6 +75,8 @@ bool copyItem(const PictDat &d, const QString &folder, QString *error)
             *error = QStringLiteral("参照先のファイル\"%1\"が見つかりません。").arg(d.FilePath);
         return false;
     }
+    if (takesProjectFile(p.ProjectPath, target))
+        return refuseProjectFile(target, error);
     return TempC::CopyFileReplacing(d.FilePath, target, error);
 }
 
@@ -114,21 +149,26 @@ bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QSt
         return false;
     const HtmlDat &h = p.Html.at(index);
     const QString target = outputPath(folder, h.outputName(), error);
-    return !target.isEmpty() && WritePageFile(target, h.HtmlStr, error);
+    if (target.isEmpty())
+        return false;
+    if (takesProjectFile(p.ProjectPath, target))
+        return refuseProjectFile(target, error);
+    // A link standing in the folder is replaced, never written through.
+    return WritePageFile(target, h.HtmlStr, error, WriteMode::Durable, LinkMode::Replace);
 }
 
 bool SyuturyokuPict(const ProjectDates &p, int index, const QString &folder, QString *error)
 {
     if (index < 0 || index >= p.Pict.size())
         return false;
-    return copyItem(p.Pict.at(index), folder, error);
+    return copyItem(p, p.Pict.at(index), folder, error);
 }
 
 bool SyuturyokuElse(const ProjectDates &p, int index, const QString &folder, QString *error)
 {
     if (index < 0 || index >= p.ElseFile.size())
         return false;
-    return copyItem(p.ElseFile.at(index), folder, error);
+    return copyItem(p, p.ElseFile.at(index), folder, error);
 }
 
 SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder)

@@ -3,6 +3,7 @@
 
 #include "AppPaths.h"
 #include "Cp932.h"
+#include "FileSystemLimits.h"
 #include "SyuturyokuMod.h"
 
 #include <QDir>
@@ -409,6 +410,106 @@ private Q_SLOTS:
         QVERIFY(UwagakiMessages(r).at(0).critical);
         QCOMPARE(readBytes(m_out), QByteArray("a file"));
         QFile::remove(m_out);
+    }
+
+    void overwriteNeverWritesThroughLinks_data()
+    {
+        QTest::addColumn<bool>("keepForeign");
+        QTest::newRow("foreign entries kept") << true;
+        QTest::newRow("plain output into the folder") << false;
+    }
+
+    // Links in the output folder that lead outside it are replaced by the
+    // output's own files; what they led to stays untouched.
+    void overwriteNeverWritesThroughLinks()
+    {
+        QFETCH(bool, keepForeign);
+        const QString victim = m_dir.path() + u"/victim"_s;
+        QDir(victim).removeRecursively();
+        QVERIFY(QDir().mkpath(victim));
+        QVERIFY(writeBytes(victim + u"/important.htm"_s, "important"));
+        QVERIFY(writeBytes(victim + u"/logo.gif"_s, "victim logo"));
+        QVERIFY(QDir().mkpath(m_out));
+        QVERIFY(writeBytes(m_out + u"/diary.txt"_s, "mine"));
+        QVERIFY(QFile::link(u"../victim/important.htm"_s, m_out + u"/Index.htm"_s));
+        QVERIFY(QFile::link(victim + u"/logo.gif"_s, m_out + u"/logo.gif"_s));
+        const ProjectDates p = sample();
+        if (keepForeign) {
+            const UwagakiReport r = Uwagaki(p, [](const QStringList &) { return false; });
+            QVERIFY(r.keptFolder);
+            QVERIFY(r.output.ok());
+        } else {
+            QVERIFY(SyuturyokuAll(p).ok());
+        }
+        QCOMPARE(readBytes(victim + u"/important.htm"_s), QByteArray("important"));
+        QCOMPARE(readBytes(victim + u"/logo.gif"_s), QByteArray("victim logo"));
+        QVERIFY(!QFileInfo(m_out + u"/Index.htm"_s).isSymLink());
+        QVERIFY(!QFileInfo(m_out + u"/logo.gif"_s).isSymLink());
+        QCOMPARE(readBytes(m_out + u"/logo.gif"_s), QByteArray("GIF89a-logo"));
+        QVERIFY(readBytes(m_out + u"/Index.htm"_s).startsWith("<p>"));
+    }
+
+    void outputNeverReplacesTheProjectFile_data()
+    {
+        QTest::addColumn<bool>("throughLink");
+        QTest::addColumn<int>("kind");
+        QTest::newRow("page named like the project") << false << int(KindHtml);
+        QTest::newRow("other file named like the project") << false << int(KindElseFile);
+        QTest::newRow("project path is a link in the folder") << true << int(KindHtml);
+    }
+
+    // An output folder that holds the project file is written into, but no
+    // output file may take the project file's place.
+    void outputNeverReplacesTheProjectFile()
+    {
+        QFETCH(bool, throughLink);
+        QFETCH(int, kind);
+        QVERIFY(QDir().mkpath(m_out));
+        const QString real = m_dir.path() + u"/real-site.hpf"_s;
+        const QString project = m_out + u"/site.hpf"_s;
+        if (throughLink) {
+            QVERIFY(writeBytes(real, "project"));
+            QVERIFY(QFile::link(real, project));
+        } else {
+            QVERIFY(writeBytes(project, "project"));
+        }
+        ProjectDates p = sample();
+        p.ProjectPath = project;
+        if (kind == KindHtml) {
+            p.Html[1].FileName = u"site"_s;
+            p.Html[1].Kakutyousi = u".hpf"_s;
+        } else {
+            p.ElseFile[0].FileName = u"site"_s;
+            p.ElseFile[0].Kakutyousi = u".hpf"_s;
+        }
+        const UwagakiReport r = Uwagaki(p, [](const QStringList &) { return true; });
+        QVERIFY(r.keptFolder);
+        QVERIFY(!r.output.ok());
+        QVERIFY2(r.output.failReason.contains(u"開いているプロジェクトファイル"_s), qPrintable(r.output.failReason));
+        QCOMPARE(readBytes(project), QByteArray("project"));
+        QCOMPARE(QFileInfo(project).isSymLink(), throughLink);
+        QFile::remove(project);
+        QFile::remove(real);
+    }
+
+    // Output onto a full disk stops at the first file with the reason; no
+    // file is left empty or cut short.
+    void outputOnFullDisk()
+    {
+        SmallDisk disk(256);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.reason()));
+        ProjectDates p = sample();
+        p.SyuturyokuFolder = disk.filePath(u"site"_s);
+        QVERIFY(QDir().mkpath(p.SyuturyokuFolder));
+        QVERIFY(disk.fill(20 * 1024));
+        const SyuturyokuReport r = SyuturyokuAll(p);
+        QVERIFY(!r.ok());
+        QVERIFY2(r.failReason.contains(u"ディスクの空き容量が足りません"_s), qPrintable(r.failReason));
+        // What was written is whole: the small files before the big photo.
+        QCOMPARE(r.failedItem, u"画像データ「写真」"_s);
+        QCOMPARE(entries(p.SyuturyokuFolder), QStringList({u"Index.htm"_s, u"about.html"_s, u"logo.gif"_s}));
+        QCOMPARE(readBytes(p.SyuturyokuFolder + u"/logo.gif"_s), QByteArray("GIF89a-logo"));
     }
 
     void driveList()
