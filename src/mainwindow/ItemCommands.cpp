@@ -7,6 +7,7 @@
 #include "SyuturyokuDat.h"
 #include "SyuturyokuMod.h"
 #include "TempC.h"
+#include "TextFiles.h"
 #include "UiService.h"
 
 #include <QDateTime>
@@ -101,9 +102,11 @@ void ItemCommands::AddHTMLminmnyFile()
         return;
     // The file is read before anything is added, so that a file that cannot
     // be read adds no page.
-    QFile f(path);
-    if (QFileInfo(path).isDir() || !f.open(QIODevice::ReadOnly)) {
-        Ui().message(QStringLiteral("ファイル\"%1\"を読み込めませんでした。").arg(path) + u"\r\n" + f.errorString(),
+    // Only a regular file: a FIFO would wait for ever, a device never end.
+    QFile f;
+    QString reason;
+    if (!OpenRegularFile(f, path, &reason)) {
+        Ui().message(QStringLiteral("ファイル\"%1\"を読み込めませんでした。").arg(path) + u"\r\n" + reason,
                      UiService::Icon::Critical);
         return;
     }

@@ -3,9 +3,11 @@
 #include "Icons.h"
 #include "KakutyousiSettei.h"
 #include "OutputNames.h"
+#include "TextFiles.h"
 #include "UiService.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -374,8 +376,12 @@ bool PictureSettei::PictureLoads(const QString &path, QImage *image)
 {
     if (path.isEmpty())
         return false;
+    // Only a regular file is read: a FIFO would wait for ever.
+    QFile file;
+    if (!OpenRegularFile(file, path))
+        return false;
     // The preview shows the formats a picture box shows: GIF, JPEG and BMP.
-    QImageReader reader(path);
+    QImageReader reader(&file);
     const QByteArray format = reader.format().toLower();
     if (format != "gif" && format != "jpeg" && format != "jpg" && format != "bmp")
         return false;

@@ -5,6 +5,7 @@
 #include "MenuTable.h"
 #include "PageEditor.h"
 #include "TempC.h"
+#include "TextFiles.h"
 #include "Twips.h"
 #include "UiService.h"
 
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -425,8 +427,10 @@ void MainForm::showPage(int index)
 
 void MainForm::showPicture(const QString &path)
 {
+    // Only a regular file is read: a FIFO would wait for ever.
     QPixmap pm;
-    if (path.isEmpty() || !pm.load(path))
+    QFile file;
+    if (path.isEmpty() || !OpenRegularFile(file, path) || !pm.loadFromData(file.readAll()))
         pm = PlaceholderPicture();
     m_ui.Image1->setPixmap(pm);
 }

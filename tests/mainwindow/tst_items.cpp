@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -25,6 +26,8 @@
 
 #include <functional>
 #include <memory>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -285,6 +288,32 @@ private Q_SLOTS:
         QVERIFY(drive(u"AddHTMLminmnyFile"_s, [](QWidget *dlg) { click(dlg, u"Command1"_s); }));
         QCOMPARE(project().Html.at(2).HtmlStr, u"<meta charset=\"iso-8859-1\">\r\n<p>café</p>"_s);
         QCOMPARE(m_ui->messages().size(), 1);
+    }
+
+    // A FIFO given as a page file or a picture is refused at once: neither the
+    // page command, nor the picture dialog, nor the picture preview waits on it.
+    void specialFilesNeverBlock()
+    {
+        const QString fifo = m_dir.path() + u"/pipe.gif"_s;
+        QFile::remove(fifo);
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+        QElapsedTimer timer;
+        timer.start();
+        m_ui->fileAnswers << fifo;
+        m_form->runCommand(u"AddHTMLminmnyFile"_s);
+        QCOMPARE(project().HtmlMax(), 0);
+        QVERIFY2(m_ui->lastMessage().contains(u"通常のファイルではありません"_s), qPrintable(m_ui->lastMessage()));
+
+        QVERIFY(drive(u"minmnyAddPict"_s, [&](QWidget *dlg) {
+            setText(dlg, u"Text1"_s, fifo);
+            click(dlg, u"Command2"_s);
+        }));
+        QCOMPARE(project().PictMax(), 0);
+        m_form->showKind(KindPict);
+        datList()->setCurrentRow(0);
+        QVERIFY(timer.elapsed() < 10000);
+        QVERIFY(!QFileInfo::exists(tempDir() + u"/picure1.gif"_s));
+        QFile::remove(fifo);
     }
 
     // Deleting pages -------------------------------------------------------
