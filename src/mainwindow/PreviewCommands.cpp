@@ -101,11 +101,13 @@ void PreviewCommands::minmnyAt()
 void PreviewCommands::minmnyPlb()
 {
     const ProjectDates &p = m_form->project();
-    QString error;
-    if (!TempC::CopyAllTemp(p, &error)) {
-        Ui().message(error, UiService::Icon::Critical);
-        return;
-    }
+    const TempC::TempCopyReport copied = TempC::CopyAllTempReport(p);
+    const QString problems = copied.problems.join(u"\r\n");
+    const auto reportProblems = [&problems] {
+        if (!problems.isEmpty())
+            Ui().message(QStringLiteral("次のファイルはプレビュー用に書き込めなかったため、プレビューに表示されません。\r\n") + problems,
+                         UiService::Icon::Exclamation);
+    };
     if (m_prvForm) {
         // Already open: the files are fresh, the window keeps its page. A
         // minimised window comes back, or it could not come to the front.
@@ -113,12 +115,20 @@ void PreviewCommands::minmnyPlb()
         m_prvForm->show();
         m_prvForm->raise();
         m_prvForm->activateWindow();
+        reportProblems();
         return;
     }
     const int now = p.NowHtml;
     if (now < 0 || now >= p.Html.size())
         return;
+    // Without the page itself there is nothing to show; any other file that
+    // is missing only leaves a gap in the page.
+    if (copied.failedPages.contains(now)) {
+        Ui().message(problems, UiService::Icon::Critical);
+        return;
+    }
     m_prvForm = new PrvForm(m_form);
     m_prvForm->Form_Load(p.ProjectPath, qint16(now), TempC::TempPathFor(p.Html.at(now).outputName()));
     m_prvForm->show();
+    reportProblems();
 }

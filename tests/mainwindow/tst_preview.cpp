@@ -375,6 +375,31 @@ private Q_SLOTS:
         QCOMPARE(m_ui->shown.last().icon, UiService::Icon::Critical);
     }
 
+    // One missing file does not keep the window from opening: the page and
+    // the pictures that exist are copied, and the missing file is named.
+    void separateWindowOpensDespiteMissingFile()
+    {
+        ProjectDates &p = m_form->project();
+        const QString pic = m_dir.filePath(u"pic.gif"_s);
+        QFile f(pic);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("GIF89a");
+        f.close();
+        AddElseFileDat(p, u"消えた資料"_s, u"gone"_s, m_dir.filePath(u"gone.pdf"_s), u".pdf"_s);
+        AddPictDat(p, u"絵"_s, u"pic"_s, pic, u".gif"_s);
+        m_form->runCommand(u"minmnyPlb"_s);
+        PrvForm *prv = m_cmds->previewWindow();
+        QVERIFY(prv);
+        QVERIFY(prv->isVisible());
+        QCOMPARE(m_ui->messages().size(), 1);
+        QCOMPARE(m_ui->shown.last().icon, UiService::Icon::Exclamation);
+        QVERIFY2(m_ui->lastMessage().contains(u"他のファイルデータ「消えた資料」"_s), qPrintable(m_ui->lastMessage()));
+        QVERIFY(m_ui->lastMessage().contains(u"gone.pdf"_s));
+        QVERIFY(QFile::exists(tempFile(0)));
+        QVERIFY(QFile::exists(TempC::TempPathFor(u"pic.gif"_s)));
+        QTRY_COMPARE_WITH_TIMEOUT(prv->WebBrowser1->url(), QUrl::fromLocalFile(tempFile(0)), LoadTimeout);
+    }
+
     void separateWindowOpenedTwiceKeepsItsPage()
     {
         addPage(u"二"_s, u"second"_s, page(u"SECOND"_s));
