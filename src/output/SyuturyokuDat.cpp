@@ -15,7 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -64,13 +64,11 @@ SyuturyokuDat::SyuturyokuDat(ProjectDates &project, QWidget *parent)
         m_dir1->hideColumn(c);
     m_dir1->header()->hide();
 
-    m_files = new QFileSystemModel(this);
-    // Hidden files stay out of the list, as hidden folders stay out of the tree.
-    m_files->setFilter(QDir::Files);
-    m_files->setReadOnly(true);
-    m_file1 = new QListView(this);
+    // The file list is read when a folder is chosen, whole and at once: a
+    // file-system model filtered to files could show its own top level ("/")
+    // instead of the folder when the folder's entry was already known.
+    m_file1 = new QListWidget(this);
     m_file1->setObjectName(QStringLiteral("File1"));
-    m_file1->setModel(m_files);
     m_file1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_file1->setSelectionMode(QAbstractItemView::NoSelection);
 
@@ -175,7 +173,9 @@ void SyuturyokuDat::showFolder(const QString &folder)
     m_folder = folder;
     m_folderLabel->setText(QDir::toNativeSeparators(folder));
     m_folderLabel->setToolTip(m_folderLabel->text());
-    m_file1->setRootIndex(m_files->setRootPath(folder));
+    // Hidden files stay out of the list, as hidden folders stay out of the tree.
+    m_file1->clear();
+    m_file1->addItems(QDir(folder).entryList(QDir::Files, QDir::Name));
 }
 
 void SyuturyokuDat::onSave()

@@ -8,7 +8,7 @@ class QComboBox;
 class QFileSystemModel;
 class QLabel;
 class QLineEdit;
-class QListView;
+class QListWidget;
 class QPushButton;
 class QTreeView;
 
@@ -38,14 +38,13 @@ private:
     ProjectDates &m_project;
     QComboBox *m_drive1 = nullptr;
     QTreeView *m_dir1 = nullptr;
-    QListView *m_file1 = nullptr;
+    QListWidget *m_file1 = nullptr;
     QLabel *m_folderLabel = nullptr;
     QLabel *m_label1 = nullptr;
     QLineEdit *m_text1 = nullptr;
     QPushButton *m_command1 = nullptr;
     QPushButton *m_command2 = nullptr;
     QFileSystemModel *m_dirs = nullptr;
-    QFileSystemModel *m_files = nullptr;
     QString m_folder;
     int m_driveIndex = -1;
 };
