@@ -6,6 +6,7 @@
 #include "CatalogueCommands.h"
 #include "HelpCommands.h"
 #include "ItemCommands.h"
+#include "LinkCommands.h"
 #include "PreviewCommands.h"
 #include "ProjectCommands.h"
 #include "SearchCommands.h"
@@ -16,6 +17,7 @@ void InstallCommandGroups(MainForm *form, QObject *owner)
     new ProjectCommands(form, owner);
     new SearchCommands(form, owner);
     new ItemCommands(form, owner);
+    new LinkCommands(form, owner);
     new CatalogueCommands(form, owner);
     new ViewCommands(form, owner);
     new PreviewCommands(form, owner);

@@ -1,6 +1,7 @@
 #include "ItemCommands.h"
 
 #include "ItemDialogs.h"
+#include "LinkCommands.h"
 #include "MainForm.h"
 #include "PageEditor.h"
 #include "ProjectFile.h"
@@ -406,6 +407,8 @@ void ItemCommands::minmnyDateIn()
 
 void ItemCommands::minmnyDatesSave()
 {
+    if (!AskLinksBeforeOutput(m_form))
+        return;
     ProjectDates &p = m_form->project();
     {
         SyuturyokuDat dlg(p, m_form);
@@ -423,6 +426,8 @@ void ItemCommands::minmnyUwagaki()
         Ui().beep();
         return;
     }
+    if (!AskLinksBeforeOutput(m_form))
+        return;
     const QString folder = p.SyuturyokuFolder;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const UwagakiReport r = Uwagaki(p, [&folder](const QStringList &foreign) {

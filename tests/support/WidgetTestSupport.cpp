@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QTest>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QWidget>
 
 void TypeText(QWidget *w, const QString &text)
@@ -13,6 +14,17 @@ void TypeText(QWidget *w, const QString &text)
         QApplication::sendEvent(w, &press);
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
         QApplication::sendEvent(w, &release);
+    }
+}
+
+void DoubleClickAt(QWidget *w, QPoint at)
+{
+    const QPointF global = w->mapToGlobal(QPointF(at));
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                           QEvent::MouseButtonRelease}) {
+        QMouseEvent e(t, QPointF(at), global, Qt::LeftButton, t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+#include <QPoint>
 #include <QWidget>
 
 // The control of a window by its object name; a warning names a missing one.
@@ -22,6 +23,10 @@ T *child(QWidget *w, const QString &name)
 // Types text into a widget as key presses; QTest's key clicks know only
 // ASCII, and Japanese is typed here too.
 void TypeText(QWidget *w, const QString &text);
+
+// Double-clicks at a point of a widget as the window system sends a double
+// click: press, release, double click, release.
+void DoubleClickAt(QWidget *w, QPoint at);
 
 // Runs open, which shows a modal dialog, and body on that dialog once it is
 // showing; a dialog body left open is rejected. True when body ran.
