@@ -38,9 +38,6 @@ private:
     QPointer<LinkCheckForm> m_window;
 };
 
-// Places a list window over the lower part of the main window.
-void PlaceBelowEditor(QWidget *window, QWidget *main);
-
 // Asks the link question before output when the main window has the link
 // check (true when it has none).
 bool AskLinksBeforeOutput(MainForm *form);

@@ -60,6 +60,7 @@ const MenuRow rows[] = {
     {0, u"mnySati", u"検索(&S)", "", false, false},
     {1, u"minmnySati", u"検索(&F)", "Ctrl+F", false, false},
     {1, u"minmnyTikan", u"置換(&E)", "Ctrl+E", false, false},
+    {1, u"minmnyAllKensaku", u"全ページの検索と置換...(&A)", "Ctrl+Shift+F", false, false},
     {1, u"minmnyLine17", u"-", "", false, false},
     {1, u"minmnySiori", u"しおりの挿入(&S)", "", false, false},
     {1, u"minmnyDelSiori", u"しおりの削除(&D)", "", false, false},

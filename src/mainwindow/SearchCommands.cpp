@@ -5,9 +5,12 @@
 #include "KensakuMod.h"
 #include "MainForm.h"
 #include "PageEditor.h"
+#include "ShowPlace.h"
 #include "Siori.h"
+#include "TempC.h"
 #include "UiService.h"
 
+#include <QAction>
 #include <QListWidget>
 #include <QTextCursor>
 
@@ -18,6 +21,7 @@ SearchCommands::SearchCommands(MainForm *form, QObject *parent)
     setObjectName(QStringLiteral("SearchCommands"));
     form->setCommand(QStringLiteral("minmnySati"), [this] { minmnySati(); });
     form->setCommand(QStringLiteral("minmnyTikan"), [this] { minmnyTikan(); });
+    form->setCommand(QStringLiteral("minmnyAllKensaku"), [this] { minmnyAllKensaku(); });
     form->setCommand(QStringLiteral("minmnySiori"), [this] { minmnySiori(); });
     form->setCommand(QStringLiteral("minmnyDelSiori"), [this] { minmnyDelSiori(); });
     form->onSioriJump = [this] { SioriJump(); };
@@ -34,6 +38,71 @@ void SearchCommands::minmnyTikan()
 {
     KensakuTikan dlg(m_form->project(), m_form->ui().MainText, m_form);
     dlg.exec();
+}
+
+void SearchCommands::minmnyAllKensaku()
+{
+    if (!m_allKensaku) {
+        m_allKensaku = new KensakuAllFrm(m_form);
+        m_allKensaku->setAttribute(Qt::WA_DeleteOnClose);
+        KensakuAllFrm *w = m_allKensaku;
+        connect(w, &KensakuAllFrm::searchRequested, this,
+                [this, w] { w->startSearch(CurrentPageTexts(m_form), PageDisplayNames(m_form)); });
+        connect(w, &KensakuAllFrm::jumpRequested, this,
+                [this, w](int page, int line, qsizetype pos, qsizetype) {
+                    if (!ShowPlace(m_form, page, line, pos, w->searchText()))
+                        Ui().setStatusText(QStringLiteral("この文字列はページにもうありません。もう一度検索してください。"));
+                });
+        connect(w, &KensakuAllFrm::replaceAllRequested, this, &SearchCommands::replaceAllPages);
+        PlaceBelowEditor(w, m_form);
+    }
+    m_allKensaku->show();
+    m_allKensaku->raise();
+    m_allKensaku->activateWindow();
+}
+
+void SearchCommands::replaceAllPages(const QString &find, const QString &repl)
+{
+    if (find.isEmpty() || repl.isEmpty())
+        return;
+    const QString question = QStringLiteral("全てのページの文字列\"%1\"を\"%2\"に置換しますか？\r\n"
+                                            "（表示していないページの置換は元に戻せません）")
+                                 .arg(find, repl);
+    if (!Ui().askYesNo(question, UiService::Icon::None))
+        return;
+    ProjectDates &p = m_form->project();
+    const AllPagesTikan r = TikanAllPages(CurrentPageTexts(m_form), find, repl);
+    if (r.hits == 0) {
+        // The pages changed since the search.
+        Ui().message(QStringLiteral("文字列\"%1\"は見つかりませんでした。").arg(find), UiService::Icon::None);
+    } else {
+        int hits = 0;
+        bool shownChanged = false;
+        for (qsizetype k = 0; k < r.pages.size(); ++k) {
+            const int page = r.pages.at(k);
+            if (page == p.NowHtml) {
+                // The shown page is replaced as one edit of the editor: one
+                // undo step, and the editor's change handling stores it.
+                hits += TikanAllInEditor(m_form->ui().MainText, find, repl);
+                shownChanged = true;
+            } else {
+                p.Html[page].HtmlStr = r.texts.at(k);
+                // The preview's copy of the page follows it.
+                TempC::MakeHtmlTemp(p, page);
+                hits += r.counts.at(k);
+            }
+        }
+        p.Henkou = true;
+        // The editor's change handling refreshes the preview only when it is
+        // automatic.
+        if (!shownChanged || !m_form->action(QStringLiteral("minmnyAt"))->isChecked())
+            m_form->EdPrv();
+        Ui().message(QStringLiteral("%1 ページで %2 件の文字列を置換しました。").arg(r.pages.size()).arg(hits),
+                     UiService::Icon::None);
+    }
+    // The list shows what the pages hold now.
+    if (m_allKensaku)
+        m_allKensaku->startSearch(CurrentPageTexts(m_form), PageDisplayNames(m_form));
 }
 
 void SearchCommands::minmnySiori()

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "KensakuAllFrm.h"
+
 #include <QObject>
+#include <QPointer>
 
 class MainForm;
 struct SioriEdit;
 
-// The "検索" menu: search and replace in the shown page, inserting and
-// deleting bookmarks, and the main window's bookmark jump and rename hooks.
+// The "検索" menu: search and replace in the shown page, search and replace
+// in all pages, inserting and deleting bookmarks, and the main window's
+// bookmark jump and rename hooks.
 class SearchCommands : public QObject
 {
     Q_OBJECT
@@ -16,6 +20,12 @@ public:
 
     void minmnySati();
     void minmnyTikan();
+    // The window of search and replace in all pages (it stays open beside
+    // the editor; choosing the command again brings it to the front).
+    void minmnyAllKensaku();
+    KensakuAllFrm *allKensakuWindow() const { return m_allKensaku; }
+    // "全て置換" of that window: asks once, replaces in every page, reports.
+    void replaceAllPages(const QString &find, const QString &repl);
     void minmnySiori();
     void minmnyDelSiori();
     // Double click on a bookmark: select its comment, switching pages if needed.
@@ -29,4 +39,5 @@ private:
     void mirrorEdit(const SioriEdit &edit, const QString &oldText);
 
     MainForm *m_form;
+    QPointer<KensakuAllFrm> m_allKensaku;
 };
