@@ -5,6 +5,7 @@
 #include "UiService.h"
 
 #include <QListWidget>
+#include <QScreen>
 #include <QTextCursor>
 
 QStringList CurrentPageTexts(MainForm *form)
@@ -71,9 +72,12 @@ bool ShowPlace(MainForm *form, int page, int line, qsizetype pos, const QString 
 
 void PlaceBelowEditor(QWidget *window, QWidget *main)
 {
-    const QRect frame = main->frameGeometry();
+    // The part of the main window that is on the screen.
+    QRect frame = main->frameGeometry();
+    if (const QScreen *screen = main->screen())
+        frame = frame.intersected(screen->availableGeometry());
     const int w = qMin(760, qMax(320, frame.width() - 60));
     const int h = qMin(320, qMax(180, frame.height() / 3));
     window->resize(w, h);
-    window->move(frame.x() + (frame.width() - w) / 2, frame.y() + frame.height() - h - 60);
+    window->move(frame.x() + qMax(0, (frame.width() - w) / 2), frame.y() + qMax(0, frame.height() - h - 60));
 }

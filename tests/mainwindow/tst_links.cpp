@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -244,6 +245,19 @@ private Q_SLOTS:
         QVERIFY(window());
         QCOMPARE(list()->topLevelItemCount(), 0);
         QCOMPARE(child<QLabel>(window(), u"Label1"_s)->text(), u"リンクに問題は見つかりませんでした。"_s);
+    }
+
+    void listWindowStaysOnTheScreen()
+    {
+        // A main window larger than the screen: the list opens where it can be seen.
+        makeProject();
+        m_form->setGeometry(0, 0, 3000, 2400);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        m_form->runCommand(u"minmnyLinkCheck"_s);
+        const QRect screen = m_form->screen()->availableGeometry();
+        QVERIFY2(screen.contains(window()->frameGeometry().topLeft()), qPrintable(u"%1,%2"_s.arg(window()->x()).arg(window()->y())));
+        QVERIFY(window()->width() <= screen.width());
     }
 
     void closeAndEscapeLeaveTheProject()
