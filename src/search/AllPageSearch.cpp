@@ -4,7 +4,40 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
+#include <cstdint>
 #include <limits>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+qsizetype CountLineBreaks(QStringView text)
+{
+    const char16_t *p = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype count = 0;
+    qsizetype i = 0;
+#ifdef __SSE2__
+    // Eight characters at a time: every line feed adds one to its lane.
+    const __m128i lf = _mm_set1_epi16(short(u'\n'));
+    while (i + 8 <= n) {
+        // A lane counts at most 32767, so that it stays a positive 16-bit number.
+        const qsizetype blocks = std::min<qsizetype>((n - i) / 8, 32767);
+        __m128i lanes = _mm_setzero_si128();
+        for (qsizetype b = 0; b < blocks; ++b, i += 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+            lanes = _mm_sub_epi16(lanes, _mm_cmpeq_epi16(v, lf));
+        }
+        alignas(16) int32_t sums[4];
+        _mm_store_si128(reinterpret_cast<__m128i *>(sums), _mm_madd_epi16(lanes, _mm_set1_epi16(1)));
+        count += qsizetype(sums[0]) + sums[1] + sums[2] + sums[3];
+    }
+#endif
+    for (; i < n; ++i)
+        count += p[i] == u'\n';
+    return count;
+}
 
 AllPageSearch::AllPageSearch(const QStringList &pages, const QString &text, qsizetype maxHits)
     : m_pages(pages)
@@ -30,7 +63,7 @@ bool AllPageSearch::step(QVector<PageHit> *out, qint64 budgetNs)
             m_line = 1;
             m_counted = 0;
         } else {
-            m_line += int(QStringView(page).sliced(m_counted, at - m_counted).count(u'\n'));
+            m_line += int(CountLineBreaks(QStringView(page).sliced(m_counted, at - m_counted)));
             m_counted = at;
             out->append({m_page, m_line, at});
             m_from = at + 1;

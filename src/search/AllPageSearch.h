@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringView>
 #include <QStringList>
 #include <QVector>
 
@@ -9,6 +10,10 @@
 // the page search: case, full-width and half-width forms and every character
 // must match, and after a hit the search goes on one character further, so
 // hits may overlap.
+
+// The number of line feeds in text (the line of a place is one more than the
+// line feeds before it). Several times faster than counting one by one.
+qsizetype CountLineBreaks(QStringView text);
 
 // One hit: the page, its line (from 1) and where it starts in the page text.
 struct PageHit

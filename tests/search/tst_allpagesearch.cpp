@@ -13,6 +13,7 @@ class TestAllPageSearch : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void countLineBreaks();
     void hitsInPageOrderWithLines();
     void exactAsThePageSearch_data();
     void exactAsThePageSearch();
@@ -25,6 +26,26 @@ private Q_SLOTS:
     void replaceInAllPages();
     void replaceWithNothingToFind();
 };
+
+void TestAllPageSearch::countLineBreaks()
+{
+    // Every length and start around the eight-character blocks, and a text
+    // long enough to fill the block counters.
+    QRandomGenerator rng(11);
+    const QString alphabet = u"\n\r a\u0A00\u0A0A\u010A猫"_s;
+    QString text;
+    for (int k = 0; k < 400; ++k)
+        text += alphabet.at(qsizetype(rng.bounded(quint32(alphabet.size()))));
+    for (qsizetype from = 0; from < 20; ++from) {
+        for (qsizetype length = 0; from + length <= text.size(); length += 1 + length / 8) {
+            const QStringView part = QStringView(text).sliced(from, length);
+            QCOMPARE(CountLineBreaks(part), part.count(u'\n'));
+        }
+    }
+    const QString lines(32767 * 8 * 2 + 13, u'\n');
+    QCOMPARE(CountLineBreaks(lines), lines.size());
+    QCOMPARE(CountLineBreaks(QStringView()), qsizetype(0));
+}
 
 void TestAllPageSearch::hitsInPageOrderWithLines()
 {
