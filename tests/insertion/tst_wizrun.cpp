@@ -9,7 +9,6 @@
 #include "TextFiles.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <iterator>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -293,13 +292,10 @@ void TestWizRun::stepLimitStopsEndlessLoop()
 {
     const WizProgram p = Prog({Decl(0, 0, 0), Out(u"partial"_s), Op(OpLoopStart), Out(u"x"_s), UntilInt(0, 0, 1)});
     WizVariables vars;
-    QElapsedTimer t;
-    t.start();
     const WizRunResult r = RunWizPrg(p, vars, nullptr, u"keep me"_s, 100000);
     QCOMPARE(r.status, WizRunStatus::Stopped);
     QCOMPARE(r.text, u"keep me"_s);
     QCOMPARE(r.steps, qint64(100000));
-    QVERIFY(t.elapsed() < 5000);
     QVERIFY(WizStoppedMessage().contains(u"中止"_s));
     QCOMPARE(WizStepLimit, qint64(50'000'000));
 
@@ -328,13 +324,12 @@ void TestWizRun::hugeDeclarationsCountAsSteps()
     QCOMPARE(once.steps, qint64(2 + 3 * 32767 / 8));
     QCOMPARE(vars.StrHensu.size(), 32768);
 
-    QElapsedTimer t;
-    t.start();
+    // Declarations are charged by their size, so a loop of huge ones stops at
+    // the same step limit as any other loop instead of running for minutes.
     const WizRunResult r = RunWizPrg(Prog({Decl(0, 0, 0), Op(OpLoopStart), Decl(32767, 32767, 32767), UntilInt(0, 0, 1)}), vars,
                                      nullptr, u"s"_s, 1'000'000);
     QCOMPARE(r.status, WizRunStatus::Stopped);
     QCOMPARE(r.steps, qint64(1'000'000));
-    QVERIFY(t.elapsed() < 10000);
 }
 
 void TestWizRun::outputLimitStopsRunawayOutput()
