@@ -10,6 +10,7 @@
 #include "PreviewCommands.h"
 #include "ProjectCommands.h"
 #include "SearchCommands.h"
+#include "TemplateCommands.h"
 #include "ViewCommands.h"
 
 void InstallCommandGroups(MainForm *form, QObject *owner)
@@ -22,4 +23,5 @@ void InstallCommandGroups(MainForm *form, QObject *owner)
     new ViewCommands(form, owner);
     new PreviewCommands(form, owner);
     new HelpCommands(form, owner);
+    new TemplateCommands(form, owner);
 }

@@ -234,6 +234,7 @@ private Q_SLOTS:
         MainForm bare; // a window whose commands have no handlers of their own
         bare.startUp();
         bare.setCommand(u"minmnyTru"_s, nullptr);
+        bare.setCommand(u"ProNewminmnyHina"_s, nullptr);
         const int beeps = m_ui->beeps;
         bare.runCommand(u"ProNewminmnyHina"_s);
         QCOMPARE(m_ui->beeps, beeps + 1);
