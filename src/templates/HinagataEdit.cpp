@@ -12,6 +12,9 @@
 
 #include <optional>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -52,12 +55,28 @@ std::optional<QByteArray> readTemplateBytes(const QString &path)
     return ReadFileBytes(path);
 }
 
-// Puts back the bytes a file held (or removes it when it had none).
-bool restoreFile(const QString &path, const std::optional<QByteArray> &bytes)
+// Puts bytes into a file, replacing it whole (or removes it when there are
+// none). Throwaway skips the sync of each file: the caller syncs once.
+bool restoreFile(const QString &path, const std::optional<QByteArray> &bytes,
+                 WriteMode mode = WriteMode::Durable)
 {
     if (bytes)
-        return WriteFileAtomically(path, *bytes);
+        return WriteFileAtomically(path, *bytes, nullptr, mode);
     return !QFileInfo::exists(path) || QFile::remove(path);
+}
+
+// Brings every file written into folder to the disk at once.
+void syncFolder(const QString &folder)
+{
+#ifdef Q_OS_LINUX
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::syncfs(fd);
+        ::close(fd);
+        return;
+    }
+#endif
+    ::sync();
 }
 
 } // namespace
@@ -226,10 +245,12 @@ bool DelHinagata(bool isHtml, int index, QString *error)
         return false;
 
     // Template i + 1 becomes template i. Each file is replaced whole, so a
-    // listed template always has a file.
+    // listed template always has a file. The files are synced together once
+    // they are all written: a sync per file would make deleting from a large
+    // set take seconds.
     for (int i = index; i < n - 1; ++i) {
         const QString path = TempFilePath(folder, i);
-        if (restoreFile(path, moving.at(i + 1 - index)))
+        if (restoreFile(path, moving.at(i + 1 - index), WriteMode::Throwaway))
             continue;
         QString why = u"雛型のファイル「%1」を書き換えられませんでした。"_s.arg(shown(path));
         // Undo: the old list and the files already renumbered.
@@ -240,6 +261,8 @@ bool DelHinagata(bool isHtml, int index, QString *error)
         setError(error, why);
         return false;
     }
+    if (index < n - 1)
+        syncFolder(folder);
     const QString last = TempFilePath(folder, n - 1);
     if (QFileInfo::exists(last) && !QFile::remove(last)) {
         setError(error, u"雛型を一覧から削除しましたが、ファイル「%1」を削除できませんでした。"_s.arg(shown(last)));
