@@ -160,6 +160,31 @@ qint16 CountHinagata(bool isHtml)
     return qint16(ReadTempList(HinagataFolder(isHtml, true)).size() - 1);
 }
 
+QString LoadHinagataText(bool isHtml, const QString &path)
+{
+    if (isHtml)
+        return LoadTextFile(path);
+    // A project file is code page 932 whatever its pages declare.
+    const std::optional<QString> text = ReadCp932File(path);
+    if (!text)
+        return NotFileText;
+    QString out;
+    out.reserve(text->size());
+    const qsizetype n = text->size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text->at(i);
+        if (c != u'\r' && c != u'\n') {
+            out += c;
+            continue;
+        }
+        if (c == u'\r' && i + 1 < n && text->at(i + 1) == u'\n')
+            ++i;
+        if (i + 1 < n)
+            out += u"\r\n";
+    }
+    return out;
+}
+
 HinagataSet LoadHinagataList(bool isHtml)
 {
     const QString folder = HinagataFolder(isHtml, true);
@@ -168,7 +193,7 @@ HinagataSet LoadHinagataList(bool isHtml)
     for (int i = 0; i < entries.size(); ++i) {
         list.HinaName.append(entries.at(i).name);
         list.HinaSetumei.append(entries.at(i).setumei);
-        list.HinaDate.append(LoadTextFile(TempFilePath(folder, i)));
+        list.HinaDate.append(LoadHinagataText(isHtml, TempFilePath(folder, i)));
     }
     return list;
 }

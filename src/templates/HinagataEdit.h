@@ -68,6 +68,11 @@ QString HinagataTextProblem(const QString &text);
 // list file.
 qint16 CountHinagata(bool isHtml);
 
+// The text of a template file: its lines joined by CR LF, none after the last
+// line; "$NotFile" when it cannot be read. A page is decoded as a page file is
+// (its own declaration first); a project file is always code page 932.
+QString LoadHinagataText(bool isHtml, const QString &path);
+
 // Loads the user set of a kind, names, descriptions and texts.
 HinagataSet LoadHinagataList(bool isHtml);
 

@@ -145,6 +145,9 @@ private Q_SLOTS:
         QTest::newRow("declares UTF-8, character outside Shift_JIS")
             << true << u"<meta charset=\"utf-8\">\r\n<p>😀 Ω</p>"_s;
         QTest::newRow("project text") << false << u"$HtmlProjectFile$,0,表紙,Index,.htm,<p>x</p>\r\n/$/End_HtmlDat_String/$/\r\n-1,-1,-1,,$End_Project_Dates$"_s;
+        // A project file is code page 932 even when its first page declares UTF-8.
+        QTest::newRow("project whose page declares UTF-8")
+            << false << u"$HtmlProjectFile$,0,表紙,Index,.htm,<meta charset=\"utf-8\">\r\n<p>日本語</p>\r\n/$/End_HtmlDat_String/$/\r\n-1,-1,-1,,$End_Project_Dates$\r\n"_s;
     }
 
     void textsReadBackUnchanged()
