@@ -91,7 +91,8 @@ bool TemplateCommands::AddHTMLminmnyHina()
                      UiService::Icon::Critical);
         return false;
     }
-    const QString text = LoadTextFile(file);
+    DecodedHtml how;
+    const QString text = LoadTextFile(file, &how);
 
     ProjectDates &p = m_form->project();
     const int before = p.HtmlMax();
@@ -110,6 +111,14 @@ bool TemplateCommands::AddHTMLminmnyHina()
         const QListWidgetItem *shown = m_form->ui().InSelectList->currentItem();
         if (shown && shown->text() == u"○HTMLファイル")
             m_form->refreshCatalogue();
+        // Bytes that no encoding could read are shown as "\uFFFD"; the user is
+        // told rather than left to find them.
+        if (how.undecodable > 0) {
+            Ui().message(u"雛型のファイル\"%1\"には読み取れない文字が %2 か所あり、「\uFFFD」に置き換えました。"_s
+                             .arg(QDir::toNativeSeparators(file))
+                             .arg(how.undecodable),
+                         UiService::Icon::Exclamation);
+        }
     }
     p.EditNew = false;
     p.Henkou = true;

@@ -373,6 +373,25 @@ private Q_SLOTS:
         QVERIFY(!p.EditNew);
     }
 
+    void pageFromTemplateWithUnreadableBytes()
+    {
+        // A Western page without a declaration: the byte of "é" is no
+        // Japanese character.
+        makeSet(HinagataFolder(true, false), {{u"壊れた文字"_s, u"説明"_s}}, {});
+        QVERIFY(PutBytes(TempFilePath(HinagataFolder(true, false), 0), "<p>caf\xE9</p>\r\n"));
+        ModalAnswerer answer({
+            [](QWidget *dlg) { QTest::mouseClick(button(dlg, u"Command1"_s), Qt::LeftButton); },
+            [](QWidget *dlg) { QTest::mouseClick(button(dlg, u"Command1"_s), Qt::LeftButton); },
+        });
+        m_form->runCommand(u"AddHTMLminmnyHina"_s);
+        QCOMPARE(answer.handled, 2);
+        QCOMPARE(project().HtmlMax(), qint16(1));
+        QCOMPARE(project().Html.at(1).HtmlStr, u"<p>caf\uFFFD</p>"_s);
+        QCOMPARE(m_ui->messages().size(), 1);
+        QVERIFY2(m_ui->lastMessage().contains(u"1 か所"_s), qPrintable(m_ui->lastMessage()));
+        QCOMPARE(m_ui->shown.last().icon, UiService::Icon::Exclamation);
+    }
+
     void pageFromTemplateSettingsCancelled()
     {
         makeSet(HinagataFolder(true, false), {{u"白紙"_s, u"説明"_s}}, {u"<p>白紙</p>"_s});
