@@ -3,6 +3,7 @@
 #include "AppPaths.h"
 #include "MainForm.h"
 #include "PageEditor.h"
+#include "TaguSien_WizList.h"
 #include "TaguSien_WizWindow.h"
 #include "UiService.h"
 #include "WizDate.h"
@@ -56,6 +57,16 @@ CatalogueCommands::CatalogueCommands(MainForm *form, QObject *owner)
 
     form->setCommand(QStringLiteral("minmnyInSonyu"), [this] { InTagList_DblClick(); });
     form->onRefreshCatalogue = [this] { InSelectList_Click(); };
+    form->setCommand(QStringLiteral("minmnyWizList"), [this] { minmnyWizList(); });
+}
+
+void CatalogueCommands::minmnyWizList()
+{
+    TaguSien_WizList list(m_form->project(), m_form);
+    list.stepLimit = stepLimit;
+    list.exec();
+    // New, renamed and deleted entries show at once in the user kinds.
+    InSelectList_Click();
 }
 
 CatalogueCommands::~CatalogueCommands() = default;

@@ -31,6 +31,8 @@ public:
     void InSelectList_Click();
     void InTagList_Click();
     void InTagList_DblClick();
+    // Opens the user script list; afterwards the catalogue is read again.
+    void minmnyWizList();
     // Fills InTagList and WizSetumei from folder\WizList.dat.
     void LoadWizList(const QString &folder);
 

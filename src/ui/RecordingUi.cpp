@@ -25,6 +25,14 @@ bool RecordingUi::askYesNo(const QString &text, Icon icon)
     return yesNoAnswers.isEmpty() ? false : yesNoAnswers.dequeue();
 }
 
+UiService::Answer RecordingUi::askYesNoCancel(const QString &text, Icon icon)
+{
+    shown.append({QStringLiteral("question"), text, icon});
+    if (onShown)
+        onShown(shown.last());
+    return yesNoCancelAnswers.isEmpty() ? Answer::Cancel : yesNoCancelAnswers.dequeue();
+}
+
 void RecordingUi::beep()
 {
     ++beeps;

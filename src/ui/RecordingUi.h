@@ -26,6 +26,7 @@ public:
 
     void message(const QString &text, Icon icon) override;
     bool askYesNo(const QString &text, Icon icon) override;
+    Answer askYesNoCancel(const QString &text, Icon icon) override;
     void beep() override;
     QString openFileName(const QString &filter, const QString &startDir) override;
     QString saveFileName(const QString &filter, const QString &startDir) override;
@@ -38,6 +39,7 @@ public:
 
     // Answers, taken in order.
     QQueue<bool> yesNoAnswers;
+    QQueue<Answer> yesNoCancelAnswers; // empty = Cancel
     QQueue<QString> fileAnswers;   // open, save and folder dialogs; "" = cancel
     QQueue<std::optional<QColor>> colorAnswers;
     QQueue<std::optional<QFont>> fontAnswers;

@@ -75,6 +75,22 @@ public:
         return box.clickedButton() == yes;
     }
 
+    Answer askYesNoCancel(const QString &text, Icon icon) override
+    {
+        QMessageBox box(toQt(icon), ProgramTitle(), text, QMessageBox::NoButton, dialogParent());
+        QPushButton *yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+        QPushButton *no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        QPushButton *cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == yes)
+            return Answer::Yes;
+        if (box.clickedButton() == no)
+            return Answer::No;
+        return Answer::Cancel;
+    }
+
     void beep() override { QApplication::beep(); }
 
     QString openFileName(const QString &filter, const QString &startDir) override

@@ -24,6 +24,10 @@ public:
     virtual void message(const QString &text, Icon icon) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool askYesNo(const QString &text, Icon icon) = 0;
+    // A question with Yes, No and Cancel. Escape and the close box answer
+    // Cancel, so that no work is thrown away by them.
+    enum class Answer { Yes, No, Cancel };
+    virtual Answer askYesNoCancel(const QString &text, Icon icon) = 0;
     // The system warning beep.
     virtual void beep() = 0;
 

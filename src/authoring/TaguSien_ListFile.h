@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// The user script folders: WizList.dat names every entry and describes it in
+// one line, and entry i's script is "WizDate" + i + ".dat" beside it, numbered
+// without gaps. These procedures create, rename and delete entries, keeping
+// the list and the numbered files in step.
+
+// A folder's list as ReadWizList finds it.
+struct WizListFile
+{
+    // Upper index of the entries; -1 when the folder has no WizList.dat.
+    qint16 ListMax = -1;
+    QStringList ListName;
+    QStringList ListSetumei;
+    // The first line of each entry's script file; empty when it is missing.
+    QStringList ListLine;
+    // Each script file's bytes as they are on disk; null when missing. A delete
+    // moves these, so a script is renumbered without being decoded and encoded.
+    QVector<QByteArray> ListBytes;
+};
+
+// What the user script list hands to the editor it opens, and gets back: the
+// full path of the entry's script file, its name and its description. An
+// editor that saves puts the name and description the user typed here.
+struct EditWizDates
+{
+    QString EditWizPath;
+    QString EditWizName;
+    QString EditWizSetumei;
+};
+
+// Texts written into a new script file: the empty script (a declaration of
+// one variable of each type and the end), and the default font script.
+extern const QString NewBasicWizDate;
+extern const QString NewFontWizDate;
+
+// Reads folder\WizList.dat and every entry's script file.
+WizListFile ReadWizList(const QString &folder);
+
+// Appends an entry named name with the description setumei, and creates its
+// script file (the default font script when isFont, else the empty script).
+// Creates the folder when missing. Refuses texts the list file cannot carry.
+// false with a reason in *error; *newIndex receives the new entry's index.
+bool NewWizDate(const QString &folder, const QString &name, const QString &setumei, bool isFont,
+                QString *error = nullptr, qint16 *newIndex = nullptr);
+
+// Replaces the name and description of entry index. Script files stay.
+bool SetWizList(const QString &folder, qint16 index, const QString &name, const QString &setumei,
+                QString *error = nullptr);
+
+// Removes entry index and renumbers the script files behind it, so that the
+// numbers stay without gaps. Every file is replaced only once its new text is
+// complete; when a step fails the files already rewritten are put back and the
+// list is left as it was.
+bool DelWizDate(const QString &folder, qint16 index, QString *error = nullptr);
+
+// Creates folder (and its parents) when missing. false when it cannot.
+bool EnsureWizFolder(const QString &folder, QString *error = nullptr);
