@@ -8,6 +8,8 @@
 #include "TextFiles.h"
 #include "Twips.h"
 #include "UiService.h"
+#include "WindowFit.h"
+#include "WindowSettingsIO.h"
 
 #include <QAction>
 #include <QApplication>
@@ -58,9 +60,13 @@ MainForm::MainForm(QWidget *parent)
     buildMenus();
     buildToolbar();
 
-    // First-start size: roomy enough for the three columns; saved settings
-    // replace it.
-    resize(TwipsToPx(16500), TwipsToPx(11250));
+    // First-start size: roomy enough for the three columns, but never larger
+    // than the screen; saved settings replace it.
+    QSize firstSize(TwipsToPx(16500), TwipsToPx(11250));
+    const QVector<QRect> screens = AvailableScreenAreas();
+    if (!screens.isEmpty())
+        firstSize = FitWindowSize(firstSize, screens.first(), WindowFrameMargins(*this));
+    resize(firstSize);
 
     m_commandGroups = new QObject(this);
     m_commandGroups->setObjectName(QStringLiteral("CommandGroups"));

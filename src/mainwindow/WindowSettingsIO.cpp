@@ -3,6 +3,7 @@
 #include "MainForm.h"
 #include "PageEditor.h"
 #include "Twips.h"
+#include "WindowFit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -106,25 +107,32 @@ void ApplyWindowSettings(MainForm &form, const WindowSettings &s)
 {
     const MainFormControls &ui = form.ui();
 
-    // Window size and position.
-    if (s.has(SizeHeight) || s.has(SizeWidth)) {
+    // Window size and position, brought onto a screen: a size or place that
+    // no screen can show would open the window out of reach, or not at all.
+    if (s.has(SizeHeight) || s.has(SizeWidth) || s.has(SizeTop) || s.has(SizeLeft)) {
         int h = form.height();
         int w = form.width();
         if (s.has(SizeHeight) && usableSize(s.Height - heightAllowance(form)))
             h = TwipsToPx(s.Height - heightAllowance(form));
         if (s.has(SizeWidth) && usableSize(s.Width - widthAllowance(form)))
             w = TwipsToPx(s.Width - widthAllowance(form));
-        form.resize(w, h);
-    }
-    if (s.has(SizeTop) || s.has(SizeLeft)) {
+        const bool place = s.has(SizeTop) || s.has(SizeLeft);
         QPoint to = form.pos();
         if (s.has(SizeTop) && std::fabs(s.Top) < 1.0e6)
             to.setY(TwipsToPx(s.Top));
         if (s.has(SizeLeft) && std::fabs(s.Left) < 1.0e6)
             to.setX(TwipsToPx(s.Left));
-        // A window saved on a screen that is gone would open out of reach.
-        if (QGuiApplication::screenAt(to + QPoint(40, 10)))
-            form.move(to);
+        // The saved position is the frame's; the fit works on the area inside it.
+        const QMargins frame = WindowFrameMargins(form);
+        const QPoint inside(frame.left(), frame.top());
+        const QVector<QRect> screens = AvailableScreenAreas();
+        if (place) {
+            const QRect fitted = FitWindowOnScreens(QRect(to + inside, QSize(w, h)), screens, frame);
+            form.resize(fitted.size());
+            form.move(fitted.topLeft() - inside);
+        } else if (!screens.isEmpty()) {
+            form.resize(FitWindowSize(QSize(w, h), screens.first(), frame));
+        }
     }
 
     // Column widths.
@@ -146,6 +154,10 @@ void ApplyWindowSettings(MainForm &form, const WindowSettings &s)
             form.EditHeight = qint16(rounded);
     }
 
+    // Column widths and the editor height, kept within the window so that
+    // the editor stays usable and every column stays on it.
+    FitLayoutToWindow(form);
+
     // View flags and their check marks.
     for (const FlagItem &f : flagItems) {
         if (!s.has(f.field))
@@ -159,6 +171,57 @@ void ApplyWindowSettings(MainForm &form, const WindowSettings &s)
         setTick(form, u"minmnyAt", s.AutoPreview); // the AtKosin button follows the tick
 
     form.Form_Resize();
+}
+
+QVector<QRect> AvailableScreenAreas()
+{
+    QVector<QRect> areas;
+    if (const QScreen *primary = QGuiApplication::primaryScreen())
+        areas.append(primary->availableGeometry());
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        if (screen != QGuiApplication::primaryScreen())
+            areas.append(screen->availableGeometry());
+    }
+    return areas;
+}
+
+QMargins WindowFrameMargins(const QWidget &window)
+{
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    if (window.isVisible() && outer != inner)
+        return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                outer.bottom() - inner.bottom()};
+    // Before the window is shown its frame is not known: a title bar and
+    // thin borders.
+    return {4, 32, 4, 4};
+}
+
+void FitLayoutToWindow(MainForm &form)
+{
+    const MainFormControls &ui = form.ui();
+    LayoutSizes now;
+    now.catalogueWidth = PxToTwips(ui.InSelectList->width());
+    now.filesWidth = PxToTwips(ui.MinDatList->width());
+    // The height the editor has or, with the preview hidden, gets back.
+    const bool remembered = form.EditHeight != 0;
+    now.editorHeight = remembered ? double(form.EditHeight) : PxToTwips(ui.MainText->height());
+    const LayoutSizes fit = FitLayoutSizes(form.formWidthTwips(), form.formHeightTwips(), now);
+    const auto changed = [](double a, double b) { return std::fabs(a - b) > 0.5; };
+    if (changed(fit.catalogueWidth, now.catalogueWidth)) {
+        for (QWidget *w : {static_cast<QWidget *>(ui.InSelectList), static_cast<QWidget *>(ui.TagTypeCombo),
+                           static_cast<QWidget *>(ui.InTagList), static_cast<QWidget *>(ui.Image1)})
+            setWidthTwips(w, fit.catalogueWidth);
+    }
+    if (changed(fit.filesWidth, now.filesWidth)) {
+        setWidthTwips(ui.MinDatList, fit.filesWidth);
+        setWidthTwips(ui.DatList, fit.filesWidth);
+    }
+    if (changed(fit.editorHeight, now.editorHeight)) {
+        ui.MainText->resize(ui.MainText->width(), TwipsToPx(fit.editorHeight));
+        if (remembered)
+            form.EditHeight = qint16(std::nearbyint(fit.editorHeight));
+    }
 }
 
 void ApplyFirstStartSettings(MainForm &form)

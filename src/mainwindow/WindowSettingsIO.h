@@ -3,6 +3,11 @@
 #include "SettingsFiles.h"
 
 #include <QColor>
+#include <QMargins>
+#include <QRect>
+#include <QVector>
+
+class QWidget;
 
 class MainForm;
 
@@ -18,9 +23,20 @@ WindowSettings CollectWindowSettings(const MainForm &form);
 // Applies the fields that hold a value, in file order: window size and
 // position, column widths, editor height (also into EditHeight), the view flags
 // with the check marks of their menu items, the automatic-preview tick (and so
-// the AtKosin button); then lays the window out. Values the window cannot take
-// (a size of zero or less, a position on no screen) are passed over.
+// the AtKosin button); then lays the window out. A size of zero or less is
+// passed over; the window is brought onto a screen and made to fit on it, and
+// the column widths and editor height are fitted to the window.
 void ApplyWindowSettings(MainForm &form, const WindowSettings &s);
+
+// The available areas of the screens, the primary screen first.
+QVector<QRect> AvailableScreenAreas();
+// What a top-level window's frame adds around it; an estimate while it is
+// not shown.
+QMargins WindowFrameMargins(const QWidget &window);
+// Clamps the column widths and the editor height (EditHeight too, when set) to
+// the window's size, so that the editor keeps a usable minimum and every
+// column stays on the window.
+void FitLayoutToWindow(MainForm &form);
 
 // First start, no SizeDate.dat: every view flag and its tick on, automatic
 // preview ticked; the window keeps its built-in geometry.

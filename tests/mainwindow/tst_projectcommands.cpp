@@ -8,6 +8,7 @@
 #include "ProjectFile.h"
 #include "RecordingUi.h"
 #include "SettingsFiles.h"
+#include "WindowFit.h"
 #include "TempC.h"
 #include "Twips.h"
 #include "WindowSettingsIO.h"
@@ -21,6 +22,8 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -65,6 +68,8 @@ private Q_SLOTS:
     void firstStartWithoutFiles();
     void settingsFilesApplied();
     void sizeDateOfFourNumbers();
+    void hostileSizeDateStillStarts_data();
+    void hostileSizeDateStillStarts();
     void settingsWrittenAtExitAndRestored();
     void hiddenPreviewKeepsEditorHeightToRestore();
     void shownWindowKeepsItsSizeAcrossRuns();
@@ -212,6 +217,13 @@ void TestProjectCommands::firstStartWithoutFiles()
     QVERIFY(m_rec->shown.isEmpty());
     // The built-in editor font stays.
     QCOMPARE(form().ui().MainText->font().family(), QFont().family());
+    // The built-in size is never larger than the screen (the test screen is
+    // narrower than the built-in width).
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(screen.width() < TwipsToPx(16500));
+    QVERIFY(form().width() <= screen.width());
+    QVERIFY(form().height() <= screen.height());
+    QVERIFY(form().width() >= MinimumWindowSize.width());
 }
 
 void TestProjectCommands::settingsFilesApplied()
@@ -267,10 +279,61 @@ void TestProjectCommands::sizeDateOfFourNumbers()
     QVERIFY(act(u"minmnyAt")->isChecked());
 }
 
+void TestProjectCommands::hostileSizeDateStillStarts_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("everything 999999")
+        << QByteArray("999999,999999,999999,999999,999999,999999,999999,True,True,True,True,True,True,True");
+    QTest::newRow("480000 twips") << QByteArray("480000,480000,0,0,2000,2000,3000,True,True,True,True,True,True,True");
+    QTest::newRow("off every screen")
+        << QByteArray("9000,12000,-90000,-90000,2000,2000,3000,True,True,True,True,True,True,True");
+    QTest::newRow("file list of 999999")
+        << QByteArray("9000,12000,300,300,1935,999999,3000,True,True,True,True,True,True,True");
+    QTest::newRow("catalogue of 999999")
+        << QByteArray("9000,12000,300,300,999999,1935,3000,True,True,True,True,True,True,True");
+    QTest::newRow("editor height of 1 twip")
+        << QByteArray("9000,12000,300,300,1935,1935,1,True,True,True,True,True,True,True");
+    QTest::newRow("editor height of 1 twip, preview hidden")
+        << QByteArray("9000,12000,300,300,1935,1935,1,False,True,True,True,True,True,True");
+    QTest::newRow("zero and negative sizes")
+        << QByteArray("0,-5,300,300,-1,0,-7,True,True,True,True,True,True,True");
+}
+
+// Whatever SizeDate.dat holds, the window opens on the screen, fits on it,
+// every column stays on it and the editor keeps a usable size: typed text
+// arrives.
+void TestProjectCommands::hostileSizeDateStillStarts()
+{
+    QFETCH(QByteArray, line);
+    QVERIFY(PutBytes(SizeDatePath(), line + "\r\n"));
+    restart();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY(screen.contains(QRect(form().pos(), form().size())));
+    form().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form()));
+    QVERIFY2(screen.contains(form().frameGeometry()), qPrintable(u"%1,%2 %3x%4"_s.arg(form().x()).arg(form().y())
+                                                                     .arg(form().width()).arg(form().height())));
+    const MainFormControls &ui = form().ui();
+    const QRect surface = ui.surface->rect();
+    for (QWidget *w : {static_cast<QWidget *>(ui.InSelectList), static_cast<QWidget *>(ui.MainText),
+                       static_cast<QWidget *>(ui.MinDatList), static_cast<QWidget *>(ui.DatList)})
+        QVERIFY2(surface.contains(w->geometry()), qPrintable(w->objectName()));
+    QVERIFY(ui.MainText->width() >= TwipsToPx(MinEditorWidthTwips) - 1);
+    QVERIFY(ui.MainText->height() >= TwipsToPx(MinEditorHeightTwips) - 1);
+    // The editor is not covered: a click reaches it, and typing arrives.
+    QCOMPARE(ui.surface->childAt(ui.MainText->geometry().center()), ui.MainText->viewport());
+    ui.MainText->setFocus();
+    QTest::mouseClick(ui.MainText->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::keyClicks(ui.MainText->viewport(), u"typed"_s);
+    QVERIFY2(project().Html.at(0).HtmlStr.contains(u"typed"_s), qPrintable(project().Html.at(0).HtmlStr));
+    form().hide();
+}
+
 void TestProjectCommands::settingsWrittenAtExitAndRestored()
 {
     const MainFormControls &ui = form().ui();
-    form().resize(900, 640);
+    // Within the test screen (800 by 800), so that the restored window needs no fitting.
+    form().resize(760, 600);
     ui.InSelectList->resize(150, ui.InSelectList->height());
     ui.MinDatList->resize(170, ui.MinDatList->height());
     act(u"minmnyAt")->setChecked(false);
@@ -346,7 +409,7 @@ void TestProjectCommands::shownWindowKeepsItsSizeAcrossRuns()
     // size must not creep from run to run.
     form().show();
     QVERIFY(QTest::qWaitForWindowExposed(&form()));
-    form().resize(820, 610);
+    form().resize(740, 590);
     const QSize size = form().size();
     const WindowSettings first = CollectWindowSettings(form());
     QVERIFY(form().close());
