@@ -121,6 +121,12 @@ qint16 LoadProjectText(const QString &text, ProjectDates &p)
         else
             loaded.SyuturyokuFolder = *folder;
     }
+    // The end marker proves the file whole: a file cut inside the output
+    // folder would otherwise load with a shorter, wrong folder.
+    if (ok) {
+        const std::optional<QString> end = r.readField();
+        ok = end && *end == ProjectEndMarker;
+    }
     if (!ok)
         return LoadBroken;
 

@@ -27,7 +27,8 @@ enum LoadProjectCode : qint16 {
 QString MakeProjectText(const ProjectDates &p);
 
 // Reads a project file into p's tables, bookmark names and output folder.
-// On a non-zero code p is left unchanged.
+// The file must end with the end marker after the output folder; a file cut
+// anywhere before it gives LoadBroken. On a non-zero code p is left unchanged.
 qint16 LoadProjectFile(const QString &path, ProjectDates &p);
 
 // The same on the decoded text of a file (also used by the fuzz target).

@@ -168,7 +168,20 @@ private Q_SLOTS:
             << QByteArray("$HtmlProjectFile$,0,a,b,.htm,\r\n/$/End_HtmlDat_String/$/\r\n-1,-1,-1,,$End_Project_Dates$\r\n")
             << 0;
         QTest::newRow("no end marker")
-            << QByteArray("$HtmlProjectFile$,0,a,b,.htm,\r\n/$/End_HtmlDat_String/$/\r\n-1,-1,-1,,") << 0;
+            << QByteArray("$HtmlProjectFile$,0,a,b,.htm,\r\n/$/End_HtmlDat_String/$/\r\n-1,-1,-1,,") << 3;
+        QTest::newRow("cut inside the output folder")
+            << QByteArray("$HtmlProjectFile$,0,a,b,.htm,\r\n/$/End_HtmlDat_String/$/\r\n-1,-1,-1,/home/user/si") << 3;
+        QTest::newRow("cut after the output folder")
+            << QByteArray("$HtmlProjectFile$,0,a,b,.htm,\r\n/$/End_HtmlDat_String/$/\r\n-1,-1,-1,/home/user/site,") << 3;
+        QTest::newRow("cut inside the end marker")
+            << QByteArray("$HtmlProjectFile$,0,a,b,.htm,\r\n/$/End_HtmlDat_String/$/\r\n-1,-1,-1,/home/user/site,$End_Pro")
+            << 3;
+        QTest::newRow("end marker without its line end")
+            << QByteArray("$HtmlProjectFile$,0,a,b,.htm,\r\n/$/End_HtmlDat_String/$/\r\n-1,-1,-1,/home/user/site,$End_Project_Dates$")
+            << 0;
+        QTest::newRow("something else where the end marker belongs")
+            << QByteArray("$HtmlProjectFile$,0,a,b,.htm,\r\n/$/End_HtmlDat_String/$/\r\n-1,-1,-1,/site,x,$End_Project_Dates$\r\n")
+            << 3;
         QTest::newRow("picture cut off")
             << QByteArray("$HtmlProjectFile$,0,a,b,.htm,\r\n/$/End_HtmlDat_String/$/\r\n0,p,q,.gif,") << 3;
     }
@@ -254,6 +267,12 @@ private Q_SLOTS:
             ProjectDates q;
             const qint16 code = LoadProjectText(text, q);
             QVERIFY2(code >= 0 && code <= 3, qPrintable(QString::number(n)));
+            // No cut file loads as complete: only the end marker's own line
+            // end may be missing.
+            if (n < full.size() - 2)
+                QVERIFY2(code != LoadOk, qPrintable(QString::number(n)));
+            else
+                QCOMPARE(code, qint16(LoadOk));
         }
         QRandomGenerator rng(20261208);
         for (int round = 0; round < 3000; ++round) {
