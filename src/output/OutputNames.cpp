@@ -1,6 +1,7 @@
 #include "OutputNames.h"
 
 #include "Cp932.h"
+#include "SystemErrors.h"
 #include "TempC.h"
 
 #include <QDir>
@@ -110,7 +111,9 @@ int FindOtherElse(const ProjectDates &p, const QString &outputName, int exceptIn
 QString FieldCharsProblem(const QString &fieldLabel, const QString &value)
 {
     QString found;
-    if (value.contains(u','))
+    if (value.contains(QChar(0)))
+        found = QStringLiteral("NUL文字");
+    else if (value.contains(u','))
         found = QStringLiteral("カンマ（,）");
     else if (value.contains(u'\r') || value.contains(u'\n'))
         found = QStringLiteral("改行");
@@ -136,6 +139,9 @@ QString OutputNameProblem(const QString &outputName)
         return QStringLiteral("出力時のファイル名が空です。");
     if (TempC::IsSafeOutputName(outputName) && !QDir::isAbsolutePath(outputName))
         return QString();
+    if (outputName.contains(QChar(0)))
+        return QStringLiteral("出力時のファイル名「%1」は使用できません。").arg(VisibleText(outputName)) + u"\r\n"
+               + QStringLiteral("NUL文字は使用できません。");
     return QStringLiteral("出力時のファイル名「%1」は使用できません。").arg(outputName) + u"\r\n"
            + QStringLiteral("フォルダの区切り（/ や \\）、「.」や「..」だけの名前、ドライブ名は使用できません。");
 }

@@ -47,6 +47,30 @@ QString MakeProjectText(const ProjectDates &p)
     return t;
 }
 
+namespace {
+
+bool HoldsNulOutsidePages(const ProjectDates &p)
+{
+    const auto nul = [](const QString &s) { return s.contains(QChar(0)); };
+    for (const HtmlDat &h : p.Html) {
+        if (nul(h.DatName) || nul(h.FileName) || nul(h.Kakutyousi))
+            return true;
+    }
+    for (const QVector<PictDat> *table : {&p.Pict, &p.ElseFile}) {
+        for (const PictDat &d : *table) {
+            if (nul(d.DatName) || nul(d.FileName) || nul(d.Kakutyousi) || nul(d.FilePath))
+                return true;
+        }
+    }
+    for (const QString &s : p.SioriList) {
+        if (nul(s))
+            return true;
+    }
+    return nul(p.SyuturyokuFolder);
+}
+
+} // namespace
+
 qint16 LoadProjectText(const QString &text, ProjectDates &p)
 {
     FieldReader r(text);
@@ -127,6 +151,10 @@ qint16 LoadProjectText(const QString &text, ProjectDates &p)
         const std::optional<QString> end = r.readField();
         ok = end && *end == ProjectEndMarker;
     }
+    // A NUL character in a name or path is damage: no program writes one, and
+    // it would cut short every message that names the item.
+    if (ok && HoldsNulOutsidePages(loaded))
+        ok = false;
     if (!ok)
         return LoadBroken;
 
@@ -183,6 +211,8 @@ namespace {
 
 QString badCharReason(QStringView s)
 {
+    if (s.contains(QChar(0)))
+        return QStringLiteral("NUL文字");
     if (s.contains(u','))
         return QStringLiteral("カンマ（,）");
     if (s.contains(u'\r') || s.contains(u'\n'))

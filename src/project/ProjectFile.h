@@ -28,7 +28,8 @@ QString MakeProjectText(const ProjectDates &p);
 
 // Reads a project file into p's tables, bookmark names and output folder.
 // The file must end with the end marker after the output folder; a file cut
-// anywhere before it gives LoadBroken. On a non-zero code p is left unchanged.
+// anywhere before it, or one with a NUL character in a name or path, gives
+// LoadBroken. On a non-zero code p is left unchanged.
 qint16 LoadProjectFile(const QString &path, ProjectDates &p);
 
 // The same on the decoded text of a file (also used by the fuzz target).
@@ -48,8 +49,8 @@ struct ProjectFieldProblem
     QString reason; // e.g. "カンマ（,）"
 };
 
-// Every field that the format cannot carry: a comma or line break in a name,
-// file name, extension, path, bookmark name or the output folder; a leading
+// Every field that the format cannot carry: a comma, line break or NUL in a
+// name, file name, extension, path, bookmark name or the output folder; a leading
 // blank or double quote there; a page line equal to the page end marker; a
 // character other than page text that code page 932 cannot hold.
 QVector<ProjectFieldProblem> CheckProjectFields(const ProjectDates &p);

@@ -189,7 +189,7 @@ EditorFontSettings ParseFontDateText(const QString &text)
 {
     EditorFontSettings s;
     const QStringList f = readFields(text, EditorFontSettings::FieldCount);
-    if (f.size() > 0 && !f.at(0).trimmed().isEmpty()) {
+    if (f.size() > 0 && !f.at(0).trimmed().isEmpty() && !f.at(0).contains(QChar(0))) {
         s.Name = f.at(0).trimmed();
         s.set(EditorFontSettings::FontName);
     }
@@ -283,7 +283,7 @@ std::optional<QString> ReadNmBackUp(const QString &path)
     while (end < text.size() && text.at(end) != u'\r' && text.at(end) != u'\n')
         ++end;
     const QString line = text.left(end);
-    if (line.isEmpty())
+    if (line.isEmpty() || line.contains(QChar(0)))
         return std::nullopt;
     return line;
 }

@@ -65,3 +65,8 @@ QString LastSystemErrorText()
 {
     return SystemErrorText(errno);
 }
+
+QString VisibleText(QString text)
+{
+    return text.replace(QChar(0), QChar(0x2400));
+}

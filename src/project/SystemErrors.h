@@ -12,3 +12,7 @@ QString SystemErrorText(int errorNumber);
 
 // The text of the error number left by the last failed system call.
 QString LastSystemErrorText();
+
+// A name or path as a message shows it: a NUL character, which would end the
+// message there, is shown as "␀".
+QString VisibleText(QString text);

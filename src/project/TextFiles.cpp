@@ -95,8 +95,10 @@ bool OpenRegularFile(QFile &file, const QString &path, QString *reason)
             *reason = why;
         return false;
     };
-    if (path.isEmpty() || path.contains(QChar(0)))
+    if (path.isEmpty())
         return fail(SystemErrorText(ENOENT));
+    if (path.contains(QChar(0)))
+        return fail(u"ファイル名にNUL文字が含まれています"_s);
     // O_NONBLOCK: opening a FIFO must not wait for a writer. A regular file
     // reads the same either way.
     const int fd = ::open(nativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -138,7 +140,7 @@ bool AtomicFileWriter::fail(const QString &reason)
 
 QString AtomicFileWriter::errorMessage() const
 {
-    return u"ファイル「%1」を書き込めませんでした: %2"_s.arg(QDir::toNativeSeparators(m_path), m_reason);
+    return u"ファイル「%1」を書き込めませんでした: %2"_s.arg(VisibleText(QDir::toNativeSeparators(m_path)), m_reason);
 }
 
 bool AtomicFileWriter::open()
@@ -146,8 +148,10 @@ bool AtomicFileWriter::open()
     cancel();
     m_reason.clear();
     m_keepMode = false;
-    if (m_path.isEmpty() || m_path.contains(QChar(0)))
+    if (m_path.isEmpty())
         return fail(SystemErrorText(ENOENT));
+    if (m_path.contains(QChar(0)))
+        return fail(u"ファイル名にNUL文字が含まれています"_s);
     m_target = m_path;
     struct stat st {};
     if (m_links == LinkMode::Follow && ::lstat(nativeName(m_path).constData(), &st) == 0 && S_ISLNK(st.st_mode)) {

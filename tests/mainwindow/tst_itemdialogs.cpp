@@ -237,6 +237,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("start");
         QTest::newRow("comma in name") << u"Nametxt"_s << u"a,b"_s << u"「名前」に使用できない文字"_s;
         QTest::newRow("leading blank") << u"Nametxt"_s << u" a"_s << u"「名前」に使用できない文字"_s;
+        QTest::newRow("NUL in name") << u"Nametxt"_s << QString(u"a"_s + QChar(0) + u"b"_s)
+                                     << u"「名前」に使用できない文字が含まれています：NUL文字"_s;
+        QTest::newRow("NUL in file name") << u"FnTxt"_s << QString(u"a"_s + QChar(0) + u"b"_s)
+                                          << u"「ファイル名」に使用できない文字が含まれています：NUL文字"_s;
         QTest::newRow("leading quote in file") << u"FnTxt"_s << u"\"a"_s << u"「ファイル名」に使用できない文字"_s;
         QTest::newRow("separator") << u"FnTxt"_s << u"sub/a"_s << u"出力時のファイル名「sub/a.html」は使用できません。"_s;
         QTest::newRow("parent") << u"FnTxt"_s << u"..\\a"_s << u"出力時のファイル名「..\\a.html」は使用できません。"_s;

@@ -190,6 +190,7 @@ private Q_SLOTS:
         QTest::newRow("separator") << u"a/b"_s << u"フォルダ名が不正です。"_s;
         QTest::newRow("parent") << u".."_s << u"フォルダ名が不正です。"_s;
         QTest::newRow("comma") << u"a,b"_s << u"「出力先フォルダ」に使用できない文字が含まれています：カンマ（,）"_s;
+        QTest::newRow("NUL") << QString(u"a"_s + QChar(0) + u"b"_s) << u"フォルダ名が不正です。"_s;
     }
 
     void outputDialogRefusesBadNames()
@@ -201,7 +202,11 @@ private Q_SLOTS:
         SyuturyokuDat dlg(p);
         dlg.show();
         dlg.setCurrentFolder(m_dir.path());
-        QTest::keyClicks(child<QLineEdit>(&dlg, u"Text1"_s), name);
+        // A NUL cannot be typed, only pasted.
+        if (name.contains(QChar(0)))
+            child<QLineEdit>(&dlg, u"Text1"_s)->insert(name);
+        else
+            QTest::keyClicks(child<QLineEdit>(&dlg, u"Text1"_s), name);
         QTest::mouseClick(child<QPushButton>(&dlg, u"Command1"_s), Qt::LeftButton);
         QCOMPARE(rec.messages().size(), 1);
         QVERIFY2(rec.lastMessage().startsWith(message), qPrintable(rec.lastMessage()));

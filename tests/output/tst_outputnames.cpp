@@ -131,6 +131,7 @@ private Q_SLOTS:
         QTest::newRow("leading tab") << u"\tab"_s << u"先頭の空白"_s;
         QTest::newRow("leading quote") << u"\"ab"_s << u"先頭のダブルクォーテーション"_s;
         QTest::newRow("no code") << u"a😀"_s << u"保存できない文字「😀」"_s;
+        QTest::newRow("NUL") << QString(u"a"_s + QChar(0) + u"b"_s) << u"NUL文字"_s;
     }
 
     void fieldChars()
@@ -145,6 +146,8 @@ private Q_SLOTS:
             QVERIFY2(msg.contains(found), qPrintable(msg));
             // The message says which characters can never be used.
             QVERIFY(msg.contains(u"カンマ（,）と改行は使用できません"_s));
+            // and is never cut short by a NUL of its own.
+            QVERIFY(!msg.contains(QChar(0)));
         }
     }
 
@@ -163,13 +166,18 @@ private Q_SLOTS:
         QTest::newRow("absolute") << u"/etc/passwd"_s << false;
         QTest::newRow("drive") << u"C:a.htm"_s << false;
         QTest::newRow("empty") << QString() << false;
+        QTest::newRow("NUL") << QString(u"a"_s + QChar(0) + u".htm"_s) << false;
     }
 
     void outputNameProblem()
     {
         QFETCH(QString, name);
         QFETCH(bool, ok);
-        QCOMPARE(OutputNameProblem(name).isEmpty(), ok);
+        const QString msg = OutputNameProblem(name);
+        QCOMPARE(msg.isEmpty(), ok);
+        QVERIFY(!msg.contains(QChar(0)));
+        if (name.contains(QChar(0)))
+            QVERIFY2(msg.contains(u"a␀.htm"_s) && msg.contains(u"NUL文字"_s), qPrintable(msg));
     }
 };
 

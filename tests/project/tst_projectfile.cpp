@@ -182,6 +182,18 @@ private Q_SLOTS:
         QTest::newRow("something else where the end marker belongs")
             << QByteArray("$HtmlProjectFile$,0,a,b,.htm,\r\n/$/End_HtmlDat_String/$/\r\n-1,-1,-1,/site,x,$End_Project_Dates$\r\n")
             << 3;
+        QTest::newRow("NUL in a page name")
+            << QByteArray("$HtmlProjectFile$,0,a") + QByteArray(1, '\0')
+                   + QByteArray("b,b,.htm,\r\n/$/End_HtmlDat_String/$/\r\n-1,-1,-1,,$End_Project_Dates$\r\n")
+            << 3;
+        QTest::newRow("NUL in the output folder")
+            << QByteArray("$HtmlProjectFile$,0,a,b,.htm,\r\n/$/End_HtmlDat_String/$/\r\n-1,-1,-1,/si") + QByteArray(1, '\0')
+                   + QByteArray("te,$End_Project_Dates$\r\n")
+            << 3;
+        QTest::newRow("NUL in page text is page text")
+            << QByteArray("$HtmlProjectFile$,0,a,b,.htm,x") + QByteArray(1, '\0')
+                   + QByteArray("y\r\n/$/End_HtmlDat_String/$/\r\n-1,-1,-1,,$End_Project_Dates$\r\n")
+            << 0;
         QTest::newRow("picture cut off")
             << QByteArray("$HtmlProjectFile$,0,a,b,.htm,\r\n/$/End_HtmlDat_String/$/\r\n0,p,q,.gif,") << 3;
     }
@@ -225,10 +237,12 @@ private Q_SLOTS:
         QVERIFY(CheckProjectFields(p).isEmpty());
         AddPictDat(p, u"a,b"_s, u" lead"_s, u"\"q"_s, u".gif"_s);
         p.SioriList.append(u"two\r\nlines"_s);
+        p.SioriList.append(QString(u"nul"_s + QChar(0)));
         p.Html[0].HtmlStr += u"\r\n/$/End_HtmlDat_String/$/\r\nmore"_s;
         p.Html[0].DatName = u"표"_s; // Hangul has no code in code page 932
         const QVector<ProjectFieldProblem> problems = CheckProjectFields(p);
-        QCOMPARE(problems.size(), 6);
+        QCOMPARE(problems.size(), 7);
+        QCOMPARE(problems.last().reason, u"NUL文字"_s);
         QString error;
         QVERIFY(!SaveProjectFile(m_dir.filePath(u"bad.hpf"_s), p, &error));
         QVERIFY(error.contains(u"画像データ「a,b」"_s));

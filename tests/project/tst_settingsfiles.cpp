@@ -80,6 +80,7 @@ private Q_SLOTS:
     void backupNotWrittenHalfway();
     void backupRefusesFieldsTheFormatCannotCarry();
     void backupOnFullDiskIsRefused();
+    void nulInSettingsIsPassedOver();
     void backupResumedWithSpecialSources();
 
 private:
@@ -574,6 +575,16 @@ void TestSettingsFiles::backupResumedWithSpecialSources()
     QVERIFY(!QFileInfo::exists(TempC::TempPathFor(u"photo.gif"_s)));
     QVERIFY(!QFileInfo::exists(TempC::TempPathFor(u"doc.pdf"_s)));
     QFile::remove(fifo);
+}
+
+// A NUL character never becomes a path or a font name.
+void TestSettingsFiles::nulInSettingsIsPassedOver()
+{
+    QVERIFY(PutBytes(NmBackUpPath(), QByteArray("/home/u/a") + QByteArray(1, '\0') + QByteArray("b.hpf\r\n")));
+    QVERIFY(!ReadNmBackUp(NmBackUpPath()).has_value());
+    const EditorFontSettings f = ParseFontDateText(u"Cour"_s + QChar(0) + u"ier,12,True,False,0,0"_s);
+    QVERIFY(!f.has(EditorFontSettings::FontName));
+    QVERIFY(f.has(EditorFontSettings::FontSize));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFiles)

@@ -55,6 +55,7 @@ private Q_SLOTS:
     void writeRefusesSpecialTarget();
     void readRefusesSpecialFiles_data();
     void readRefusesSpecialFiles();
+    void nulInPathIsRefused();
     void writeCp932FileKeepsLineBreaks();
     void writeCp932FileRefusesCharacterWithoutCode();
     void pageDeclaresUtf8_data();
@@ -408,6 +409,20 @@ void TestTextFiles::readRefusesSpecialFiles()
     QVERIFY(timer.elapsed() < 5000);
     QFile::remove(path(u"special.link"_s));
     QFile::remove(fifo);
+}
+
+void TestTextFiles::nulInPathIsRefused()
+{
+    const QString target = path(u"a"_s) + QChar(0) + u"b.dat"_s;
+    QString error;
+    QVERIFY(!WriteFileAtomically(target, "x", &error));
+    QVERIFY(!error.contains(QChar(0)));
+    QVERIFY2(error.contains(u"NUL文字"_s) && error.contains(u"a␀b.dat"_s), qPrintable(error));
+    QVERIFY(!QFileInfo::exists(path(u"a"_s)));
+    QFile file;
+    QString reason;
+    QVERIFY(!OpenRegularFile(file, target, &reason));
+    QVERIFY(reason.contains(u"NUL文字"_s));
 }
 
 void TestTextFiles::writeCp932FileKeepsLineBreaks()
