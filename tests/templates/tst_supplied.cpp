@@ -271,9 +271,11 @@ private Q_SLOTS:
         QFETCH(int, index);
         const std::optional<QString> text = ReadCp932File(TempFilePath(HinagataFolder(false, false), index));
         QVERIFY(text);
-        // Everything up to the output folder's field is needed.
-        const qsizetype needed = text->lastIndexOf(u",$End_Project_Dates$"_s) + 1;
-        QVERIFY(needed > 0);
+        // Everything up to the end marker is needed: a file cut before it
+        // is damaged.
+        const qsizetype marker = text->lastIndexOf(u",$End_Project_Dates$"_s);
+        QVERIFY(marker > 0);
+        const qsizetype needed = marker + 1 + ProjectEndMarker.size();
         for (qsizetype n = 0; n <= text->size(); n += (n < needed - 64 || n > needed + 64) ? 13 : 1) {
             ProjectDates p;
             const qint16 code = LoadProjectText(text->left(n), p);
