@@ -467,11 +467,11 @@ void MainForm::CheckPicShow()
     Form_Resize();
 }
 
-bool MainForm::CheckChange()
+UiService::Answer MainForm::CheckChange()
 {
     if (!m_project.Henkou)
-        return false;
-    return Ui().askYesNo(QStringLiteral("ファイル\"") + m_project.ProjectPath
+        return UiService::Answer::No;
+    return Ui().askYesNoCancel(QStringLiteral("ファイル\"") + m_project.ProjectPath
                              + QStringLiteral("\"の内容が変更されています、変更を保存しますか？"),
                          UiService::Icon::Exclamation);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProjectDates.h"
+#include "UiService.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -86,8 +87,10 @@ public:
     // Selects kind in MinDatList and rebuilds DatList.
     void showKind(int kind);
     void CheckPicShow();
-    // Asks whether to save unsaved changes; true for Yes.
-    bool CheckChange();
+    // Asks whether to save unsaved changes: Yes to save, No to go on without
+    // saving, Cancel (also Escape or closing the box) to stop the command.
+    // Without unsaved changes nothing is asked and the answer is No.
+    UiService::Answer CheckChange();
     void updateTitle();
     // Shows page index in the editor (stores, previews and titles as a
     // selection in DatList does).

@@ -54,9 +54,15 @@ ProjectCommands::ProjectCommands(MainForm *form, QObject *parent)
 
 bool ProjectCommands::saveIfWanted()
 {
-    if (!m_form->CheckChange())
+    switch (m_form->CheckChange()) {
+    case UiService::Answer::Yes:
+        return minmnyProSave();
+    case UiService::Answer::No:
         return true;
-    return minmnyProSave();
+    case UiService::Answer::Cancel:
+        break;
+    }
+    return false;
 }
 
 bool ProjectCommands::writeProject(const QString &path)
@@ -81,8 +87,8 @@ void ProjectCommands::showReplacedProject()
 
 bool ProjectCommands::ProNewminmnyNew()
 {
-    // Work the user asked to keep is never dropped: a save that did not happen
-    // stops the command.
+    // Work the user asked to keep is never dropped: a cancelled question or a
+    // save that did not happen stops the command.
     if (!saveIfWanted())
         return false;
     ProjectDates &p = m_form->project();
@@ -106,8 +112,8 @@ bool ProjectCommands::minmnyProOpen()
     const qint16 code = LoadProjectFile(path, p);
     if (code != LoadOk) {
         Ui().message(openFailureText(path, code), UiService::Icon::Critical);
-        // The project stays when the new project is stopped by a save that
-        // did not happen; its preview copies come back.
+        // The project stays when the new project is stopped (the question
+        // cancelled, or a save that did not happen); its preview copies come back.
         if (!ProNewminmnyNew())
             TempC::CopyAllTemp(p);
         return false;
@@ -175,7 +181,8 @@ bool ProjectCommands::minmnyWrEnd()
 
 bool ProjectCommands::exitSequence()
 {
-    // Yes to saving followed by a save that did not happen keeps the window.
+    // A cancelled question, or Yes to saving followed by a save that did not
+    // happen, keeps the window.
     if (!saveIfWanted())
         return false;
     TempC::DelAllTemp(m_form->project());

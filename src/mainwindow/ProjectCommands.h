@@ -34,7 +34,8 @@ public:
     void resumeBackup();
 
     // The unsaved-changes question and, on Yes, save project. False when the
-    // answer was Yes and the project was not saved: the caller must stop.
+    // question was cancelled, or the answer was Yes and the project was not
+    // saved: the caller must stop.
     // (Other commands that replace the project use it too; the group is the
     // child of MainForm named "ProjectCommands".)
     bool saveIfWanted();

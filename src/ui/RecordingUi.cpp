@@ -30,7 +30,11 @@ UiService::Answer RecordingUi::askYesNoCancel(const QString &text, Icon icon)
     shown.append({QStringLiteral("question"), text, icon});
     if (onShown)
         onShown(shown.last());
-    return yesNoCancelAnswers.isEmpty() ? Answer::Cancel : yesNoCancelAnswers.dequeue();
+    if (!yesNoCancelAnswers.isEmpty())
+        return yesNoCancelAnswers.dequeue();
+    if (!yesNoAnswers.isEmpty())
+        return yesNoAnswers.dequeue() ? Answer::Yes : Answer::No;
+    return Answer::Cancel;
 }
 
 void RecordingUi::beep()

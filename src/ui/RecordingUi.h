@@ -10,6 +10,8 @@
 
 // A UiService for tests: records everything shown and answers questions and
 // dialogs from queues the test fills. An empty queue answers No / cancel.
+// A Yes/No/Cancel question takes yesNoCancelAnswers first, then yesNoAnswers
+// (true Yes, false No), and answers Cancel when both are empty.
 // Installs itself on construction and restores the screen service when destroyed.
 class RecordingUi final : public UiService
 {
@@ -39,7 +41,7 @@ public:
 
     // Answers, taken in order.
     QQueue<bool> yesNoAnswers;
-    QQueue<Answer> yesNoCancelAnswers; // empty = Cancel
+    QQueue<Answer> yesNoCancelAnswers;
     QQueue<QString> fileAnswers;   // open, save and folder dialogs; "" = cancel
     QQueue<std::optional<QColor>> colorAnswers;
     QQueue<std::optional<QFont>> fontAnswers;

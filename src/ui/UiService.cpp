@@ -75,13 +75,19 @@ public:
         return box.clickedButton() == yes;
     }
 
+    void beep() override { QApplication::beep(); }
+
     Answer askYesNoCancel(const QString &text, Icon icon) override
     {
         QMessageBox box(toQt(icon), ProgramTitle(), text, QMessageBox::NoButton, dialogParent());
         QPushButton *yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+        yes->setObjectName(QStringLiteral("Yes"));
         QPushButton *no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        no->setObjectName(QStringLiteral("No"));
         QPushButton *cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+        cancel->setObjectName(QStringLiteral("Cancel"));
         box.setDefaultButton(yes);
+        // Escape and the close button both end up here.
         box.setEscapeButton(cancel);
         box.exec();
         if (box.clickedButton() == yes)
@@ -90,8 +96,6 @@ public:
             return Answer::No;
         return Answer::Cancel;
     }
-
-    void beep() override { QApplication::beep(); }
 
     QString openFileName(const QString &filter, const QString &startDir) override
     {

@@ -17,6 +17,7 @@ class UiService
 {
 public:
     enum class Icon { None, Critical, Exclamation, Information, Question };
+    enum class Answer { Yes, No, Cancel };
 
     virtual ~UiService();
 
@@ -24,9 +25,9 @@ public:
     virtual void message(const QString &text, Icon icon) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool askYesNo(const QString &text, Icon icon) = 0;
-    // A question with Yes, No and Cancel. Escape and the close box answer
-    // Cancel, so that no work is thrown away by them.
-    enum class Answer { Yes, No, Cancel };
+    // A question with Yes, No and Cancel, Yes the default. Escape and the
+    // window's close button answer Cancel: a question about keeping work
+    // never counts a dismissed box as No.
     virtual Answer askYesNoCancel(const QString &text, Icon icon) = 0;
     // The system warning beep.
     virtual void beep() = 0;

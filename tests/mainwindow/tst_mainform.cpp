@@ -181,15 +181,18 @@ private Q_SLOTS:
 
     void unsavedChangesQuestion()
     {
-        QVERIFY(!m_form->CheckChange());
+        using Answer = UiService::Answer;
+        QCOMPARE(m_form->CheckChange(), Answer::No);
         QVERIFY(m_ui->shown.isEmpty());
         m_form->project().Henkou = true;
-        m_ui->yesNoAnswers.enqueue(true);
-        QVERIFY(m_form->CheckChange());
+        m_ui->yesNoCancelAnswers << Answer::Yes << Answer::No << Answer::Cancel;
+        QCOMPARE(m_form->CheckChange(), Answer::Yes);
         QCOMPARE(m_ui->lastMessage(),
                  u"ファイル\"新規HTMLプロジェクト\"の内容が変更されています、変更を保存しますか？"_s);
         QCOMPARE(m_ui->shown.last().icon, UiService::Icon::Exclamation);
-        QVERIFY(!m_form->CheckChange()); // an empty queue answers No
+        QCOMPARE(m_form->CheckChange(), Answer::No);
+        QCOMPARE(m_form->CheckChange(), Answer::Cancel);
+        QCOMPARE(m_ui->shown.size(), 3);
     }
 
     void pictureListPreviewsWithPlaceholder()

@@ -12,6 +12,7 @@
 #include "TempC.h"
 #include "Twips.h"
 #include "WindowSettingsIO.h"
+#include "WidgetTestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,6 +22,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QGuiApplication>
 #include <QScreen>
@@ -119,6 +122,12 @@ private Q_SLOTS:
 
     // Work in progress
     void workBackupOfSavedProject();
+    // A dismissed unsaved-changes question stops the command
+    void cancelledQuestionKeepsWork_data();
+    void cancelledQuestionKeepsWork();
+    void escapeOnTheRealQuestionKeepsWork_data();
+    void escapeOnTheRealQuestionKeepsWork();
+
     void workBackupOfNeverSavedProject();
     void workBackupFailureDoesNotClose();
     void damagedBackupAtStartUp();
@@ -1042,6 +1051,101 @@ void TestProjectCommands::workBackupOfSavedProject()
 }
 
 void TestProjectCommands::workBackupOfNeverSavedProject()
+// --- A dismissed unsaved-changes question ---
+
+void TestProjectCommands::cancelledQuestionKeepsWork_data()
+{
+    QTest::addColumn<QString>("command"); // a menu item, a toolbar key, or "close"
+    QTest::newRow("new") << u"ProNewminmnyNew"_s;
+    QTest::newRow("new from the toolbar") << u"toolbar:NewPro"_s;
+    QTest::newRow("open") << u"minmnyProOpen"_s;
+    QTest::newRow("open from the toolbar") << u"toolbar:OpenPro"_s;
+    QTest::newRow("exit") << u"minmnyEnd"_s;
+    QTest::newRow("window close button") << u"close"_s;
+}
+
+void TestProjectCommands::cancelledQuestionKeepsWork()
+{
+    QFETCH(QString, command);
+    const QString path = writeProject(u"mine.hpf"_s, sampleProject());
+    m_rec->fileAnswers.enqueue(path);
+    act(u"minmnyProOpen")->trigger();
+    form().show();
+    type(u"unsaved work"_s);
+    const ProjectDates before = project();
+    const QByteArray fileBefore = ReadBytes(path);
+    m_rec->clear();
+    m_rec->yesNoCancelAnswers.enqueue(UiService::Answer::Cancel);
+    // Answers a dialog that must not come.
+    m_rec->fileAnswers.enqueue(m_dir->filePath(u"other.hpf"_s));
+
+    if (command == u"close")
+        QVERIFY(!form().close());
+    else if (command.startsWith(u"toolbar:"))
+        form().toolButton(command.mid(8))->trigger();
+    else
+        form().action(command)->trigger();
+
+    // One question, nothing after it: no dialog, no save, nothing dropped.
+    QCOMPARE(m_rec->messages(), QStringList{ChangedQuestion(path)});
+    QCOMPARE(m_rec->shown.size(), 1);
+    QVERIFY(SameProjectData(project(), before));
+    QCOMPARE(project().ProjectPath, path);
+    QVERIFY(project().Henkou);
+    QVERIFY(form().ui().MainText->htmlText().contains(u"unsaved work"));
+    QCOMPARE(ReadBytes(path), fileBefore);
+    QVERIFY(form().isVisible());
+    // The preview copies and the settings files are left as they were.
+    QVERIFY(QFileInfo::exists(TempC::TempPathFor(u"page2.htm"_s)));
+    QVERIFY(!QFileInfo::exists(SizeDatePath()));
+}
+
+void TestProjectCommands::escapeOnTheRealQuestionKeepsWork_data()
+{
+    QTest::addColumn<QString>("how"); // what the user does with the box
+    QTest::addColumn<bool>("keeps");
+    QTest::newRow("Escape") << u"escape"_s << true;
+    QTest::newRow("close button") << u"close"_s << true;
+    QTest::newRow("キャンセル") << u"Cancel"_s << true;
+    QTest::newRow("いいえ") << u"No"_s << false;
+}
+
+void TestProjectCommands::escapeOnTheRealQuestionKeepsWork()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, keeps);
+    form().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form()));
+    type(u"typed"_s);
+    // The real message box this time.
+    m_rec.reset();
+    QString text;
+    QStringList buttons;
+    ModalAnswerer answerer({[&](QWidget *w) {
+        auto *box = qobject_cast<QMessageBox *>(w);
+        QVERIFY(box);
+        text = box->text();
+        for (QAbstractButton *b : box->buttons())
+            buttons.append(b->text());
+        if (how == u"escape")
+            QTest::keyClick(box, Qt::Key_Escape);
+        else if (how == u"close")
+            box->close();
+        else
+            box->findChild<QPushButton *>(how)->click();
+    }});
+    act(u"ProNewminmnyNew")->trigger();
+    m_rec = std::make_unique<RecordingUi>();
+    QCOMPARE(answerer.handled, 1);
+    QCOMPARE(text, ChangedQuestion(NewProjectPath));
+    QCOMPARE(buttons.size(), 3);
+    QVERIFY(buttons.contains(u"はい(&Y)"_s));
+    QVERIFY(buttons.contains(u"いいえ(&N)"_s));
+    QVERIFY(buttons.contains(u"キャンセル"_s));
+    QCOMPARE(form().ui().MainText->htmlText().contains(u"typed"), keeps);
+    QCOMPARE(project().Henkou, keeps);
+}
+
 {
     type(u"unsaved work"_s);
     AddHtmlDat(project(), u"次"_s, u"next"_s, u"n"_s, u".htm"_s);
