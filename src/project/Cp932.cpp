@@ -38,6 +38,33 @@ int LeadRank(unsigned lead)
     return 0;
 }
 
+// Characters a Linux Japanese input method types where Windows types their
+// full-width or JIS counterparts, with the counterpart's code. They are
+// written with that code, as Windows' own conversion writes them, and so read
+// back as the counterparts.
+struct OneWay
+{
+    char16_t c;
+    uint16_t jis;
+};
+constexpr OneWay kOneWay[] = {
+    {0x301C, 0x8160}, // WAVE DASH -> FULLWIDTH TILDE
+    {0x2016, 0x8161}, // DOUBLE VERTICAL LINE -> PARALLEL TO
+    {0x2212, 0x817C}, // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
+    {0x00A2, 0x8191}, // CENT SIGN -> FULLWIDTH CENT SIGN
+    {0x00A3, 0x8192}, // POUND SIGN -> FULLWIDTH POUND SIGN
+    {0x00AC, 0x81CA}, // NOT SIGN -> FULLWIDTH NOT SIGN
+    {0x2014, 0x815C}, // EM DASH -> HORIZONTAL BAR
+};
+
+bool IsOneWay(char16_t c)
+{
+    for (const OneWay &o : kOneWay)
+        if (o.c == c)
+            return true;
+    return false;
+}
+
 // The code of every UTF-16 code unit: 0 for none, a value below 0x100 for a
 // single byte, otherwise lead byte * 256 + trail byte. ASCII is never looked up.
 struct EncodeTable
@@ -67,7 +94,12 @@ struct EncodeTable
                 }
             }
         }
+        for (const auto &[c, jis] : kOneWay) {
+            if (code[c] == 0)
+                code[c] = jis;
+        }
     }
+
 };
 
 const uint16_t *EncodeCodes()
@@ -175,6 +207,30 @@ bool canEncode(QStringView text, qsizetype *badIndex)
         }
     }
     return true;
+}
+
+bool canEncodeExactly(QStringView text, qsizetype *badIndex)
+{
+    qsizetype bad = -1;
+    const bool encodable = canEncode(text, &bad);
+    const qsizetype limit = encodable ? text.size() : bad;
+    for (qsizetype i = 0; i < limit; ++i) {
+        if (IsOneWay(text[i].unicode())) {
+            if (badIndex)
+                *badIndex = i;
+            return false;
+        }
+    }
+    if (!encodable && badIndex)
+        *badIndex = bad;
+    return encodable;
+}
+
+bool encodeExactly(QStringView text, QByteArray *out, qsizetype *badIndex)
+{
+    if (!canEncodeExactly(text, badIndex))
+        return false;
+    return encode(text, out, badIndex);
 }
 
 QByteArray encodeWithCharRefs(QStringView text)

@@ -209,7 +209,9 @@ QString LoadTextFile(const QString &path, DecodedHtml *how)
 
 namespace {
 
-QString badCharReason(QStringView s)
+// exact: the text names a file (a path, an output name) and must read back as
+// the same characters, not as their code page counterparts.
+QString badCharReason(QStringView s, bool exact = false)
 {
     if (s.contains(QChar(0)))
         return QStringLiteral("NUL文字");
@@ -222,6 +224,8 @@ QString badCharReason(QStringView s)
     if (s.startsWith(u'"'))
         return QStringLiteral("先頭のダブルクォーテーション（\"）");
     qsizetype bad = -1;
+    if (exact && !Cp932::canEncodeExactly(s, &bad) && Cp932::canEncode(s.mid(bad, 1)))
+        return QStringLiteral("保存すると別の文字に変わる文字「%1」").arg(s.at(bad));
     if (!Cp932::canEncode(s, &bad)) {
         const char32_t cp = s.at(bad).isHighSurrogate() && bad + 1 < s.size()
                                 ? QChar::surrogateToUcs4(s.at(bad), s.at(bad + 1))
@@ -231,9 +235,10 @@ QString badCharReason(QStringView s)
     return QString();
 }
 
-void checkField(QVector<ProjectFieldProblem> &out, const QString &item, const QString &field, QStringView value)
+void checkField(QVector<ProjectFieldProblem> &out, const QString &item, const QString &field, QStringView value,
+                bool exact = false)
 {
-    const QString reason = badCharReason(value);
+    const QString reason = badCharReason(value, exact);
     if (!reason.isEmpty())
         out.append({item, field, reason});
 }
@@ -250,8 +255,8 @@ QVector<ProjectFieldProblem> CheckProjectFields(const ProjectDates &p)
     for (const HtmlDat &h : p.Html) {
         const QString item = QStringLiteral("HTMLデータ「%1」").arg(h.DatName);
         checkField(out, item, name, h.DatName);
-        checkField(out, item, file, h.FileName);
-        checkField(out, item, ext, h.Kakutyousi);
+        checkField(out, item, file, h.FileName, true);
+        checkField(out, item, ext, h.Kakutyousi, true);
         // A page line equal to the end marker would end the page early.
         qsizetype from = 0;
         while ((from = h.HtmlStr.indexOf(PageEndMarker, from)) >= 0) {
@@ -269,9 +274,9 @@ QVector<ProjectFieldProblem> CheckProjectFields(const ProjectDates &p)
         for (const PictDat &d : table) {
             const QString item = kind.arg(d.DatName);
             checkField(out, item, name, d.DatName);
-            checkField(out, item, file, d.FileName);
-            checkField(out, item, ext, d.Kakutyousi);
-            checkField(out, item, path, d.FilePath);
+            checkField(out, item, file, d.FileName, true);
+            checkField(out, item, ext, d.Kakutyousi, true);
+            checkField(out, item, path, d.FilePath, true);
         }
     };
     checkTable(p.Pict, QStringLiteral("画像データ「%1」"));
@@ -279,7 +284,7 @@ QVector<ProjectFieldProblem> CheckProjectFields(const ProjectDates &p)
     for (const QString &s : p.SioriList)
         checkField(out, QStringLiteral("しおり「%1」").arg(s), name, s);
     if (!p.SyuturyokuFolder.isEmpty())
-        checkField(out, QStringLiteral("プロジェクト"), QStringLiteral("出力先フォルダ"), p.SyuturyokuFolder);
+        checkField(out, QStringLiteral("プロジェクト"), QStringLiteral("出力先フォルダ"), p.SyuturyokuFolder, true);
     return out;
 }
 

@@ -52,7 +52,9 @@ struct ProjectFieldProblem
 // Every field that the format cannot carry: a comma, line break or NUL in a
 // name, file name, extension, path, bookmark name or the output folder; a leading
 // blank or double quote there; a page line equal to the page end marker; a
-// character other than page text that code page 932 cannot hold.
+// character other than page text that code page 932 cannot hold; in a file
+// name, extension, path or the output folder also a character that would read
+// back as its code page counterpart (and so name another file).
 QVector<ProjectFieldProblem> CheckProjectFields(const ProjectDates &p);
 
 // One readable message listing the problems (for a message box).

@@ -171,7 +171,7 @@ QString MakeFontDateText(const EditorFontSettings &s)
 {
     QString name = s.Name.trimmed();
     const bool carried = !name.contains(u',') && !name.contains(u'\r') && !name.contains(u'\n')
-                         && !name.startsWith(u'"') && Cp932::canEncode(name);
+                         && !name.startsWith(u'"') && Cp932::canEncodeExactly(name);
     if (!carried)
         name.clear();
     const QStringList fields = {
@@ -262,7 +262,8 @@ bool WriteWorkBackup(const ProjectDates &p, QString *error)
 
     const QString line = p.ProjectPath + u"\r\n";
     QByteArray bytes;
-    if (!Cp932::encode(line, &bytes))
+    // The path must read back as the same file.
+    if (!Cp932::encodeExactly(line, &bytes))
         bytes = Utf8Bom + line.toUtf8();
     if (!WriteFileAtomically(NmBackUpPath(), bytes, error)) {
         // A backup without its path would be resumed under the wrong name.

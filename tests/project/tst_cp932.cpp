@@ -93,6 +93,8 @@ private Q_SLOTS:
     void charactersWithoutCode_data();
     void charactersWithoutCode();
     void charRefsForCharactersWithoutCode();
+    void inputMethodCharactersTakeTheirCounterpartsCode_data();
+    void inputMethodCharactersTakeTheirCounterpartsCode();
     void twentyMegabytesBothWays();
 };
 
@@ -311,6 +313,37 @@ void TestCp932::charRefsForCharactersWithoutCode()
         expected += "&#128512;";
     }
     QCOMPARE(Cp932::encodeWithCharRefs(many), expected);
+}
+
+void TestCp932::inputMethodCharactersTakeTheirCounterpartsCode_data()
+{
+    QTest::addColumn<uint>("typed");       // what the input method gives
+    QTest::addColumn<uint>("code");        // what is written
+    QTest::addColumn<uint>("counterpart"); // what the code reads back as
+    QTest::newRow("wave dash") << 0x301Cu << 0x8160u << 0xFF5Eu;
+    QTest::newRow("double vertical line") << 0x2016u << 0x8161u << 0x2225u;
+    QTest::newRow("minus sign") << 0x2212u << 0x817Cu << 0xFF0Du;
+    QTest::newRow("cent sign") << 0x00A2u << 0x8191u << 0xFFE0u;
+    QTest::newRow("pound sign") << 0x00A3u << 0x8192u << 0xFFE1u;
+    QTest::newRow("not sign") << 0x00ACu << 0x81CAu << 0xFFE2u;
+    QTest::newRow("em dash") << 0x2014u << 0x815Cu << 0x2015u;
+}
+
+void TestCp932::inputMethodCharactersTakeTheirCounterpartsCode()
+{
+    QFETCH(uint, typed);
+    QFETCH(uint, code);
+    QFETCH(uint, counterpart);
+    const QString text = u"a"_s + Char(typed) + u"あ"_s;
+    const QByteArray expected = "a" + DoubleByte(code) + "\x82\xA0";
+    QCOMPARE(EncodeOrFail(text), expected);
+    QVERIFY(Cp932::canEncode(text));
+    // Page text gets the code, not a character reference.
+    QCOMPARE(Cp932::encodeWithCharRefs(text), expected);
+    // The counterpart keeps its own code, and reading is unchanged.
+    QCOMPARE(EncodeOrFail(Char(counterpart)), DoubleByte(code));
+    QCOMPARE(Cp932::decode(DoubleByte(code)), Char(counterpart));
+    QCOMPARE(Cp932::decode(expected), u"a"_s + Char(counterpart) + u"あ"_s);
 }
 
 void TestCp932::twentyMegabytesBothWays()

@@ -258,6 +258,55 @@ private Q_SLOTS:
         QCOMPARE(r.Html.at(0).HtmlStr, u"<p>&#54364;&#128512;</p>"_s);
     }
 
+    void inputMethodCharactersSaveAsTheirCounterparts()
+    {
+        // What a Linux input method types for 〜 ‖ − ¢ £ ¬ —, in names and text.
+        const QString typed = u"\u301C\u2016\u2212\u00A2\u00A3\u00AC\u2014"_s;
+        const QString counterparts = u"\uFF5E\u2225\uFF0D\uFFE0\uFFE1\uFFE2\u2015"_s;
+        ProjectDates p;
+        NewStartProject(p);
+        p.Html[0].DatName = u"名前"_s + typed;
+        p.Html[0].HtmlStr = u"<p>"_s + typed + u"</p>"_s;
+        AddPictDat(p, u"絵"_s + typed, u"e"_s, u"/home/u/e.gif"_s, u".gif"_s);
+        p.SioriList = {typed};
+        QVERIFY(CheckProjectFields(p).isEmpty());
+        const QString path = m_dir.filePath(u"typed.hpf"_s);
+        QString error;
+        QVERIFY2(SaveProjectFile(path, p, &error), qPrintable(error));
+        QVERIFY(!ReadBytes(path).contains("&#"));
+
+        ProjectDates r;
+        QCOMPARE(LoadProjectFile(path, r), qint16(LoadOk));
+        QCOMPARE(r.Html.at(0).DatName, u"名前"_s + counterparts);
+        QCOMPARE(r.Html.at(0).HtmlStr, u"<p>"_s + counterparts + u"</p>"_s);
+        QCOMPARE(r.Pict.at(0).DatName, u"絵"_s + counterparts);
+        QCOMPARE(r.SioriList, QStringList{counterparts});
+        // A page file holds the codes as well.
+        QCOMPARE(EncodePageFile(typed), Sjis(counterparts) + "\r\n");
+    }
+
+    void fileNamesMustReadBackAsTheSameFile()
+    {
+        // In a path, file name or the output folder the counterpart would name
+        // another file: such a field is refused, and nothing is written.
+        ProjectDates p;
+        NewStartProject(p);
+        p.Html[0].FileName = u"a\u301Cb"_s;
+        AddPictDat(p, u"絵"_s, u"e"_s, u"/home/u/\u2212.gif"_s, u".gif"_s);
+        AddElseFileDat(p, u"他"_s, u"f"_s, u"/home/u/f.txt"_s, u".t\u2014"_s);
+        p.SyuturyokuFolder = u"/home/u/\u00A2"_s;
+        const QVector<ProjectFieldProblem> problems = CheckProjectFields(p);
+        QCOMPARE(problems.size(), 4);
+        QCOMPARE(problems.at(0).field, u"ファイル名"_s);
+        QCOMPARE(problems.at(0).reason, u"保存すると別の文字に変わる文字「\u301C」"_s);
+        QCOMPARE(problems.at(1).field, u"参照先ファイル"_s);
+        QCOMPARE(problems.at(2).field, u"拡張子"_s);
+        QCOMPARE(problems.at(3).field, u"出力先フォルダ"_s);
+        QString error;
+        QVERIFY(!SaveProjectFile(m_dir.filePath(u"no.hpf"_s), p, &error));
+        QVERIFY(!QFile::exists(m_dir.filePath(u"no.hpf"_s)));
+    }
+
     void failedSaveKeepsTheOlderFile()
     {
         const QString path = m_dir.filePath(u"keep.hpf"_s);

@@ -72,6 +72,7 @@ private Q_SLOTS:
     // Work-in-progress backup
     void backupOfSavedProjectRoundTrip();
     void backupOfNeverSavedProject();
+    void backupPathOutsideCodePage_data();
     void backupPathOutsideCodePage();
     void noBackupLeavesProject();
     void damagedBackupKeptBeside();
@@ -311,6 +312,7 @@ void TestSettingsFiles::fontDateNameTheFileCannotCarry_data()
     QTest::newRow("comma") << u"Font, Bold"_s;
     QTest::newRow("line break") << u"Font\r\nX"_s;
     QTest::newRow("outside code page") << u"微软雅黑"_s;
+    QTest::newRow("reads back as another name") << u"Font\u2212X"_s;
 }
 
 void TestSettingsFiles::fontDateNameTheFileCannotCarry()
@@ -414,11 +416,20 @@ void TestSettingsFiles::backupOfNeverSavedProject()
     QVERIFY(SameProjectData(p, q));
 }
 
+void TestSettingsFiles::backupPathOutsideCodePage_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("no code") << u"项目.hpf"_s;
+    // Has a code, but it reads back as FULLWIDTH TILDE: another file.
+    QTest::newRow("wave dash") << u"作品\u301C.hpf"_s;
+}
+
 void TestSettingsFiles::backupPathOutsideCodePage()
 {
+    QFETCH(QString, name);
     ProjectDates p = SampleProject(m_dir.path());
-    p.ProjectPath = m_dir.filePath(u"项目.hpf"_s); // a character code page 932 does not hold
-    QVERIFY(!Cp932::canEncode(p.ProjectPath));
+    p.ProjectPath = m_dir.filePath(name);
+    QVERIFY(!Cp932::canEncodeExactly(p.ProjectPath));
     QVERIFY(WriteWorkBackup(p, nullptr));
     QCOMPARE(ReadNmBackUp(NmBackUpPath()), std::optional<QString>(p.ProjectPath));
     ProjectDates q;
