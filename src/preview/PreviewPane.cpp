@@ -75,7 +75,7 @@ void PreviewPane::start(QString path)
     m_pending.clear();
     m_inFlight = true;
     m_watchdog->start(StuckAnswerMs);
-    const QUrl url = QUrl::fromLocalFile(path);
+    const QUrl url = BrowserView::urlForFile(path);
     const bool samePage = path == m_current && m_view->url() == url;
     m_current = path;
     m_restore = false;
@@ -107,7 +107,7 @@ void PreviewPane::load(const QString &path)
 {
     ++m_loads;
     m_watchdog->start(StuckLoadMs);
-    m_view->load(QUrl::fromLocalFile(path));
+    m_view->navigateToFile(path);
 }
 
 void PreviewPane::onLoadFinished(bool ok)

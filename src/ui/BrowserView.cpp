@@ -1,20 +1,35 @@
 #include "BrowserView.h"
 
+#include "LocalFileScheme.h"
+
 #include <QChildEvent>
 #include <QEvent>
 #include <QUrl>
+#include <QWebEnginePage>
 #include <QWebEngineSettings>
 
 BrowserView::BrowserView(QWidget *parent)
     : QWebEngineView(parent)
 {
     settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
+    LocalFileScheme::InstallOn(page()->profile());
     setFocusPolicy(Qt::StrongFocus);
 }
 
 void BrowserView::navigateToFile(const QString &path)
 {
-    load(QUrl::fromLocalFile(path));
+    LocalFileScheme::AllowFolderOf(path);
+    load(urlForFile(path));
+}
+
+QUrl BrowserView::urlForFile(const QString &path)
+{
+    return LocalFileScheme::UrlForFile(path);
+}
+
+QString BrowserView::shownFile() const
+{
+    return LocalFileScheme::FileForUrl(url());
 }
 
 void BrowserView::childEvent(QChildEvent *event)

@@ -3,8 +3,9 @@
 #include <QWebEngineView>
 
 // The embedded browser of the preview pane, the preview window and the manual.
-// Pages without a charset declaration are read as Shift_JIS, the encoding the
-// program writes them in.
+// Local files reach it through the program's own URL scheme, so that pages
+// without a charset declaration are read as Shift_JIS, the encoding the
+// program writes them in (LocalFileScheme).
 class BrowserView : public QWebEngineView
 {
     Q_OBJECT
@@ -12,8 +13,12 @@ class BrowserView : public QWebEngineView
 public:
     explicit BrowserView(QWidget *parent = nullptr);
 
-    // Shows a local file.
+    // Shows a local file; files of its folder (links, pictures) can follow.
     void navigateToFile(const QString &path);
+    // The URL under which a local file is shown.
+    static QUrl urlForFile(const QString &path);
+    // The local file shown, or empty when the page is not a local file.
+    QString shownFile() const;
 
 Q_SIGNALS:
     // The view (or the page inside it) received the keyboard focus.

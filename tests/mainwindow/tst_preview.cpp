@@ -113,7 +113,7 @@ private Q_SLOTS:
     void startPageIsShownFromItsTempFile()
     {
         BrowserView *br = m_form->ui().MainBr;
-        QCOMPARE(br->url(), QUrl::fromLocalFile(tempFile(0)));
+        QCOMPARE(br->url(), BrowserView::urlForFile(tempFile(0)));
         QCOMPARE(fileText(tempFile(0)), m_form->project().Html.at(0).HtmlStr + u"\r\n"_s);
     }
 
@@ -236,14 +236,14 @@ private Q_SLOTS:
         QCOMPARE(m_form->project().NowHtml, qint16(1));
         QVERIFY(QFile::exists(tempFile(1)));
         waitSettled();
-        QCOMPARE(m_form->ui().MainBr->url(), QUrl::fromLocalFile(tempFile(1)));
+        QCOMPARE(m_form->ui().MainBr->url(), BrowserView::urlForFile(tempFile(1)));
         QVERIFY(m_pane->loadsStarted() > loads);
         // Shift_JIS page without a charset declaration: Japanese shows as such.
         QTRY_VERIFY_WITH_TIMEOUT(shownText(m_form->ui().MainBr).contains(u"二ページ目の本文"_s), LoadTimeout);
 
         m_form->ui().DatList->setCurrentRow(0);
         waitSettled();
-        QCOMPARE(m_form->ui().MainBr->url(), QUrl::fromLocalFile(tempFile(0)));
+        QCOMPARE(m_form->ui().MainBr->url(), BrowserView::urlForFile(tempFile(0)));
     }
 
     void linkToAnotherPageWorks()
@@ -259,7 +259,7 @@ private Q_SLOTS:
         QSignalSpy loaded(br, &QWebEngineView::loadFinished);
         br->page()->runJavaScript(u"document.getElementById('l').click();"_s);
         QVERIFY(loaded.wait(LoadTimeout));
-        QCOMPARE(br->url(), QUrl::fromLocalFile(tempFile(1)));
+        QCOMPARE(br->url(), BrowserView::urlForFile(tempFile(1)));
         QTRY_VERIFY_WITH_TIMEOUT(shownText(br).contains(u"OTHERPAGE"_s), LoadTimeout);
         // Back returns to the first page, forward goes on again. (A scripted
         // click leaves no entry to go back to, so the pages are opened as
@@ -269,9 +269,9 @@ private Q_SLOTS:
         br->navigateToFile(tempFile(1));
         QVERIFY(loaded.wait(LoadTimeout));
         m_form->runCommand(u"minmnyBack"_s);
-        QTRY_COMPARE_WITH_TIMEOUT(br->url(), QUrl::fromLocalFile(tempFile(0)), LoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(br->url(), BrowserView::urlForFile(tempFile(0)), LoadTimeout);
         m_form->runCommand(u"minmnyNext"_s);
-        QTRY_COMPARE_WITH_TIMEOUT(br->url(), QUrl::fromLocalFile(tempFile(1)), LoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(br->url(), BrowserView::urlForFile(tempFile(1)), LoadTimeout);
         // Without history: silent.
         m_form->runCommand(u"minmnyNext"_s);
         m_form->runCommand(u"minmnyReload"_s);
@@ -304,7 +304,7 @@ private Q_SLOTS:
         QCOMPARE(pane.loadsStarted(), 2);
         QCOMPARE(settled.count(), 1);
         QCOMPARE(settled.first().first().toString(), c);
-        QCOMPARE(view.url(), QUrl::fromLocalFile(c));
+        QCOMPARE(view.url(), BrowserView::urlForFile(c));
         QTRY_VERIFY_WITH_TIMEOUT(shownText(&view).contains(u"CCC"_s), LoadTimeout);
     }
 
@@ -321,7 +321,7 @@ private Q_SLOTS:
         QSignalSpy settled(&pane, &PreviewPane::settled);
         pane.setView(&view);
         QVERIFY(settled.wait(LoadTimeout));
-        QCOMPARE(view.url(), QUrl::fromLocalFile(a));
+        QCOMPARE(view.url(), BrowserView::urlForFile(a));
     }
 
     void reloadKeepsTheScrollPosition()
@@ -417,7 +417,7 @@ private Q_SLOTS:
         // Every page was written.
         QVERIFY(QFile::exists(tempFile(0)));
         QVERIFY(QFile::exists(tempFile(1)));
-        QTRY_COMPARE_WITH_TIMEOUT(prv->WebBrowser1->url(), QUrl::fromLocalFile(tempFile(0)), LoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(prv->WebBrowser1->url(), BrowserView::urlForFile(tempFile(0)), LoadTimeout);
 
         // Switch pages in the main window, edit, and open it again.
         m_form->ui().DatList->setCurrentRow(1);
@@ -427,7 +427,7 @@ private Q_SLOTS:
         QCOMPARE(m_cmds->previewWindow(), prv);
         QCOMPARE(m_form->findChildren<PrvForm *>().size(), 1);
         QTest::qWait(300);
-        QCOMPARE(prv->WebBrowser1->url(), QUrl::fromLocalFile(tempFile(0)));
+        QCOMPARE(prv->WebBrowser1->url(), BrowserView::urlForFile(tempFile(0)));
         QCOMPARE(prv->PrvPageIndex, qint16(0));
         // The files were rewritten all the same.
         QVERIFY(fileText(tempFile(1)).contains(u"NEW"_s));
@@ -447,7 +447,7 @@ private Q_SLOTS:
         m_form->runCommand(u"minmnyPlb"_s);
         QVERIFY(m_cmds->previewWindow());
         QCOMPARE(m_cmds->previewWindow()->PrvPageIndex, qint16(1));
-        QTRY_COMPARE_WITH_TIMEOUT(m_cmds->previewWindow()->WebBrowser1->url(), QUrl::fromLocalFile(tempFile(1)),
+        QTRY_COMPARE_WITH_TIMEOUT(m_cmds->previewWindow()->WebBrowser1->url(), BrowserView::urlForFile(tempFile(1)),
                                   LoadTimeout);
     }
 
