@@ -1,5 +1,6 @@
 #include "ProjectCommands.h"
 
+#include "AppPaths.h"
 #include "MainForm.h"
 #include "PageEditor.h"
 #include "ProjectFile.h"
@@ -134,7 +135,9 @@ bool ProjectCommands::minmnyProSave()
 
 bool ProjectCommands::minmnyProNameSave()
 {
-    const QString path = Ui().saveFileName(ProjectFilter);
+    // A name typed without an extension gets ".hpf", so that the open
+    // dialog's filter lists it.
+    const QString path = WithDefaultExtension(Ui().saveFileName(ProjectFilter, QString(), u"hpf"_s), u".hpf"_s);
     if (path.isEmpty())
         return false;
     if (!writeProject(path))
@@ -146,7 +149,7 @@ bool ProjectCommands::minmnyProNameSave()
 
 bool ProjectCommands::minmnyHTMLNameSave()
 {
-    const QString path = Ui().saveFileName(HtmlFilter);
+    const QString path = WithDefaultExtension(Ui().saveFileName(HtmlFilter, QString(), u"htm"_s), u".htm"_s);
     if (path.isEmpty())
         return false;
     QString error;

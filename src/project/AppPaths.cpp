@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 QString &appDirOverride()
@@ -45,4 +46,11 @@ QString JoinPath(const QString &folder, const QString &name)
     if (folder.endsWith(u'/') || folder.endsWith(QDir::separator()))
         return folder + name;
     return folder + u'/' + name;
+}
+
+QString WithDefaultExtension(const QString &path, const QString &extension)
+{
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + extension;
 }

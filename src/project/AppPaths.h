@@ -17,3 +17,8 @@ QString AppPath(QStringView backslashPath);
 
 // Joins a folder and a name with exactly one separator between them.
 QString JoinPath(const QString &folder, const QString &name);
+
+// The path with extension (".hpf") appended when its file name has none, as
+// the save dialogs do for a name typed without an extension. An empty path
+// (a cancelled dialog) stays empty.
+QString WithDefaultExtension(const QString &path, const QString &extension);

@@ -48,9 +48,10 @@ QString RecordingUi::openFileName(const QString &filter, const QString &)
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
-QString RecordingUi::saveFileName(const QString &filter, const QString &)
+QString RecordingUi::saveFileName(const QString &filter, const QString &, const QString &defaultSuffix)
 {
     shown.append({QStringLiteral("save"), filter, Icon::None});
+    saveSuffixes.append(defaultSuffix);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
@@ -104,3 +105,4 @@ void RecordingUi::clear()
     statusTexts.clear();
     beeps = 0;
 }
+    saveSuffixes.clear();

@@ -31,7 +31,7 @@ public:
     Answer askYesNoCancel(const QString &text, Icon icon) override;
     void beep() override;
     QString openFileName(const QString &filter, const QString &startDir) override;
-    QString saveFileName(const QString &filter, const QString &startDir) override;
+    QString saveFileName(const QString &filter, const QString &startDir, const QString &defaultSuffix) override;
     QString chooseFolder(const QString &startDir) override;
     std::optional<QColor> chooseColor(const QColor &initial) override;
     std::optional<QFont> chooseFont(const QFont &initial) override;
@@ -52,6 +52,7 @@ public:
     // What was shown.
     QVector<Shown> shown;
     QStringList statusTexts;
+    QStringList saveSuffixes; // the default suffix of each save dialog, in order
     int beeps = 0;
 
     QStringList messages() const;        // texts of message boxes and questions, in order

@@ -102,9 +102,15 @@ public:
         return QFileDialog::getOpenFileName(dialogParent(), QString(), startDir, ToQtFilter(filter));
     }
 
-    QString saveFileName(const QString &filter, const QString &startDir) override
+    QString saveFileName(const QString &filter, const QString &startDir, const QString &defaultSuffix) override
     {
-        return QFileDialog::getSaveFileName(dialogParent(), QString(), startDir, ToQtFilter(filter));
+        QFileDialog dialog(dialogParent(), QString(), startDir, ToQtFilter(filter));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(defaultSuffix);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        return dialog.selectedFiles().constFirst();
     }
 
     QString chooseFolder(const QString &startDir) override

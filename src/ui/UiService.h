@@ -35,7 +35,10 @@ public:
     // File dialogs. The filter is written as "説明|*.a;*.b|説明|*.*" and turned
     // into the toolkit's syntax. An empty text means cancelled.
     virtual QString openFileName(const QString &filter, const QString &startDir = QString()) = 0;
-    virtual QString saveFileName(const QString &filter, const QString &startDir = QString()) = 0;
+    // The save dialog appends defaultSuffix ("hpf", without the dot) to a name
+    // typed without an extension, before it asks about replacing a file.
+    virtual QString saveFileName(const QString &filter, const QString &startDir = QString(),
+                                 const QString &defaultSuffix = QString()) = 0;
     virtual QString chooseFolder(const QString &startDir = QString()) = 0;
     // std::nullopt means cancelled.
     virtual std::optional<QColor> chooseColor(const QColor &initial) = 0;

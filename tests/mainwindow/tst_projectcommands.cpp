@@ -104,6 +104,8 @@ private Q_SLOTS:
     void fullDiskNeverCountsAsSaved();
     void saveAsSetsPathAndTitle();
     void saveAsFromToolbar();
+    void nameTypedWithoutExtensionGetsOne_data();
+    void nameTypedWithoutExtensionGetsOne();
 
     // Save page as HTML
     void saveHtmlWritesEditorText();
@@ -120,14 +122,14 @@ private Q_SLOTS:
     void exitCancelledWhenSaveFails();
     void exitEndsProgramWithOtherWindowsOpen();
 
-    // Work in progress
-    void workBackupOfSavedProject();
     // A dismissed unsaved-changes question stops the command
     void cancelledQuestionKeepsWork_data();
     void cancelledQuestionKeepsWork();
     void escapeOnTheRealQuestionKeepsWork_data();
     void escapeOnTheRealQuestionKeepsWork();
 
+    // Work in progress
+    void workBackupOfSavedProject();
     void workBackupOfNeverSavedProject();
     void workBackupFailureDoesNotClose();
     void damagedBackupAtStartUp();
@@ -835,6 +837,45 @@ void TestProjectCommands::saveAsFromToolbar()
     QCOMPARE(project().ProjectPath, path);
 }
 
+void TestProjectCommands::nameTypedWithoutExtensionGetsOne_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("suffix"); // what the dialog itself appends
+    QTest::newRow("project") << u"minmnyProNameSave"_s << u"マイサイト"_s << u"マイサイト.hpf"_s << u"hpf"_s;
+    QTest::newRow("project with extension") << u"minmnyProNameSave"_s << u"site.hpf"_s << u"site.hpf"_s << u"hpf"_s;
+    QTest::newRow("project, other extension kept") << u"minmnyProNameSave"_s << u"site.bak"_s << u"site.bak"_s
+                                                   << u"hpf"_s;
+    QTest::newRow("never saved project") << u"minmnyProSave"_s << u"新しい作品"_s << u"新しい作品.hpf"_s << u"hpf"_s;
+    QTest::newRow("page") << u"minmnyHTMLNameSave"_s << u"ページ"_s << u"ページ.htm"_s << u"htm"_s;
+    QTest::newRow("page as .html") << u"minmnyHTMLNameSave"_s << u"index.html"_s << u"index.html"_s << u"htm"_s;
+}
+
+void TestProjectCommands::nameTypedWithoutExtensionGetsOne()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QFETCH(QString, suffix);
+    type(u"abc"_s);
+    m_rec->fileAnswers.enqueue(m_dir->filePath(typed));
+    form().action(command)->trigger();
+    QCOMPARE(m_rec->shown.size(), 1);
+    QCOMPARE(m_rec->shown[0].kind, u"save"_s);
+    QCOMPARE(m_rec->saveSuffixes, QStringList{suffix});
+    const QString path = m_dir->filePath(written);
+    QVERIFY(QFileInfo::exists(path));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files).filter(typed.section(u'.', 0, 0)), QStringList{written});
+    if (command == u"minmnyHTMLNameSave") {
+        QCOMPARE(ReadBytes(path), Sjis(form().ui().MainText->htmlText() + u"\r\n"));
+    } else {
+        QCOMPARE(ReadBytes(path), EncodeProjectFile(project()));
+        QCOMPARE(project().ProjectPath, path);
+        QCOMPARE(form().windowTitle(), Title(path, u"インデックス"_s));
+    }
+}
+
 // --- Save page as HTML ---
 
 void TestProjectCommands::saveHtmlWritesEditorText()
@@ -1010,47 +1051,6 @@ void TestProjectCommands::exitEndsProgramWithOtherWindowsOpen()
     QVERIFY(other.isVisible());
 }
 
-// --- Work in progress ---
-
-void TestProjectCommands::workBackupOfSavedProject()
-{
-    const QString path = writeProject(u"wip.hpf"_s, sampleProject(u"/srv/wip"_s));
-    const QByteArray onDisk = ReadBytes(path);
-    m_rec->fileAnswers.enqueue(path);
-    act(u"minmnyProOpen")->trigger();
-    form().ui().DatList->setCurrentRow(1);
-    type(u"途中"_s);
-    QVERIFY(project().Henkou);
-    const ProjectDates edited = project();
-    form().show();
-    m_rec->clear();
-
-    act(u"minmnyWrEnd")->trigger();
-    QVERIFY(!form().isVisible());
-    QVERIFY(m_rec->shown.isEmpty()); // no question
-    QCOMPARE(ReadBytes(WrBackUpPath()), EncodeProjectFile(edited));
-    QCOMPARE(ReadBytes(NmBackUpPath()), Sjis(path + u"\r\n"));
-    QCOMPARE(ReadBytes(path), onDisk); // the project file itself is untouched
-
-    restart();
-    QVERIFY(SameProjectData(project(), edited));
-    QCOMPARE(project().ProjectPath, path);
-    QCOMPARE(form().windowTitle(), Title(path, u"表紙"_s));
-    QCOMPARE(form().ui().MainText->htmlText(), edited.Html[0].HtmlStr);
-    QVERIFY(!project().Henkou);
-    QVERIFY(!QFileInfo::exists(WrBackUpPath()));
-    QVERIFY(!QFileInfo::exists(NmBackUpPath()));
-    QVERIFY(m_rec->shown.isEmpty());
-    QCOMPARE(EncodeProjectFile(project()), EncodeProjectFile(edited));
-    QVERIFY(QFileInfo::exists(TempC::TempPathFor(u"page2.htm"_s)));
-    QVERIFY(!act(u"minmnyUwagaki")->isEnabled());
-    QCOMPARE(act(u"minmnyUwagaki")->text(), u"上書き(&S)"_s);
-    // Saving writes to the resumed path.
-    act(u"minmnyProSave")->trigger();
-    QCOMPARE(ReadBytes(path), EncodeProjectFile(edited));
-}
-
-void TestProjectCommands::workBackupOfNeverSavedProject()
 // --- A dismissed unsaved-changes question ---
 
 void TestProjectCommands::cancelledQuestionKeepsWork_data()
@@ -1146,6 +1146,47 @@ void TestProjectCommands::escapeOnTheRealQuestionKeepsWork()
     QCOMPARE(project().Henkou, keeps);
 }
 
+// --- Work in progress ---
+
+void TestProjectCommands::workBackupOfSavedProject()
+{
+    const QString path = writeProject(u"wip.hpf"_s, sampleProject(u"/srv/wip"_s));
+    const QByteArray onDisk = ReadBytes(path);
+    m_rec->fileAnswers.enqueue(path);
+    act(u"minmnyProOpen")->trigger();
+    form().ui().DatList->setCurrentRow(1);
+    type(u"途中"_s);
+    QVERIFY(project().Henkou);
+    const ProjectDates edited = project();
+    form().show();
+    m_rec->clear();
+
+    act(u"minmnyWrEnd")->trigger();
+    QVERIFY(!form().isVisible());
+    QVERIFY(m_rec->shown.isEmpty()); // no question
+    QCOMPARE(ReadBytes(WrBackUpPath()), EncodeProjectFile(edited));
+    QCOMPARE(ReadBytes(NmBackUpPath()), Sjis(path + u"\r\n"));
+    QCOMPARE(ReadBytes(path), onDisk); // the project file itself is untouched
+
+    restart();
+    QVERIFY(SameProjectData(project(), edited));
+    QCOMPARE(project().ProjectPath, path);
+    QCOMPARE(form().windowTitle(), Title(path, u"表紙"_s));
+    QCOMPARE(form().ui().MainText->htmlText(), edited.Html[0].HtmlStr);
+    QVERIFY(!project().Henkou);
+    QVERIFY(!QFileInfo::exists(WrBackUpPath()));
+    QVERIFY(!QFileInfo::exists(NmBackUpPath()));
+    QVERIFY(m_rec->shown.isEmpty());
+    QCOMPARE(EncodeProjectFile(project()), EncodeProjectFile(edited));
+    QVERIFY(QFileInfo::exists(TempC::TempPathFor(u"page2.htm"_s)));
+    QVERIFY(!act(u"minmnyUwagaki")->isEnabled());
+    QCOMPARE(act(u"minmnyUwagaki")->text(), u"上書き(&S)"_s);
+    // Saving writes to the resumed path.
+    act(u"minmnyProSave")->trigger();
+    QCOMPARE(ReadBytes(path), EncodeProjectFile(edited));
+}
+
+void TestProjectCommands::workBackupOfNeverSavedProject()
 {
     type(u"unsaved work"_s);
     AddHtmlDat(project(), u"次"_s, u"next"_s, u"n"_s, u".htm"_s);
