@@ -45,17 +45,29 @@ QLabel *makeLabel(const QString &text, const QString &name, QWidget *parent)
 }
 
 // The checks every dialog runs on OK before the duplicate test: characters the
-// project file cannot carry, then an output name that would leave its folder.
-// Shows the first problem and returns false.
-bool fieldsStorable(const QVector<QPair<QString, QString>> &fields, const QString &outputName)
+struct Field
 {
-    for (const auto &f : fields) {
-        if (const QString problem = FieldCharsProblem(f.first, f.second); !problem.isEmpty()) {
+    QString label;
+    QString value;
+    FieldKind kind = FieldKind::Text;
+};
+
+// project file cannot carry, an output name that would leave its folder, and
+// (for a new or renamed output name) characters that break a link or a
+// Windows file name. Shows the first problem and returns false. An output
+// name stored before is left as it is, so an old project stays editable.
+bool fieldsStorable(const QVector<Field> &fields, const QString &outputName, const QString &storedOutputName)
+{
+    for (const Field &f : fields) {
+        if (const QString problem = FieldCharsProblem(f.label, f.value, f.kind); !problem.isEmpty()) {
             Ui().message(problem, UiService::Icon::Critical);
             return false;
         }
     }
-    if (const QString problem = OutputNameProblem(outputName); !problem.isEmpty()) {
+    QString problem = outputName != storedOutputName ? LinkCharsProblem(outputName) : QString();
+    if (problem.isEmpty())
+        problem = OutputNameProblem(outputName);
+    if (!problem.isEmpty()) {
         Ui().message(problem, UiService::Icon::Critical);
         return false;
     }
@@ -172,7 +184,9 @@ void HTMLProp::onOk()
     const QString fileName = m_fnTxt->text();
     const QString ext = chosenExt();
     const QString outputName = fileName + ext;
-    if (!fieldsStorable({{FieldName, name}, {FieldFileName, fileName}}, outputName))
+    const bool editing = !m_new && m_index >= 0 && m_index < m_project.Html.size();
+    if (!fieldsStorable({{FieldName, name}, {FieldFileName, fileName, FieldKind::FileName}}, outputName,
+                        editing ? m_project.Html.at(m_index).outputName() : QString()))
         return;
     const int other = FindOtherHtml(m_project, outputName, m_new ? -1 : m_index);
     if (other >= 0) {
@@ -319,8 +333,12 @@ void FileItemDialog::onOk()
     const QString name = m_text3->text();
     const QString fileName = m_text2->text();
     const QString outputName = fileName + m_kakutyousi;
-    if (!fieldsStorable({{FieldName, name}, {FieldFileName, fileName}, {FieldExt, m_kakutyousi}, {FieldPath, path}},
-                        outputName))
+    const bool editing = !m_new && m_index >= 0 && m_index < table().size();
+    if (!fieldsStorable({{FieldName, name},
+                         {FieldFileName, fileName, FieldKind::FileName},
+                         {FieldExt, m_kakutyousi, FieldKind::FileName},
+                         {FieldPath, path, FieldKind::FileName}},
+                        outputName, editing ? table().at(m_index).outputName() : QString()))
         return;
     const int other = m_kind == KindPict ? FindOtherPict(m_project, outputName, m_new ? -1 : m_index)
                                          : FindOtherElse(m_project, outputName, m_new ? -1 : m_index);

@@ -108,7 +108,7 @@ int FindOtherElse(const ProjectDates &p, const QString &outputName, int exceptIn
     return findOther(p.ElseFile, outputName, exceptIndex);
 }
 
-QString FieldCharsProblem(const QString &fieldLabel, const QString &value)
+QString FieldCharsProblem(const QString &fieldLabel, const QString &value, FieldKind kind)
 {
     QString found;
     if (value.contains(QChar(0)))
@@ -122,6 +122,9 @@ QString FieldCharsProblem(const QString &fieldLabel, const QString &value)
     else if (value.startsWith(u'"'))
         found = QStringLiteral("先頭のダブルクォーテーション（\"）");
     qsizetype bad = -1;
+    if (found.isEmpty() && kind == FieldKind::FileName && !Cp932::canEncodeExactly(value, &bad)
+        && Cp932::canEncode(value.mid(bad, 1)))
+        found = QStringLiteral("保存すると別の文字に変わる文字「%1」").arg(value.at(bad));
     if (found.isEmpty() && !Cp932::canEncode(value, &bad)) {
         const bool pair = value.at(bad).isHighSurrogate() && bad + 1 < value.size();
         found = QStringLiteral("保存できない文字「%1」").arg(value.mid(bad, pair ? 2 : 1));
@@ -144,4 +147,27 @@ QString OutputNameProblem(const QString &outputName)
                + QStringLiteral("NUL文字は使用できません。");
     return QStringLiteral("出力時のファイル名「%1」は使用できません。").arg(outputName) + u"\r\n"
            + QStringLiteral("フォルダの区切り（/ や \\）、「.」や「..」だけの名前、ドライブ名は使用できません。");
+}
+
+QString LinkBreakingChars()
+{
+    return QStringLiteral("\"#?*<>|:%");
+}
+
+QString LinkCharsProblem(const QString &outputName)
+{
+    QStringList found;
+    for (const QChar c : LinkBreakingChars())
+        if (outputName.contains(c))
+            found.append(QStringLiteral("「") + c + QStringLiteral("」"));
+    if (found.isEmpty())
+        return QString();
+    QStringList all;
+    for (const QChar c : LinkBreakingChars())
+        all.append(QString(c));
+    return QStringLiteral("出力時のファイル名「%1」に使用できない文字が含まれています：%2")
+               .arg(outputName, found.join(QString()))
+           + u"\r\n"
+           + QStringLiteral("ファイル名には %1 は使用できません（リンクやファイル名として正しく扱われません）。")
+                 .arg(all.join(u' '));
 }

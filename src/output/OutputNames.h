@@ -41,9 +41,20 @@ int FindOtherElse(const ProjectDates &p, const QString &outputName, int exceptIn
 // Why a value cannot be stored in the project file (a comma, a line break, a
 // leading blank or double quote, a character code page 932 lacks), as a
 // message naming the field and the characters that cannot be used; empty when
-// the value is fine.
-QString FieldCharsProblem(const QString &fieldLabel, const QString &value);
+// the value is fine. A value that names a file (a path, a file name, an
+// extension) must also read back as the same characters.
+enum class FieldKind { Text, FileName };
+QString FieldCharsProblem(const QString &fieldLabel, const QString &value, FieldKind kind = FieldKind::Text);
 
 // Why an output name would leave its folder (a path separator, ".", "..", an
 // absolute or drive path), as a message; empty when it stays inside.
 QString OutputNameProblem(const QString &outputName);
+
+// The characters that break a link or a Windows file name when they stand in
+// an output name: " # ? * < > | : and %.
+QString LinkBreakingChars();
+
+// Why an output name would give a link that leads nowhere (it holds one of
+// LinkBreakingChars), as a message naming the characters found; empty when
+// it holds none.
+QString LinkCharsProblem(const QString &outputName);

@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -244,6 +246,14 @@ private Q_SLOTS:
         QTest::newRow("leading quote in file") << u"FnTxt"_s << u"\"a"_s << u"「ファイル名」に使用できない文字"_s;
         QTest::newRow("separator") << u"FnTxt"_s << u"sub/a"_s << u"出力時のファイル名「sub/a.html」は使用できません。"_s;
         QTest::newRow("parent") << u"FnTxt"_s << u"..\\a"_s << u"出力時のファイル名「..\\a.html」は使用できません。"_s;
+        const QString chars = u"出力時のファイル名「%1.html」に使用できない文字が含まれています：%2"_s;
+        for (const QString &c : {u"\""_s, u"#"_s, u"?"_s, u"*"_s, u"<"_s, u">"_s, u"|"_s, u":"_s, u"%"_s})
+            QTest::addRow("link breaker %s", qPrintable(c))
+                << u"FnTxt"_s << (u"a"_s + c + u"b"_s) << chars.arg(u"a"_s + c + u"b"_s, u"「"_s + c + u"」"_s);
+        QTest::newRow("several link breakers") << u"FnTxt"_s << u"a?b#c?"_s
+                                               << chars.arg(u"a?b#c?"_s, u"「#」「?」"_s);
+        QTest::newRow("wave dash in file name") << u"FnTxt"_s << u"a\u301Cb"_s
+                                                << u"「ファイル名」に使用できない文字が含まれています：保存すると別の文字に変わる文字「\u301C」"_s;
     }
 
     void pageRefusesUnstorableText()
@@ -270,6 +280,74 @@ private Q_SLOTS:
         click(&dlg, u"Command1"_s);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(p.HtmlMax(), 1);
+    }
+
+    void pageWithStoredOddNameStaysEditable()
+    {
+        RecordingUi rec;
+        ProjectDates p = pagesProject();
+        p.Html[0].FileName = u"q?a"_s; // from an older project
+        p.EditNew = false;
+        p.NowHtml = 0;
+        {
+            HTMLProp dlg(p);
+            dlg.show();
+            child<QRadioButton>(&dlg, u"Optionhtm"_s)->click();
+            retype(edit(&dlg, u"Nametxt"_s), u"新しい名前"_s);
+            click(&dlg, u"Command1"_s);
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+            QVERIFY(rec.shown.isEmpty());
+            QCOMPARE(p.Html.at(0).DatName, u"新しい名前"_s);
+        }
+        // A changed output name is checked.
+        HTMLProp dlg(p);
+        dlg.show();
+        retype(edit(&dlg, u"FnTxt"_s), u"q?b"_s);
+        click(&dlg, u"Command1"_s);
+        QVERIFY(dlg.isVisible());
+        QVERIFY(rec.lastMessage().startsWith(u"出力時のファイル名「q?b.htm」に使用できない文字が含まれています：「?」"_s));
+        QCOMPARE(p.Html.at(0).FileName, u"q?a"_s);
+    }
+
+    void fileItemsRefuseLinkBreakers_data()
+    {
+        QTest::addColumn<bool>("picture");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("picture name with #") << true << u"top#1"_s << m_gif
+                                             << u"出力時のファイル名「top#1.gif」に使用できない文字が含まれています：「#」"_s;
+        QTest::newRow("other file name with %") << false << u"100%"_s << u"/d/x.zip"_s
+                                                << u"出力時のファイル名「100%.zip」に使用できない文字が含まれています：「%」"_s;
+        QTest::newRow("other file name with : and |") << false << u"a:b|c"_s << u"/d/x.zip"_s
+                                                      << u"出力時のファイル名「a:b|c.zip」に使用できない文字が含まれています：「|」「:」"_s;
+        QTest::newRow("other file from a path with \u301C") << false << u"fine"_s << u"/d/\u301C.zip"_s
+                                                     << u"「参照先ファイル」に使用できない文字が含まれています：保存すると別の文字に変わる文字「\u301C」"_s;
+    }
+
+    void fileItemsRefuseLinkBreakers()
+    {
+        QFETCH(bool, picture);
+        QFETCH(QString, fileName);
+        QFETCH(QString, path);
+        QFETCH(QString, start);
+        RecordingUi rec;
+        ProjectDates p;
+        p.EditNew = true;
+        std::unique_ptr<QDialog> dlg;
+        if (picture)
+            dlg = std::make_unique<PictureSettei>(p);
+        else
+            dlg = std::make_unique<ElseFileSettei>(p);
+        dlg->show();
+        type(edit(dlg.get(), u"Text1"_s), path);
+        retype(edit(dlg.get(), u"Text2"_s), fileName);
+        click(dlg.get(), u"Command2"_s);
+        QCOMPARE(rec.messages().size(), 1);
+        QVERIFY2(rec.lastMessage().startsWith(start), qPrintable(rec.lastMessage()));
+        QCOMPARE(rec.shown.last().icon, UiService::Icon::Critical);
+        QVERIFY(dlg->isVisible());
+        QCOMPARE(p.PictMax() + p.ElseFileMax(), -2);
     }
 
     // Pictures -------------------------------------------------------------

@@ -139,6 +139,9 @@ private Q_SLOTS:
         QFETCH(QString, value);
         QFETCH(QString, found);
         const QString msg = FieldCharsProblem(u"名前"_s, value);
+        // A file name is checked the same way, and more strictly.
+        if (!found.isEmpty())
+            QVERIFY(!FieldCharsProblem(u"名前"_s, value, FieldKind::FileName).isEmpty());
         if (found.isEmpty()) {
             QVERIFY2(msg.isEmpty(), qPrintable(msg));
         } else {
@@ -149,6 +152,62 @@ private Q_SLOTS:
             // and is never cut short by a NUL of its own.
             QVERIFY(!msg.contains(QChar(0)));
         }
+    }
+
+    void characterThatReadsBackAsAnother_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("ch");
+        QTest::newRow("wave dash") << u"a\u301Cb"_s << u"\u301C"_s;
+        QTest::newRow("minus sign") << u"\u2212"_s << u"\u2212"_s;
+        QTest::newRow("em dash") << u"x\u2014"_s << u"\u2014"_s;
+        QTest::newRow("pound sign") << u"\u00A3x"_s << u"\u00A3"_s;
+    }
+
+    void characterThatReadsBackAsAnother()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, ch);
+        // A name may hold it (it is saved as its full-width counterpart)...
+        QCOMPARE(FieldCharsProblem(u"名前"_s, value), QString());
+        // ...a file name or path may not: the counterpart names another file.
+        const QString msg = FieldCharsProblem(u"参照先ファイル"_s, value, FieldKind::FileName);
+        QVERIFY2(msg.startsWith(u"「参照先ファイル」に使用できない文字が含まれています：保存すると別の文字に変わる文字「"_s
+                                + ch + u"」"_s),
+                 qPrintable(msg));
+    }
+
+    void linkChars_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("found"); // empty: accepted
+        QTest::newRow("plain") << u"index.htm"_s << QString();
+        QTest::newRow("japanese and blanks") << u"会社 案内.html"_s << QString();
+        QTest::newRow("full-width look-alikes") << u"＃？％.htm"_s << QString();
+        QTest::newRow("quote") << u"a\"b.htm"_s << u"「\"」"_s;
+        QTest::newRow("hash") << u"a#b.htm"_s << u"「#」"_s;
+        QTest::newRow("question") << u"a?b.htm"_s << u"「?」"_s;
+        QTest::newRow("star") << u"*.htm"_s << u"「*」"_s;
+        QTest::newRow("angles") << u"<a>.htm"_s << u"「<」「>」"_s;
+        QTest::newRow("bar") << u"a|b"_s << u"「|」"_s;
+        QTest::newRow("colon") << u"c:x.htm"_s << u"「:」"_s;
+        QTest::newRow("percent") << u"100%.htm"_s << u"「%」"_s;
+        QTest::newRow("each named once") << u"%a%b%?"_s << u"「?」「%」"_s;
+    }
+
+    void linkChars()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, found);
+        const QString msg = LinkCharsProblem(name);
+        if (found.isEmpty()) {
+            QVERIFY2(msg.isEmpty(), qPrintable(msg));
+            return;
+        }
+        QCOMPARE(msg.section(u"\r\n"_s, 0, 0),
+                 u"出力時のファイル名「"_s + name + u"」に使用できない文字が含まれています："_s + found);
+        // The message lists every character that cannot be used.
+        QVERIFY(msg.contains(u"\" # ? * < > | : %"_s));
     }
 
     void outputNameProblem_data()
