@@ -62,6 +62,13 @@ void AddSioriFrm::Command1_Click()
         return;
     // The name is saved as a field of the project file; a name the file cannot
     // carry would make every later save fail, so it is refused here.
+    // The name stands inside an HTML comment: "--" or ">" would end the
+    // comment early and leave the rest of it on the page.
+    if (name.contains(QStringLiteral("--")) || name.contains(u'>')) {
+        Ui().message(QStringLiteral("しおりの名前に「--」や「>」は使えません。"), UiService::Icon::Critical);
+        m_text1->setFocus();
+        return;
+    }
     ProjectDates probe;
     probe.SioriList = {name};
     const QVector<ProjectFieldProblem> problems = CheckProjectFields(probe);

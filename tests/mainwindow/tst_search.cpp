@@ -81,6 +81,8 @@ private Q_SLOTS:
     void nameDialogOkFollowsText();
     void insertWithoutAPageBeeps();
     void nameTheProjectFileCannotHoldIsRefused();
+    void nameThatWouldEndTheCommentIsRefused_data();
+    void nameThatWouldEndTheCommentIsRefused();
     void sameNameInTwoPagesActsOnHighest();
     void deletedPageBookmarkReportedMissingAndRemoved();
     void renameInAnotherPageSetsHenkou();
@@ -556,6 +558,44 @@ void TestSearch::nameTheProjectFileCannotHoldIsRefused()
     QCOMPARE(m_ui->shown.at(0).icon, UiService::Icon::Critical);
     QCOMPARE(project().SioriList, (QStringList{u"ab"_s}));
     QCOMPARE(project().Html.at(0).HtmlStr, SioriComment(u"ab"_s) + u"abc"_s);
+}
+
+void TestSearch::nameThatWouldEndTheCommentIsRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("rename");
+    QTest::newRow("two hyphens") << u"a--b"_s << false;
+    QTest::newRow("greater-than") << u"a>b"_s << false;
+    QTest::newRow("ends the comment") << u"x-->leak"_s << false;
+    QTest::newRow("rename to two hyphens") << u"--"_s << true;
+    QTest::newRow("rename to greater-than") << u">"_s << true;
+}
+
+void TestSearch::nameThatWouldEndTheCommentIsRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, rename);
+    const QString start = rename ? SioriComment(u"old"_s) + u"abc"_s : u"abc"_s;
+    setPages({start});
+    if (rename) {
+        project().SioriList = {u"old"_s};
+        selectSiori(0);
+    }
+    bool stayedOpen = false;
+    drive(rename ? u"minmnySet"_s : u"minmnySiori"_s, [&](QWidget *dlg) {
+        QLineEdit *t = lineEdit(dlg, u"Text1"_s);
+        t->setText(name);
+        click(dlg, u"Command1"_s);
+        stayedOpen = dlg->isVisible();
+        // A fixed name is taken.
+        t->setText(u"ok-name"_s);
+        click(dlg, u"Command1"_s);
+    });
+    QVERIFY(stayedOpen);
+    QCOMPARE(m_ui->messages(), QStringList{u"しおりの名前に「--」や「>」は使えません。"_s});
+    QCOMPARE(m_ui->shown.at(0).icon, UiService::Icon::Critical);
+    QCOMPARE(project().SioriList, QStringList{u"ok-name"_s});
+    QCOMPARE(project().Html.at(0).HtmlStr, SioriComment(u"ok-name"_s) + u"abc"_s);
 }
 
 void TestSearch::sameNameInTwoPagesActsOnHighest()
