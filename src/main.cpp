@@ -1,5 +1,6 @@
 #include "AppStart.h"
 #include "MainForm.h"
+#include "UiService.h"
 
 #include <QApplication>
 
@@ -19,6 +20,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvel.Quorvel"));
+    // The common dialogs and context menus in Japanese, like the rest.
+    InstallQtTranslations();
 
     // The installed data lies at a fixed place relative to the executable.
     if (!SetUpAppDir(FindAppDirPlaces(QCoreApplication::applicationDirPath(),

@@ -132,7 +132,17 @@ void MainForm::buildControls()
 
     m_ui.StatusBar1 = new QStatusBar(this);
     m_ui.StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    // Panel 1 is a label of its own across the whole bar: the temporary
+    // messages that menus put on the bar as they are highlighted neither hide
+    // nor wipe it.
+    m_ui.StatusPanel1 = new QLabel(m_ui.StatusBar1);
+    m_ui.StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    // A long text is cut at the window's edge; it never widens the window.
+    m_ui.StatusPanel1->setMinimumWidth(1);
+    m_ui.StatusPanel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_ui.StatusBar1->addPermanentWidget(m_ui.StatusPanel1, 1);
     setStatusBar(m_ui.StatusBar1);
+    SetStatusPanel(m_ui.StatusPanel1);
 
     connect(m_ui.MinDatList, &QListWidget::currentRowChanged, this, [this](int) { MinDatList_Click(); });
     connect(m_ui.DatList, &QListWidget::currentRowChanged, this, [this](int) { DatList_Click(); });

@@ -37,6 +37,7 @@ struct MainFormControls
     QListWidget *DatList = nullptr;
     QToolBar *Toolbar1 = nullptr;
     QStatusBar *StatusBar1 = nullptr;
+    QLabel *StatusPanel1 = nullptr;  // panel 1 of StatusBar1
     QMenu *mnyHtmlPopUp = nullptr;
     QMenu *mnySounyuPopUp = nullptr;
     QWidget *surface = nullptr; // the central area the layout places controls on

@@ -82,6 +82,8 @@ bool RecordingUi::startProgram(const QString &program, const QStringList &)
 void RecordingUi::setStatusText(const QString &text)
 {
     statusTexts.append(text);
+    // The window still shows it, as the user would see it.
+    ShowOnStatusPanel(text);
 }
 
 QStringList RecordingUi::messages() const
@@ -103,6 +105,6 @@ void RecordingUi::clear()
 {
     shown.clear();
     statusTexts.clear();
+    saveSuffixes.clear();
     beeps = 0;
 }
-    saveSuffixes.clear();

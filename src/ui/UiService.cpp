@@ -8,7 +8,9 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
-#include <QStatusBar>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 UiService::~UiService() = default;
 
@@ -75,8 +77,6 @@ public:
         return box.clickedButton() == yes;
     }
 
-    void beep() override { QApplication::beep(); }
-
     Answer askYesNoCancel(const QString &text, Icon icon) override
     {
         QMessageBox box(toQt(icon), ProgramTitle(), text, QMessageBox::NoButton, dialogParent());
@@ -96,6 +96,8 @@ public:
             return Answer::No;
         return Answer::Cancel;
     }
+
+    void beep() override { QApplication::beep(); }
 
     QString openFileName(const QString &filter, const QString &startDir) override
     {
@@ -143,24 +145,20 @@ public:
     void setStatusText(const QString &text) override
     {
         m_status = text;
-        if (QStatusBar *bar = statusBar())
-            bar->showMessage(text);
+        ShowOnStatusPanel(text);
     }
 
     QString statusText() const override { return m_status; }
 
 private:
-    static QStatusBar *statusBar()
-    {
-        // The main window's status bar carries the object name StatusBar1.
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *bar = w->findChild<QStatusBar *>(QStringLiteral("StatusBar1")))
-                return bar;
-        return nullptr;
-    }
-
     QString m_status;
 };
+
+QPointer<QLabel> &statusPanel()
+{
+    static QPointer<QLabel> panel;
+    return panel;
+}
 
 UiService *&current()
 {
@@ -181,4 +179,26 @@ UiService &Ui()
 void SetUi(UiService *service)
 {
     current() = service;
+}
+
+void SetStatusPanel(QLabel *panel)
+{
+    statusPanel() = panel;
+}
+
+void ShowOnStatusPanel(const QString &text)
+{
+    if (QLabel *panel = statusPanel())
+        panel->setText(text);
+}
+
+bool InstallQtTranslations()
+{
+    auto *translator = new QTranslator(qApp);
+    if (!translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
 }

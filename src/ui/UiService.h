@@ -7,7 +7,7 @@
 
 #include <optional>
 
-class QStatusBar;
+class QLabel;
 
 // Everything the program shows the user outside its own windows: message
 // boxes, the warning beep, the common dialogs and the status-bar text. The
@@ -57,6 +57,18 @@ UiService &Ui();
 
 // Installs another service (not owned); nullptr restores the real one.
 void SetUi(UiService *service);
+
+// The label of the main window's first status-bar panel, where status texts
+// are shown (not owned; nullptr for none). A label of its own, not a
+// temporary message of the status bar, so that menus passing over the bar
+// do not wipe the text.
+void SetStatusPanel(QLabel *panel);
+// Shows text on that panel, if there is one.
+void ShowOnStatusPanel(const QString &text);
+
+// Loads Qt's own Japanese translations (the common dialogs, the editor's
+// context menu) into the application. False when they are not installed.
+bool InstallQtTranslations();
 
 // The title every message box carries.
 QString ProgramTitle();

@@ -14,6 +14,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -193,6 +195,40 @@ private Q_SLOTS:
         QCOMPARE(m_form->CheckChange(), Answer::No);
         QCOMPARE(m_form->CheckChange(), Answer::Cancel);
         QCOMPARE(m_ui->shown.size(), 3);
+    }
+
+    void statusHelpSurvivesMenus()
+    {
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        auto *panel = m_form->findChild<QLabel *>(u"StatusPanel1"_s);
+        QVERIFY(panel);
+        QCOMPARE(panel->parentWidget(), m_form->ui().StatusBar1);
+        m_form->ui().MainText->setFocus();
+        QTRY_COMPARE(panel->text(), u"ここに説明を表示します"_s);
+
+        // Highlighting menu items puts their (empty) status tips on the bar.
+        QMenu *file = m_form->findChild<QMenu *>(u"mnyFile"_s);
+        QVERIFY(file);
+        m_form->menuBar()->setActiveAction(file->menuAction());
+        QTRY_VERIFY(file->isVisible());
+        QTest::keyClick(file, Qt::Key_Down);
+        QTest::keyClick(file, Qt::Key_Down);
+        QTest::keyClick(file, Qt::Key_Escape);
+        QTest::keyClick(m_form->menuBar(), Qt::Key_Escape);
+        QTRY_VERIFY(!file->isVisible());
+        // Any temporary message, with or without text, leaves panel 1 alone.
+        QStatusTipEvent tip(u"一時的な説明"_s);
+        QApplication::sendEvent(m_form.get(), &tip);
+        QStatusTipEvent none{QString()};
+        QApplication::sendEvent(m_form.get(), &none);
+        QVERIFY(panel->isVisible());
+        QCOMPARE(panel->text(), u"ここに説明を表示します"_s);
+        QVERIFY(panel->width() > m_form->ui().StatusBar1->width() / 2);
+
+        // A new help text replaces it.
+        m_form->ui().InSelectList->setCurrentRow(1);
+        QCOMPARE(panel->text(), u"現在画像データはありません"_s);
     }
 
     void pictureListPreviewsWithPlaceholder()
