@@ -17,6 +17,16 @@
 
 namespace {
 
+// Adds catalogue entries. Each carries its whole text as a tooltip: a narrow
+// catalogue cuts long names off.
+void addEntries(QListWidget *list, const QStringList &names)
+{
+    for (const QString &name : names) {
+        auto *item = new QListWidgetItem(name, list);
+        item->setToolTip(name);
+    }
+}
+
 const QString CatHtml = QStringLiteral("○HTMLファイル");
 const QString CatPict = QStringLiteral("○画像ファイル");
 const QString CatElse = QStringLiteral("○他のファイル");
@@ -147,7 +157,7 @@ void CatalogueCommands::InSelectList_Click()
         for (const HtmlDat &h : p.Html)
             names.append(Arrow + h.DatName);
         tags->blockSignals(true);
-        tags->addItems(names);
+        addEntries(tags, names);
         tags->blockSignals(false);
         setFileNameOnly(true);
     } else if (kind == CatPict || kind == CatElse) {
@@ -155,7 +165,7 @@ void CatalogueCommands::InSelectList_Click()
         for (const PictDat &d : kind == CatPict ? p.Pict : p.ElseFile)
             names.append(Arrow + d.DatName);
         tags->blockSignals(true);
-        tags->addItems(names);
+        addEntries(tags, names);
         tags->blockSignals(false);
         Ui().setStatusText(kind == CatPict ? QStringLiteral("現在画像データはありません")
                                             : QStringLiteral("現在他のファイルデータはありません"));
@@ -191,7 +201,7 @@ void CatalogueCommands::LoadWizList(const QString &folder)
         m_WizSetumei.append(e.setumei);
     }
     tags->blockSignals(true);
-    tags->addItems(names);
+    addEntries(tags, names);
     tags->blockSignals(false);
 }
 

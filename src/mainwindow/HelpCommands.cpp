@@ -2,6 +2,7 @@
 
 #include "AppPaths.h"
 #include "BrowserView.h"
+#include "ButtonRow.h"
 #include "Icons.h"
 #include "MainForm.h"
 #include "Twips.h"
@@ -113,6 +114,7 @@ frmAbout::frmAbout(QWidget *parent)
     buttons->addStretch();
     buttons->addWidget(cmdOK);
     buttons->addWidget(cmdSysInfo);
+    SameButtonSize({cmdOK, cmdSysInfo});
     grid->addLayout(buttons, 0, 2, 3, 1);
     grid->setColumnStretch(1, 1);
     setFixedWidth(TwipsToPx(7500));

@@ -1,5 +1,6 @@
 #include "ItemDialogs.h"
 
+#include "ButtonRow.h"
 #include "Icons.h"
 #include "KakutyousiSettei.h"
 #include "OutputNames.h"
@@ -44,7 +45,6 @@ QLabel *makeLabel(const QString &text, const QString &name, QWidget *parent)
     return l;
 }
 
-// The checks every dialog runs on OK before the duplicate test: characters the
 struct Field
 {
     QString label;
@@ -52,6 +52,7 @@ struct Field
     FieldKind kind = FieldKind::Text;
 };
 
+// The checks every dialog runs on OK before the duplicate test: characters the
 // project file cannot carry, an output name that would leave its folder, and
 // (for a new or renamed output name) characters that break a link or a
 // Windows file name. Shows the first problem and returns false. An output
@@ -126,6 +127,7 @@ HTMLProp::HTMLProp(ProjectDates &project, QWidget *parent)
     buttons->addStretch();
     buttons->addWidget(m_command1);
     buttons->addWidget(m_command2);
+    SameButtonSize({m_command1, m_command2});
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(m_check1);
@@ -262,6 +264,10 @@ void FileItemDialog::buildControls(QWidget *preview, QPushButton *extraButton)
     buttons->addStretch();
     buttons->addWidget(m_command2);
     buttons->addWidget(m_command3);
+    if (extraButton)
+        SameButtonSize({extraButton, m_command2, m_command3});
+    else
+        SameButtonSize({m_command2, m_command3});
     auto *layout = new QVBoxLayout(this);
     if (preview) {
         auto *top = new QHBoxLayout;

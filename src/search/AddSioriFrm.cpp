@@ -1,5 +1,6 @@
 #include "AddSioriFrm.h"
 
+#include "ButtonRow.h"
 #include "KensakuMod.h"
 #include "ProjectFile.h"
 #include "UiService.h"
@@ -38,6 +39,7 @@ AddSioriFrm::AddSioriFrm(ProjectDates &project, QWidget *parent)
     buttons->addStretch();
     buttons->addWidget(m_command1);
     buttons->addWidget(command2);
+    SameButtonSize({m_command1, command2});
     grid->addLayout(buttons, 2, 0, 1, 2);
     grid->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -60,8 +62,6 @@ void AddSioriFrm::Command1_Click()
     const QString name = m_text1->text();
     if (name.isEmpty())
         return;
-    // The name is saved as a field of the project file; a name the file cannot
-    // carry would make every later save fail, so it is refused here.
     // The name stands inside an HTML comment: "--" or ">" would end the
     // comment early and leave the rest of it on the page.
     if (name.contains(QStringLiteral("--")) || name.contains(u'>')) {
@@ -69,6 +69,8 @@ void AddSioriFrm::Command1_Click()
         m_text1->setFocus();
         return;
     }
+    // The name is saved as a field of the project file; a name the file cannot
+    // carry would make every later save fail, so it is refused here.
     ProjectDates probe;
     probe.SioriList = {name};
     const QVector<ProjectFieldProblem> problems = CheckProjectFields(probe);

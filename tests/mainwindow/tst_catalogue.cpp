@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QTimer>
 
 #include <functional>
@@ -163,6 +164,7 @@ private Q_SLOTS:
     void stoppedScriptLeavesSelection();
     void suppliedWizardFromCatalogue();
     void showTagsToggle();
+    void longEntriesShowWholeInATooltip();
 };
 
 void TestCatalogue::startUpFillsTheCatalogue()
@@ -543,6 +545,34 @@ void TestCatalogue::showTagsToggle()
     QVERIFY(fx.ui().InSelectList->isVisible());
     QCOMPARE(fx.editor()->x(), editorLeft);
     QCOMPARE(fx.rec.beeps, 0);
+}
+
+void TestCatalogue::longEntriesShowWholeInATooltip()
+{
+    Fixture fx;
+    WriteFolder(BasicFolder, {{u"中央揃え（center）の段落を挿入"_s, u"説明"_s, BoldScript},
+                              {u"番号付きリスト（ol）を挿入"_s, u"説明"_s, BoldScript}});
+    fx.start();
+    fx.form->resize(1024, 700);
+    QVERIFY(QTest::qWaitForWindowExposed(fx.form.get()));
+    QListWidget *tags = fx.ui().InTagList;
+    const auto check = [&] {
+        QVERIFY(tags->count() > 0);
+        for (int i = 0; i < tags->count(); ++i)
+            QCOMPARE(tags->item(i)->toolTip(), tags->item(i)->text());
+        // Hovering an entry shows the tooltip with the whole text.
+        const QRect rect = tags->visualItemRect(tags->item(tags->count() - 1));
+        QHelpEvent help(QEvent::ToolTip, rect.center(), tags->viewport()->mapToGlobal(rect.center()));
+        QApplication::sendEvent(tags->viewport(), &help);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), tags->item(tags->count() - 1)->text());
+        QToolTip::hideText();
+    };
+    fx.choose(2, 0); // scripts
+    check();
+    fx.form->project().Html[0].DatName = u"とても長い名前のページ、カタログの幅には収まらない"_s;
+    fx.choose(0, 0); // the project's pages
+    check();
 }
 
 QTEST_MAIN(TestCatalogue)

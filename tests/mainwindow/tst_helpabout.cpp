@@ -242,6 +242,10 @@ private Q_SLOTS:
             QVERIFY(!box->picIcon->pixmap().isNull());
             QCOMPARE(box->cmdOK->text(), u"OK"_s);
             QCOMPARE(box->cmdSysInfo->text(), u"ｼｽﾃﾑ情報(&S)..."_s);
+            // The two buttons share one size, each caption whole.
+            QCOMPARE(box->cmdOK->size(), box->cmdSysInfo->size());
+            QVERIFY(box->cmdOK->width() >= box->cmdSysInfo->sizeHint().width());
+            QVERIFY(box->cmdOK->height() >= box->cmdSysInfo->sizeHint().height());
 
             // No tool installed: the notice, with OK only.
             qputenv("PATH", QFile::encodeName(noTools.path()));

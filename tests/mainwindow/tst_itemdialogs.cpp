@@ -350,6 +350,35 @@ private Q_SLOTS:
         QCOMPARE(p.PictMax() + p.ElseFileMax(), -2);
     }
 
+    void buttonsOfARowShareOneSize()
+    {
+        ProjectDates p = pagesProject();
+        p.EditNew = true;
+        HTMLProp page(p);
+        PictureSettei picture(p);
+        ElseFileSettei other(p);
+        const QList<QPair<QDialog *, QStringList>> rows = {
+            {&page, {u"Command1"_s, u"Command2"_s}},
+            {&picture, {u"Command2"_s, u"Command3"_s}},
+            {&other, {u"Command4"_s, u"Command2"_s, u"Command3"_s}},
+        };
+        for (const auto &[dlg, names] : rows) {
+            dlg->show();
+            QVERIFY(QTest::qWaitForWindowExposed(dlg));
+            const QSize first = child<QPushButton>(dlg, names.first())->size();
+            for (const QString &name : names) {
+                QPushButton *b = child<QPushButton>(dlg, name);
+                QCOMPARE(b->size(), first);
+                // Each caption fits its button.
+                QVERIFY(b->width() >= b->sizeHint().width());
+                QVERIFY(b->height() >= b->sizeHint().height());
+            }
+            // Their tops line up.
+            for (const QString &name : names)
+                QCOMPARE(child<QPushButton>(dlg, name)->y(), child<QPushButton>(dlg, names.last())->y());
+        }
+    }
+
     // Pictures -------------------------------------------------------------
 
     void pictureNewMode()

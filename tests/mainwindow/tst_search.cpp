@@ -582,7 +582,11 @@ void TestSearch::nameThatWouldEndTheCommentIsRefused()
         selectSiori(0);
     }
     bool stayedOpen = false;
+    QSize okSize, cancelSize;
     drive(rename ? u"minmnySet"_s : u"minmnySiori"_s, [&](QWidget *dlg) {
+        // The two buttons share one size.
+        okSize = dlg->findChild<QPushButton *>(u"Command1"_s)->size();
+        cancelSize = dlg->findChild<QPushButton *>(u"Command2"_s)->size();
         QLineEdit *t = lineEdit(dlg, u"Text1"_s);
         t->setText(name);
         click(dlg, u"Command1"_s);
@@ -592,6 +596,7 @@ void TestSearch::nameThatWouldEndTheCommentIsRefused()
         click(dlg, u"Command1"_s);
     });
     QVERIFY(stayedOpen);
+    QCOMPARE(okSize, cancelSize);
     QCOMPARE(m_ui->messages(), QStringList{u"しおりの名前に「--」や「>」は使えません。"_s});
     QCOMPARE(m_ui->shown.at(0).icon, UiService::Icon::Critical);
     QCOMPARE(project().SioriList, QStringList{u"ok-name"_s});
