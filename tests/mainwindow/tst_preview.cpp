@@ -451,6 +451,24 @@ private Q_SLOTS:
                                   LoadTimeout);
     }
 
+    void statusTextsStayInTheMainWindow()
+    {
+        m_form->project().ProjectPath = u"/tmp/status.hpf"_s;
+        m_form->runCommand(u"minmnyPlb"_s);
+        PrvForm *prv = m_cmds->previewWindow();
+        QVERIFY(prv);
+        QCOMPARE(prv->statusPanel1->text(), u"/tmp/status.hpf"_s);
+        // The real service this time: the preview window's status bar has
+        // the same object name as the main window's.
+        m_ui.reset();
+        Ui().setStatusText(u"ここに説明を表示します"_s);
+        m_ui = std::make_unique<RecordingUi>();
+        QCOMPARE(m_form->ui().StatusPanel1->text(), u"ここに説明を表示します"_s);
+        QCOMPARE(prv->statusPanel1->text(), u"/tmp/status.hpf"_s);
+        QVERIFY(prv->StatusBar1->currentMessage().isEmpty());
+        QVERIFY(m_form->ui().StatusBar1->currentMessage().isEmpty());
+    }
+
     void separateWindowLayout()
     {
         m_form->runCommand(u"minmnyPlb"_s);
