@@ -397,7 +397,7 @@ private Q_SLOTS:
         QVERIFY(m_ui->lastMessage().contains(u"gone.pdf"_s));
         QVERIFY(QFile::exists(tempFile(0)));
         QVERIFY(QFile::exists(TempC::TempPathFor(u"pic.gif"_s)));
-        QTRY_COMPARE_WITH_TIMEOUT(prv->WebBrowser1->url(), QUrl::fromLocalFile(tempFile(0)), LoadTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(prv->WebBrowser1->url(), BrowserView::urlForFile(tempFile(0)), LoadTimeout);
     }
 
     void separateWindowOpenedTwiceKeepsItsPage()
