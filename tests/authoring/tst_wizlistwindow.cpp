@@ -249,6 +249,8 @@ void TestWizListWindow::importAndExport()
     fx.rec.fileAnswers.enqueue(target);
     fx.button(6)->click();
     QCOMPARE(ReadBytes(target + u".tisd"_s), Sjis(BoldScript + u"\r\n"_s));
+    // The dialog itself appends it, so that it asks before replacing that file.
+    QCOMPARE(fx.rec.saveSuffixes, QStringList{u"tisd"_s});
 
     // Cancelling the file dialog or the new-script dialog changes nothing.
     fx.rec.fileAnswers.enqueue(QString());

@@ -227,11 +227,12 @@ void TaguSien_WizList::Command6_Click()
     const int i = m_List1->currentRow();
     if (m_TabStrip1->currentIndex() != 1 || i < 0)
         return;
-    QString file = Ui().saveFileName(TisdFilter);
+    // The dialog appends ".tisd" to a name typed without an extension before
+    // it asks about replacing a file, so the question names the real file.
+    const QString file = WithDefaultExtension(Ui().saveFileName(TisdFilter, QString(), QStringLiteral("tisd")),
+                                              QStringLiteral(".tisd"));
     if (file.isEmpty())
         return;
-    if (QFileInfo(file).suffix().isEmpty())
-        file += QStringLiteral(".tisd");
     WizProgram program;
     const WizLoadResult loaded = LoadWizDate(WizDatePath(m_WizDir, i), &program);
     if (loaded != WizLoadResult::Loaded) {
