@@ -1,4 +1,5 @@
 #include "AppStart.h"
+#include "ButtonRow.h"
 #include "MainForm.h"
 #include "UiService.h"
 
@@ -22,6 +23,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvel.Quorvel"));
     // The common dialogs and context menus in Japanese, like the rest.
     InstallQtTranslations();
+    InstallUniformButtonStyle();
 
     // The installed data lies at a fixed place relative to the executable.
     if (!SetUpAppDir(FindAppDirPlaces(QCoreApplication::applicationDirPath(),

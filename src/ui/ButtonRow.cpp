@@ -1,5 +1,7 @@
 #include "ButtonRow.h"
 
+#include <QApplication>
+#include <algorithm>
 #include <QPushButton>
 
 void SameButtonSize(const QList<QPushButton *> &buttons)
@@ -11,4 +13,21 @@ void SameButtonSize(const QList<QPushButton *> &buttons)
     }
     for (QPushButton *b : buttons)
         b->setMinimumSize(size);
+}
+
+QSize UniformButtonStyle::sizeFromContents(ContentsType type, const QStyleOption *option, const QSize &size,
+                                           const QWidget *widget) const
+{
+    QSize contents = size;
+    if (type == CT_PushButton && widget) {
+        // The line height of a caption in Japanese, drawn in the fallback font.
+        const int japanese = widget->fontMetrics().size(Qt::TextShowMnemonic, QStringLiteral("あ")).height();
+        contents.setHeight(std::max(contents.height(), japanese));
+    }
+    return QProxyStyle::sizeFromContents(type, option, contents, widget);
+}
+
+void InstallUniformButtonStyle()
+{
+    QApplication::setStyle(new UniformButtonStyle);
 }

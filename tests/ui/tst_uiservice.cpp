@@ -1,6 +1,7 @@
 // The screen service: the real message boxes and dialogs, driven as a user
 // would, and the status panel.
 
+#include "ButtonRow.h"
 #include "RecordingUi.h"
 #include "UiService.h"
 #include "WidgetTestSupport.h"
@@ -9,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -157,6 +159,30 @@ private Q_SLOTS:
         // The editor's context menu and the file dialog's own texts.
         QCOMPARE(QCoreApplication::translate("QWidgetTextControl", "&Undo"), u"元に戻す(&U)"_s);
         QVERIFY(QCoreApplication::translate("QFileDialog", "File &name:") != u"File &name:"_s);
+    }
+
+    void buttonsOfEveryWindowAreEquallyHigh()
+    {
+        InstallUniformButtonStyle();
+        QWidget row;
+        auto *layout = new QHBoxLayout(&row);
+        auto *ok = new QPushButton(u"OK"_s);
+        auto *cancel = new QPushButton(u"キャンセル"_s);
+        auto *more = new QPushButton(u"参照(&B)..."_s);
+        layout->addWidget(ok);
+        layout->addWidget(cancel);
+        layout->addWidget(more);
+        row.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&row));
+        QCOMPARE(ok->sizeHint().height(), cancel->sizeHint().height());
+        QCOMPARE(more->sizeHint().height(), cancel->sizeHint().height());
+        QCOMPARE(ok->height(), cancel->height());
+        QCOMPARE(ok->y(), cancel->y());
+        // A message box's own buttons too.
+        QMessageBox box(QMessageBox::Question, u"t"_s, u"質問"_s, QMessageBox::NoButton);
+        QPushButton *yes = box.addButton(u"OK"_s, QMessageBox::AcceptRole);
+        QPushButton *no = box.addButton(u"キャンセル"_s, QMessageBox::RejectRole);
+        QCOMPARE(yes->sizeHint().height(), no->sizeHint().height());
     }
 
     void statusTextGoesToThePanel()
