@@ -57,8 +57,15 @@ private Q_SLOTS:
                 QTest::keyClick(box, Qt::Key_Escape);
             else if (how == u"enter")
                 QTest::keyClick(box, Qt::Key_Return);
-            else if (how == u"alt-n")
+            else if (how == u"alt-n") {
+                // An access key only reaches a window that is active; under
+                // load the box may be shown a moment before it becomes so.
+                if (!QTest::qWaitForWindowActive(box)) {
+                    box->reject();
+                    QFAIL("the question never became the active window");
+                }
                 QTest::keyClick(box, Qt::Key_N, Qt::AltModifier);
+            }
             else if (how == u"close")
                 box->close();
             else
