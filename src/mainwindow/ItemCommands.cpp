@@ -432,12 +432,16 @@ void ItemCommands::minmnyUwagaki()
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const UwagakiReport r = Uwagaki(p, [&folder](const QStringList &foreign) {
         QGuiApplication::restoreOverrideCursor();
-        const bool remove = Ui().askYesNo(ForeignEntriesQuestion(folder, foreign), UiService::Icon::Question);
+        // Enter keeps the user's own files: いいえ is the default.
+        const bool remove = Ui().askYesNo(ForeignEntriesQuestion(folder, foreign, TrashAvailable()),
+                                          UiService::Icon::Question, UiService::Answer::No);
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         return remove;
     });
     QGuiApplication::restoreOverrideCursor();
     for (const OutputMessage &m : UwagakiMessages(r))
         Ui().message(m.text, m.critical ? UiService::Icon::Critical : UiService::Icon::Exclamation);
+    if (r.createProblem.isEmpty() && r.output.ok())
+        Ui().setStatusText(OutputDoneText(folder));
     p.Henkou = true;
 }

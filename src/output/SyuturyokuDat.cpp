@@ -129,6 +129,11 @@ SyuturyokuDat::SyuturyokuDat(ProjectDates &project, QWidget *parent)
         --start;
     if (start >= 0)
         chooseDrive(start);
+    // Near the project rather than in the home folder, where new folders
+    // would pile up by mistake.
+    const QString near = OutputDialogStartFolder(m_project);
+    if (!near.isEmpty() && QDir::cleanPath(near) != QDir::cleanPath(m_folder))
+        setCurrentFolder(near);
 }
 
 void SyuturyokuDat::chooseDrive(int index)
@@ -207,5 +212,7 @@ void SyuturyokuDat::onSave()
         Ui().message(skip, UiService::Icon::Exclamation);
     if (const QString fail = SyuturyokuFailMessage(report); !fail.isEmpty())
         Ui().message(fail, UiService::Icon::Critical);
+    else
+        Ui().setStatusText(OutputDoneText(path));
     accept();
 }

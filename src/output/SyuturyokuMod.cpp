@@ -2,14 +2,18 @@
 
 #include "AppPaths.h"
 #include "OutputNames.h"
+#include "SystemErrors.h"
 #include "TempC.h"
 #include "TextFiles.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QStandardPaths>
+
+#include <unistd.h>
 
 namespace {
 
@@ -261,7 +265,7 @@ QStringList ForeignEntries(const ProjectDates &p, const QString &folder)
     return foreign;
 }
 
-QString ForeignEntriesQuestion(const QString &folder, const QStringList &foreign)
+QString ForeignEntriesQuestion(const QString &folder, const QStringList &foreign, bool toTrash)
 {
     constexpr int Listed = 5;
     QString text = QStringLiteral("出力先フォルダ\"%1\"には、このプロジェクトが出力したものではないファイルやフォルダがあります。")
@@ -270,8 +274,12 @@ QString ForeignEntriesQuestion(const QString &folder, const QStringList &foreign
         text += QStringLiteral("\r\n・") + foreign.at(i);
     if (foreign.size() > Listed)
         text += u"\r\n" + QStringLiteral("（ほか %1 件）").arg(foreign.size() - Listed);
-    text += u"\r\n" + QStringLiteral("これらも含めてフォルダを削除してから出力しますか？") + u"\r\n"
-            + QStringLiteral("「いいえ」を選ぶと、何も削除せずにフォルダへ上書きします。");
+    if (toTrash)
+        text += u"\r\n" + QStringLiteral("これらも含めてフォルダをごみ箱に移してから出力しますか？");
+    else
+        text += u"\r\n" + QStringLiteral("これらも含めてフォルダを削除してから出力しますか？") + u"\r\n"
+                + QStringLiteral("ごみ箱がないため、削除したものは元に戻せません。");
+    text += u"\r\n" + QStringLiteral("「いいえ」を選ぶと、何も削除せずにフォルダへ上書きします。");
     return text;
 }
 
@@ -294,10 +302,34 @@ bool IsProtectedFolder(const QString &folder, const QString &projectPath)
     return false;
 }
 
-bool RemoveOutputFolder(const QString &folder, QString *error)
+namespace {
+
+// Why a folder could not be removed: a folder (or its parent) that may not
+// be written, else the first folder inside that may not.
+QString removalReason(const QString &folder)
+{
+    const QString parent = QFileInfo(folder).absolutePath();
+    for (const QString &f : {folder, parent}) {
+        if (::access(QFile::encodeName(f).constData(), W_OK) != 0)
+            return LastSystemErrorText();
+    }
+    QDirIterator it(folder, QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString sub = it.next();
+        if (!it.fileInfo().isSymLink() && ::access(QFile::encodeName(sub).constData(), W_OK) != 0)
+            return LastSystemErrorText();
+    }
+    return QStringLiteral("削除できないファイルがあります");
+}
+
+} // namespace
+
+bool RemoveOutputFolder(const QString &folder, QString *error, bool mayDelete)
 {
     if (!QFileInfo::exists(folder))
         return true;
+    const QString shown = QDir::toNativeSeparators(folder);
     if (TrashAvailable()) {
         QString inTrash;
         if (QFile::moveToTrash(folder, &inTrash)) {
@@ -307,17 +339,22 @@ bool RemoveOutputFolder(const QString &folder, QString *error)
             // below instead.
             if (!QDir().rename(inTrash, folder)) {
                 if (error)
-                    *error = QStringLiteral("以前の出力先フォルダ\"%1\"をごみ箱に移せませんでした。").arg(
-                        QDir::toNativeSeparators(folder));
+                    *error = QStringLiteral("以前の出力先フォルダ\"%1\"をごみ箱に移せませんでした。").arg(shown);
                 return false;
             }
+        }
+        // The user was promised the trash: nothing is deleted instead.
+        if (!mayDelete) {
+            if (error)
+                *error = QStringLiteral("以前の出力先フォルダ\"%1\"をごみ箱に移せなかったため、何も削除しませんでした（%2）。")
+                             .arg(shown, removalReason(folder));
+            return false;
         }
     }
     if (QDir(folder).removeRecursively())
         return true;
     if (error)
-        *error = QStringLiteral("以前の出力先フォルダ\"%1\"を削除できませんでした。残ったファイルはそのままにして上書きしました。")
-                     .arg(QDir::toNativeSeparators(folder));
+        *error = QStringLiteral("以前の出力先フォルダ\"%1\"を削除できませんでした（%2）。").arg(shown, removalReason(folder));
     return false;
 }
 
@@ -351,12 +388,15 @@ UwagakiReport Uwagaki(const ProjectDates &p, const std::function<bool(const QStr
                 remove = askRemoveForeign && askRemoveForeign(foreign);
             }
         }
+        // Entries of the user's own go to the trash when the question said
+        // so; only the project's own output may be deleted outright.
         if (remove)
-            r.removed = RemoveOutputFolder(folder, &r.removeProblem);
+            r.removed = RemoveOutputFolder(folder, &r.removeProblem, !(r.askedForeign && TrashAvailable()));
         r.keptFolder = !r.removed;
     }
-    if (!QDir().mkpath(folder)) {
-        r.createProblem = QStringLiteral("出力先フォルダ\"%1\"を作成できませんでした。").arg(QDir::toNativeSeparators(folder));
+    QString why;
+    if (!MakeFolderPath(folder, &why)) {
+        r.createProblem = QStringLiteral("出力先フォルダ\"%1\"を作成できませんでした（%2）。").arg(QDir::toNativeSeparators(folder), why);
         return r;
     }
     r.output = SyuturyokuAllInto(p, folder);
@@ -370,13 +410,36 @@ QVector<OutputMessage> UwagakiMessages(const UwagakiReport &r)
         out.append({r.createProblem, true});
         return out;
     }
-    if (!r.removeProblem.isEmpty())
-        out.append({r.removeProblem, false});
+    // In the order things happened, and the outcome said only once it is
+    // known: a folder that could not be removed is told together with how
+    // the output into what was left went.
+    if (const QString fail = SyuturyokuFailMessage(r.output); !fail.isEmpty()) {
+        out.append({r.removeProblem.isEmpty() ? fail : r.removeProblem + u"\r\n" + fail, true});
+    } else if (!r.removeProblem.isEmpty()) {
+        out.append({r.removeProblem + u"\r\n" + QStringLiteral("残っていたファイルはそのままにして、その上に出力しました。"), false});
+    }
     if (const QString skip = SyuturyokuSkipMessage(r.output); !skip.isEmpty())
         out.append({skip, false});
-    if (const QString fail = SyuturyokuFailMessage(r.output); !fail.isEmpty())
-        out.append({fail, true});
     return out;
+}
+
+QString OutputDialogStartFolder(const ProjectDates &p)
+{
+    QStringList candidates;
+    if (QDir::isAbsolutePath(p.ProjectPath))
+        candidates.append(QFileInfo(p.ProjectPath).absolutePath());
+    if (QDir::isAbsolutePath(p.SyuturyokuFolder))
+        candidates.append(QFileInfo(QDir::cleanPath(p.SyuturyokuFolder)).absolutePath());
+    for (const QString &c : candidates) {
+        if (QFileInfo(c).isDir())
+            return QDir::cleanPath(c);
+    }
+    return QString();
+}
+
+QString OutputDoneText(const QString &folder)
+{
+    return QStringLiteral("プロジェクトを\"%1\"に出力しました。").arg(QDir::toNativeSeparators(folder));
 }
 
 QStringList OutputDriveRoots()

@@ -50,7 +50,9 @@ QStringList ForeignEntries(const ProjectDates &p, const QString &folder);
 
 // The question asked before removing a folder holding foreign entries; lists
 // the first few of them.
-QString ForeignEntriesQuestion(const QString &folder, const QStringList &foreign);
+// toTrash: the folder would go to the trash (else it is deleted for good, and
+// the question says so).
+QString ForeignEntriesQuestion(const QString &folder, const QStringList &foreign, bool toTrash);
 
 // True for folders overwrite must never remove: a file-system root, the home
 // folder, AppDir, the folder that holds the project file (projectPath, when it
@@ -61,8 +63,9 @@ bool IsProtectedFolder(const QString &folder, const QString &projectPath);
 bool TrashAvailable();
 
 // Removes a whole folder: moved to the desktop's trash where there is one,
-// else deleted. False (with *error) when something stays.
-bool RemoveOutputFolder(const QString &folder, QString *error = nullptr);
+// else deleted. With mayDelete false a folder that the trash does not take is
+// left whole. False (with *error, giving the reason) when something stays.
+bool RemoveOutputFolder(const QString &folder, QString *error = nullptr, bool mayDelete = true);
 
 // What overwrite did.
 struct UwagakiReport
@@ -70,7 +73,7 @@ struct UwagakiReport
     bool removed = false;       // the old folder was moved away or deleted
     bool askedForeign = false;  // the user was asked about foreign entries
     bool keptFolder = false;    // the folder was kept and written into
-    QString removeProblem;      // removing failed; the output went into what was left
+    QString removeProblem;      // removing failed; the output goes into what was left
     QString createProblem;      // the folder could not be made again; nothing written
     SyuturyokuReport output;
 };
@@ -82,14 +85,23 @@ struct UwagakiReport
 // output written into it.
 UwagakiReport Uwagaki(const ProjectDates &p, const std::function<bool(const QStringList &)> &askRemoveForeign);
 
-// The messages for an overwrite: problems first, then the writer's. Each entry
-// is {text, critical?}.
+// The messages for an overwrite, in the order things happened: a folder that
+// could not be removed together with the outcome of the output into it, then
+// the items passed over. Each entry is {text, critical?}.
 struct OutputMessage
 {
     QString text;
     bool critical = false;
 };
 QVector<OutputMessage> UwagakiMessages(const UwagakiReport &r);
+
+// The folder the output dialog starts in: the folder of the project file when
+// the project has been saved, else the folder that holds the last output
+// folder; empty (the home folder) when neither exists.
+QString OutputDialogStartFolder(const ProjectDates &p);
+
+// The status text after a finished output: where the site was written.
+QString OutputDoneText(const QString &folder);
 
 // Drive list of the output dialog: the file-system roots and the user's home
 // folder, in this order, without repeats.

@@ -120,6 +120,38 @@ bool OpenRegularFile(QFile &file, const QString &path, QString *reason)
     return true;
 }
 
+bool MakeFolderPath(const QString &path, QString *reason)
+{
+    const auto fail = [&](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    if (path.isEmpty())
+        return fail(SystemErrorText(ENOENT));
+    if (path.contains(QChar(0)))
+        return fail(u"ファイル名にNUL文字が含まれています"_s);
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    // From the top down: each missing part is made; one that stands must be a folder.
+    qsizetype from = clean.startsWith(u'/') ? 1 : 0;
+    for (;;) {
+        const qsizetype slash = clean.indexOf(u'/', from);
+        const QString part = slash < 0 ? clean : clean.left(slash);
+        if (!part.isEmpty()) {
+            if (::mkdir(nativeName(part).constData(), 0777) != 0 && errno != EEXIST)
+                return fail(LastSystemErrorText());
+            struct stat st {};
+            if (::stat(nativeName(part).constData(), &st) != 0)
+                return fail(LastSystemErrorText());
+            if (!S_ISDIR(st.st_mode))
+                return fail(u"「%1」はフォルダではありません"_s.arg(QDir::toNativeSeparators(part)));
+        }
+        if (slash < 0)
+            return true;
+        from = slash + 1;
+    }
+}
+
 AtomicFileWriter::AtomicFileWriter(const QString &path, WriteMode mode, LinkMode links)
     : m_path(path)
     , m_mode(mode)

@@ -25,6 +25,11 @@ QString DecodeHtmlBytes(const QByteArray &bytes);
 // On failure *reason (if given) holds the reason in Japanese.
 bool OpenRegularFile(QFile &file, const QString &path, QString *reason = nullptr);
 
+// Makes the folder at path and every missing folder above it. True when it
+// stands as a folder afterwards; on failure *reason (if given) says why in
+// Japanese.
+bool MakeFolderPath(const QString &path, QString *reason = nullptr);
+
 // Replaces the file at path with bytes, only once they are completely written
 // beside it (write to a temporary file in the same folder, then rename). On
 // failure the older file stays whole, false is returned and *error (if given)

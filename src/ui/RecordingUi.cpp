@@ -17,9 +17,9 @@ void RecordingUi::message(const QString &text, Icon icon)
         onShown(shown.last());
 }
 
-bool RecordingUi::askYesNo(const QString &text, Icon icon)
+bool RecordingUi::askYesNo(const QString &text, Icon icon, Answer defaultAnswer)
 {
-    shown.append({QStringLiteral("question"), text, icon});
+    shown.append({QStringLiteral("question"), text, icon, defaultAnswer});
     if (onShown)
         onShown(shown.last());
     return yesNoAnswers.isEmpty() ? false : yesNoAnswers.dequeue();

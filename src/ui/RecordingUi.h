@@ -21,13 +21,14 @@ public:
         QString kind; // "message", "question", "open", "save", "folder", "color", "font", "start"
         QString text; // message text, dialog filter, or program
         Icon icon = Icon::None;
+        Answer defaultAnswer = Answer::Yes; // of a Yes/No question
     };
 
     RecordingUi();
     ~RecordingUi() override;
 
     void message(const QString &text, Icon icon) override;
-    bool askYesNo(const QString &text, Icon icon) override;
+    bool askYesNo(const QString &text, Icon icon, Answer defaultAnswer = Answer::Yes) override;
     Answer askYesNoCancel(const QString &text, Icon icon) override;
     void beep() override;
     QString openFileName(const QString &filter, const QString &startDir) override;

@@ -67,12 +67,13 @@ public:
         box.exec();
     }
 
-    bool askYesNo(const QString &text, Icon icon) override
+    bool askYesNo(const QString &text, Icon icon, Answer defaultAnswer) override
     {
         QMessageBox box(toQt(icon), ProgramTitle(), text, QMessageBox::NoButton, dialogParent());
         QPushButton *yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
-        box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
+        QPushButton *no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        box.setDefaultButton(defaultAnswer == Answer::No ? no : yes);
+        box.setEscapeButton(no);
         box.exec();
         return box.clickedButton() == yes;
     }

@@ -23,8 +23,9 @@ public:
 
     // A message box with only an OK button and the program's title.
     virtual void message(const QString &text, Icon icon) = 0;
-    // A question with Yes and No; true for Yes.
-    virtual bool askYesNo(const QString &text, Icon icon) = 0;
+    // A question with Yes and No; true for Yes. Enter chooses defaultAnswer
+    // (Yes or No); Escape and the close box answer No.
+    virtual bool askYesNo(const QString &text, Icon icon, Answer defaultAnswer = Answer::Yes) = 0;
     // A question with Yes, No and Cancel, Yes the default. Escape and the
     // window's close button answer Cancel: a question about keeping work
     // never counts a dismissed box as No.

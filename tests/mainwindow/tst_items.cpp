@@ -3,6 +3,7 @@
 // and project output, with the real settings and output dialogs.
 
 #include "AppPaths.h"
+#include "TestSupport.h"
 #include "WidgetTestSupport.h"
 #include "ItemCommands.h"
 #include "MainForm.h"
@@ -145,10 +146,10 @@ private Q_SLOTS:
     void initTestCase()
     {
         // Overwrite may move an old output folder to the trash: keep it in
-        // the test's own folder.
+        // the test's own folder, whatever the runner's home is (the trash of
+        // a file lies in the home only when both are on one file system).
         QVERIFY(m_dir.isValid());
-        QVERIFY(QDir().mkpath(m_dir.path() + u"/share"_s));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.path() + u"/share"_s));
+        QVERIFY(UseHomeInside(m_dir.path()));
     }
 
     void init()
@@ -725,7 +726,11 @@ private Q_SLOTS:
         m_form->runCommand(u"minmnyUwagaki"_s);
         QCOMPARE(m_ui->shown.size(), 1);
         QCOMPARE(m_ui->shown.at(0).kind, u"question"_s);
+        // Enter keeps the user's files, and the question says where they go.
+        QCOMPARE(m_ui->shown.at(0).defaultAnswer, UiService::Answer::No);
+        QVERIFY(m_ui->shown.at(0).text.contains(u"ごみ箱に移してから出力しますか？"_s));
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList({u"Index.htm"_s}));
+        QCOMPARE(m_ui->statusText(), u"プロジェクトを\"%1\"に出力しました。"_s.arg(folder));
         // The old folder went to the trash kept in the test's folder.
         const QString trash = m_dir.path() + u"/share/Trash/files"_s;
         const QStringList trashed = QDir(trash).entryList(QDir::Dirs | QDir::NoDotAndDotDot);

@@ -9,6 +9,7 @@
 #include "PageEditor.h"
 #include "RecordingUi.h"
 #include "SyuturyokuDat.h"
+#include "TestSupport.h"
 #include "WidgetTestSupport.h"
 
 #include <QAction>
@@ -73,9 +74,11 @@ class TestLinks : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
+        // Overwrite may move an old output folder to the trash: keep it in
+        // the test's own folder, whatever the runner's home is (the trash of
+        // a file lies in the home only when both are on one file system).
         QVERIFY(m_dir.isValid());
-        QVERIFY(QDir().mkpath(m_dir.path() + u"/share"_s));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.path() + u"/share"_s));
+        QVERIFY(UseHomeInside(m_dir.path()));
     }
 
     void init()

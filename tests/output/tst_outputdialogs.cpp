@@ -163,6 +163,45 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(expected + u"/Index.htm"_s));
         QVERIFY(QFileInfo::exists(expected + u"/two.html"_s));
         QVERIFY(rec.shown.isEmpty());
+        // The status bar says where the site went.
+        QCOMPARE(rec.statusText(), u"プロジェクトを\"%1\"に出力しました。"_s.arg(expected));
+    }
+
+    void outputDialogStartsNearTheProject_data()
+    {
+        QTest::addColumn<QString>("project");   // below the test folder; empty: never saved
+        QTest::addColumn<QString>("lastOutput"); // likewise; empty: none
+        QTest::addColumn<QString>("expected");   // likewise; empty: the home folder
+        QTest::newRow("project file's folder") << u"/proj/site.hpf"_s << u"/sites/old"_s << u"/proj"_s;
+        QTest::newRow("last output's folder") << QString() << u"/sites/old"_s << u"/sites"_s;
+        QTest::newRow("neither") << QString() << QString() << QString();
+        QTest::newRow("folders gone") << u"/gone/site.hpf"_s << u"/gone2/old"_s << QString();
+    }
+
+    void outputDialogStartsNearTheProject()
+    {
+        QFETCH(QString, project);
+        QFETCH(QString, lastOutput);
+        QFETCH(QString, expected);
+        RecordingUi rec;
+        QVERIFY(QDir().mkpath(m_dir.path() + u"/proj"_s));
+        QVERIFY(QDir().mkpath(m_dir.path() + u"/sites"_s));
+        ProjectDates p = sample();
+        if (!project.isEmpty())
+            p.ProjectPath = m_dir.path() + project;
+        if (!lastOutput.isEmpty())
+            p.SyuturyokuFolder = m_dir.path() + lastOutput;
+        SyuturyokuDat dlg(p);
+        dlg.show();
+        const QString folder = expected.isEmpty() ? QDir::homePath() : m_dir.path() + expected;
+        QCOMPARE(dlg.currentFolder(), folder);
+        QCOMPARE(child<QLabel>(&dlg, u"Label2"_s)->text(), QDir::toNativeSeparators(folder));
+        auto *tree = child<QTreeView>(&dlg, u"Dir1"_s);
+        auto *dirs = qobject_cast<QFileSystemModel *>(tree->model());
+        QVERIFY(dirs);
+        if (!expected.isEmpty())
+            QCOMPARE(dirs->filePath(tree->currentIndex()), folder);
+        QVERIFY(rec.shown.isEmpty());
     }
 
     void outputDialogRefusesExistingFolder()

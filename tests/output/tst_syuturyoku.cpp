@@ -207,13 +207,30 @@ private Q_SLOTS:
         QStringList many;
         for (int i = 0; i < 8; ++i)
             many.append(u"f%1.txt"_s.arg(i));
-        const QString q = ForeignEntriesQuestion(u"/x/out"_s, many);
+        const QString q = ForeignEntriesQuestion(u"/x/out"_s, many, true);
         QVERIFY(q.contains(u"\"/x/out\""_s));
         for (int i = 0; i < 5; ++i)
             QVERIFY(q.contains(u"・f%1.txt"_s.arg(i)));
         QVERIFY(!q.contains(u"f5.txt"_s));
         QVERIFY(q.contains(u"（ほか 3 件）"_s));
         QVERIFY(q.contains(u"「いいえ」を選ぶと、何も削除せずにフォルダへ上書きします。"_s));
+    }
+
+    void foreignQuestionSaysTrashOrDelete_data()
+    {
+        QTest::addColumn<bool>("toTrash");
+        QTest::newRow("trash") << true;
+        QTest::newRow("no trash") << false;
+    }
+
+    void foreignQuestionSaysTrashOrDelete()
+    {
+        QFETCH(bool, toTrash);
+        const QString q = ForeignEntriesQuestion(u"/x/out"_s, {u"mine.txt"_s}, toTrash);
+        QCOMPARE(q.contains(u"ごみ箱に移してから出力しますか？"_s), toTrash);
+        QCOMPARE(q.contains(u"削除してから出力しますか？"_s), !toTrash);
+        QCOMPARE(q.contains(u"元に戻せません"_s), !toTrash);
+        QVERIFY(q.endsWith(u"「いいえ」を選ぶと、何も削除せずにフォルダへ上書きします。"_s));
     }
 
     void protectedFolders()
@@ -510,6 +527,73 @@ private Q_SLOTS:
         QCOMPARE(r.failedItem, u"画像データ「写真」"_s);
         QCOMPARE(entries(p.SyuturyokuFolder), QStringList({u"Index.htm"_s, u"about.html"_s, u"logo.gif"_s}));
         QCOMPARE(readBytes(p.SyuturyokuFolder + u"/logo.gif"_s), QByteArray("GIF89a-logo"));
+    }
+
+    void overwriteIntoReadOnlyFolder()
+    {
+        SmallDisk disk(512);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.reason()));
+        ProjectDates p = sample();
+        p.SyuturyokuFolder = disk.filePath(u"site"_s);
+        QVERIFY(QDir().mkpath(p.SyuturyokuFolder));
+        QVERIFY(writeBytes(p.SyuturyokuFolder + u"/Index.htm"_s, "old"));
+        QVERIFY(writeBytes(p.SyuturyokuFolder + u"/mine.txt"_s, "mine"));
+        if (!disk.makeReadOnly())
+            QSKIP("the system does not mount the test disk read-only again");
+        const UwagakiReport r = Uwagaki(p, [](const QStringList &) { return true; });
+        QVERIFY(!r.removed);
+        QVERIFY(!r.output.ok());
+        QCOMPARE(r.output.written, 0);
+        QCOMPARE(readBytes(p.SyuturyokuFolder + u"/Index.htm"_s), QByteArray("old"));
+        QCOMPARE(readBytes(p.SyuturyokuFolder + u"/mine.txt"_s), QByteArray("mine"));
+        // One message, in the order things happened: the folder that stayed,
+        // then the output that failed, with the reason in Japanese; nothing
+        // says the output was done.
+        const QVector<OutputMessage> msgs = UwagakiMessages(r);
+        QCOMPARE(msgs.size(), 1);
+        QVERIFY(msgs.at(0).critical);
+        const QString text = msgs.at(0).text;
+        const qsizetype removal = text.indexOf(u"以前の出力先フォルダ"_s);
+        const qsizetype stopped = text.indexOf(u"出力を中止しました"_s);
+        QVERIFY2(removal >= 0 && stopped > removal, qPrintable(text));
+        QVERIFY2(text.count(u"読み取り専用のドライブです"_s) == 2, qPrintable(text));
+        QVERIFY2(!text.contains(u"上書きしました"_s) && !text.contains(u"その上に出力しました"_s), qPrintable(text));
+        for (const QString &english : {u"writable"_s, u"No such file"_s, u"Read-only"_s})
+            QVERIFY2(!text.contains(english), qPrintable(text));
+    }
+
+    void removalFailureTellsWhatWasLeft()
+    {
+        // A folder that stays although the rest went well: said once, after
+        // the fact, together with what the output did.
+        UwagakiReport r;
+        r.removeProblem = u"以前の出力先フォルダ\"/x\"を削除できませんでした（理由）。"_s;
+        r.keptFolder = true;
+        r.output.written = 5;
+        const QVector<OutputMessage> msgs = UwagakiMessages(r);
+        QCOMPARE(msgs.size(), 1);
+        QVERIFY(!msgs.at(0).critical);
+        QVERIFY(msgs.at(0).text.startsWith(r.removeProblem));
+        QVERIFY(msgs.at(0).text.endsWith(u"その上に出力しました。"_s));
+    }
+
+    void outputDialogStartFolder()
+    {
+        ProjectDates p = sample();
+        p.ProjectPath = NewProjectPath;
+        p.SyuturyokuFolder.clear();
+        QCOMPARE(OutputDialogStartFolder(p), QString());
+        // The last output folder's parent, while it stands.
+        p.SyuturyokuFolder = m_dir.path() + u"/sites/mysite"_s;
+        QCOMPARE(OutputDialogStartFolder(p), QString());
+        QVERIFY(QDir().mkpath(m_dir.path() + u"/sites"_s));
+        QCOMPARE(OutputDialogStartFolder(p), QDir::cleanPath(m_dir.path() + u"/sites"_s));
+        // The project file's folder comes first.
+        QVERIFY(QDir().mkpath(m_dir.path() + u"/proj"_s));
+        p.ProjectPath = m_dir.path() + u"/proj/site.hpf"_s;
+        QCOMPARE(OutputDialogStartFolder(p), QDir::cleanPath(m_dir.path() + u"/proj"_s));
+        QCOMPARE(OutputDoneText(u"/a/b"_s), u"プロジェクトを\"/a/b\"に出力しました。"_s);
     }
 
     void driveList()

@@ -56,6 +56,9 @@ private Q_SLOTS:
     void readRefusesSpecialFiles_data();
     void readRefusesSpecialFiles();
     void nulInPathIsRefused();
+    void makeFolderPath_data();
+    void makeFolderPath();
+    void makeFolderPathOnReadOnlyDisk();
     void writeCp932FileKeepsLineBreaks();
     void writeCp932FileRefusesCharacterWithoutCode();
     void pageDeclaresUtf8_data();
@@ -273,6 +276,52 @@ void TestTextFiles::writeKeepsPermissions_data()
     QTest::newRow("0600") << 0600;
     QTest::newRow("0755") << 0755;
     QTest::newRow("0664") << 0664;
+}
+
+void TestTextFiles::makeFolderPath_data()
+{
+    QTest::addColumn<QString>("below");  // path below the test folder
+    QTest::addColumn<bool>("made");
+    QTest::addColumn<QString>("reason"); // part of the reason when refused
+    QTest::newRow("new, three deep") << u"/mk/a/b/c"_s << true << QString();
+    QTest::newRow("standing folder") << u"/mk"_s << true << QString();
+    QTest::newRow("trailing separator") << u"/mk/d/"_s << true << QString();
+    QTest::newRow("below a file") << u"/mk/file.txt/sub"_s << false << u"はフォルダではありません"_s;
+    QTest::newRow("the file itself") << u"/mk/file.txt"_s << false << u"はフォルダではありません"_s;
+    QTest::newRow("NUL") << u"/mk/a\0b"_s << false << u"NUL"_s;
+}
+
+void TestTextFiles::makeFolderPath()
+{
+    QFETCH(QString, below);
+    QFETCH(bool, made);
+    QFETCH(QString, reason);
+    QVERIFY(QDir().mkpath(path(u"mk"_s)));
+    QVERIFY(PutBytes(path(u"mk/file.txt"_s), "x"));
+    const QString target = m_dir.path() + below.replace(u"\\0"_s, QString(QChar(0)));
+    QString why;
+    QCOMPARE(MakeFolderPath(target, &why), made);
+    if (made) {
+        QVERIFY(QFileInfo(target).isDir());
+        QVERIFY(why.isEmpty());
+    } else {
+        QVERIFY2(why.contains(reason), qPrintable(why));
+    }
+    QCOMPARE(ReadBytes(path(u"mk/file.txt"_s)), QByteArray("x"));
+}
+
+void TestTextFiles::makeFolderPathOnReadOnlyDisk()
+{
+    SmallDisk disk(64);
+    if (!disk.mounted())
+        QSKIP(qPrintable(disk.reason()));
+    QVERIFY(QDir().mkpath(disk.filePath(u"old"_s)));
+    if (!disk.makeReadOnly())
+        QSKIP("the system does not mount the test disk read-only again");
+    QVERIFY(MakeFolderPath(disk.filePath(u"old"_s)));
+    QString why;
+    QVERIFY(!MakeFolderPath(disk.filePath(u"new/site"_s), &why));
+    QCOMPARE(why, u"読み取り専用のドライブです"_s);
 }
 
 void TestTextFiles::writeKeepsPermissions()

@@ -53,6 +53,12 @@ bool SmallDisk::fill(qint64 freeBytes)
     return full;
 }
 
+bool SmallDisk::makeReadOnly()
+{
+    return m_mounted
+           && ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
 FileSizeLimit::FileSizeLimit(qint64 bytes)
 {
     rlimit saved {};

@@ -28,6 +28,10 @@ public:
     // when the disk did not fill.
     bool fill(qint64 freeBytes = 0);
 
+    // Mounts the disk again read-only (as a write-protected drive); false
+    // when the system refuses.
+    bool makeReadOnly();
+
 private:
     QTemporaryDir m_dir;
     bool m_mounted = false;

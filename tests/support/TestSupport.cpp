@@ -2,6 +2,7 @@
 
 #include "Cp932.h"
 
+#include <QDir>
 #include <QFile>
 
 QByteArray ReadBytes(const QString &path)
@@ -24,4 +25,21 @@ QByteArray Sjis(const QString &text)
     if (!Cp932::encode(text, &out))
         return "NOT ENCODABLE";
     return out;
+}
+
+bool UseHomeInside(const QString &folder)
+{
+    const struct
+    {
+        const char *name;
+        QString path;
+    } vars[] = {{"HOME", folder},
+                {"XDG_DATA_HOME", folder + QStringLiteral("/share")},
+                {"XDG_CONFIG_HOME", folder + QStringLiteral("/config")},
+                {"XDG_CACHE_HOME", folder + QStringLiteral("/cache")}};
+    for (const auto &v : vars) {
+        if (!QDir().mkpath(v.path) || !qputenv(v.name, QFile::encodeName(v.path)))
+            return false;
+    }
+    return true;
 }

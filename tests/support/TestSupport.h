@@ -13,3 +13,9 @@ bool PutBytes(const QString &path, const QByteArray &bytes);
 
 // A text in code page 932; "NOT ENCODABLE" when a character has no code.
 QByteArray Sjis(const QString &text);
+
+// Makes folder the home of the test process: HOME and the XDG data, config
+// and cache folders all point inside it (created), so that nothing the
+// program does there (the trash, per-user files) depends on or reaches the
+// runner's own home. False when a folder cannot be made.
+bool UseHomeInside(const QString &folder);

@@ -81,6 +81,43 @@ private Q_SLOTS:
             QVERIFY2(captions.contains(c), qPrintable(captions.join(u'/')));
     }
 
+    void yesNoQuestionKeys_data()
+    {
+        QTest::addColumn<bool>("noIsDefault");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("Enter, default はい") << false << u"enter"_s << true;
+        QTest::newRow("Enter, default いいえ") << true << u"enter"_s << false;
+        QTest::newRow("Escape, default はい") << false << u"escape"_s << false;
+        QTest::newRow("Escape, default いいえ") << true << u"escape"_s << false;
+        QTest::newRow("close button") << false << u"close"_s << false;
+    }
+
+    void yesNoQuestionKeys()
+    {
+        QFETCH(bool, noIsDefault);
+        QFETCH(QString, how);
+        QFETCH(bool, expected);
+        QString defaultCaption;
+        ModalAnswerer answerer({[&](QWidget *w) {
+            auto *box = qobject_cast<QMessageBox *>(w);
+            QVERIFY(box);
+            QVERIFY(box->defaultButton());
+            defaultCaption = box->defaultButton()->text();
+            if (how == u"escape")
+                QTest::keyClick(box, Qt::Key_Escape);
+            else if (how == u"enter")
+                QTest::keyClick(box, Qt::Key_Return);
+            else
+                box->close();
+        }});
+        const bool got = Ui().askYesNo(u"消しますか？"_s, UiService::Icon::Question,
+                                       noIsDefault ? UiService::Answer::No : UiService::Answer::Yes);
+        QCOMPARE(answerer.handled, 1);
+        QCOMPARE(defaultCaption, noIsDefault ? u"いいえ(&N)"_s : u"はい(&Y)"_s);
+        QCOMPARE(got, expected);
+    }
+
     void recorderAnswersThreeWayQuestions()
     {
         RecordingUi rec;
