@@ -1,8 +1,9 @@
 #include "ButtonRow.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QPushButton>
+
+#include <algorithm>
 
 void SameButtonSize(const QList<QPushButton *> &buttons)
 {
@@ -23,6 +24,10 @@ QSize UniformButtonStyle::sizeFromContents(ContentsType type, const QStyleOption
         // The line height of a caption in Japanese, drawn in the fallback font.
         const int japanese = widget->fontMetrics().size(Qt::TextShowMnemonic, QStringLiteral("あ")).height();
         contents.setHeight(std::max(contents.height(), japanese));
+        // Half a character of room on either side of a caption, so that a
+        // long one ("ファイルから追加") does not touch the button's edges.
+        if (contents.width() > 0)
+            contents.rwidth() += japanese;
     }
     return QProxyStyle::sizeFromContents(type, option, contents, widget);
 }

@@ -11,8 +11,9 @@ class QPushButton;
 void SameButtonSize(const QList<QPushButton *> &buttons);
 
 // The program's style: the platform's own, except that every push button is
-// as high as a Japanese caption needs, whatever its caption. Buttons of every
-// window then line up, also where no one called SameButtonSize.
+// as high as a Japanese caption needs, whatever its caption, and leaves room
+// beside a long caption. Buttons of every window then line up, also where no
+// one called SameButtonSize.
 class UniformButtonStyle : public QProxyStyle
 {
     Q_OBJECT

@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
 
@@ -227,6 +228,32 @@ private Q_SLOTS:
         QPushButton *yes = box.addButton(u"OK"_s, QMessageBox::AcceptRole);
         QPushButton *no = box.addButton(u"キャンセル"_s, QMessageBox::RejectRole);
         QCOMPARE(yes->sizeHint().height(), no->sizeHint().height());
+    }
+
+    void longCaptionsKeepRoomAtTheButtonsEdges_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("script list") << u"ファイルから追加"_s;
+        QTest::newRow("access key") << u"ユーザー定義挿入支援リスト(&W)"_s;
+        QTest::newRow("latin") << u"Add from a file on the disk"_s;
+    }
+
+    void longCaptionsKeepRoomAtTheButtonsEdges()
+    {
+        QFETCH(QString, caption);
+        InstallUniformButtonStyle();
+        QWidget column;
+        auto *layout = new QVBoxLayout(&column);
+        auto *button = new QPushButton(caption);
+        layout->addWidget(button);
+        layout->addWidget(new QPushButton(u"編集"_s));
+        column.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&column));
+        const QFontMetrics fm = button->fontMetrics();
+        const int text = fm.size(Qt::TextShowMnemonic, caption).width();
+        // At least half a character between the caption and either edge.
+        QVERIFY2(button->width() - text >= fm.height(),
+                 qPrintable(u"button %1, caption %2"_s.arg(button->width()).arg(text)));
     }
 
     void statusTextGoesToThePanel()
