@@ -316,11 +316,6 @@ bool SaveProjectFile(const QString &path, const ProjectDates &p, QString *error)
             *error = DescribeFieldProblems(problems);
         return false;
     }
-    QString why;
-    if (!WriteFileAtomically(path, EncodeProjectFile(p), &why)) {
-        if (error)
-            *error = QStringLiteral("ファイル\"%1\"に書き込めませんでした。\r\n%2").arg(path, why);
-        return false;
-    }
-    return true;
+    // The writer's message names the file and the reason.
+    return WriteFileAtomically(path, EncodeProjectFile(p), error);
 }

@@ -318,6 +318,9 @@ private Q_SLOTS:
         // A folder of the same name as the temporary file cannot be replaced.
         QVERIFY(!SaveProjectFile(m_dir.filePath(u"nofolder/x.hpf"_s), p, &error));
         QVERIFY(error.contains(u"nofolder"_s));
+        // One sentence names the file and the reason; it is not said twice.
+        QCOMPARE(error.count(u"x.hpf"_s), 1);
+        QCOMPARE(error.count(u"書き込めませんでした"_s), 1);
         QCOMPARE(ReadBytes(path), before);
     }
 
