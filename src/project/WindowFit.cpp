@@ -1,6 +1,7 @@
 #include "WindowFit.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -64,26 +65,28 @@ QRect FitWindowOnScreens(const QRect &window, const QVector<QRect> &available, c
 
 LayoutSizes FitLayoutSizes(double W, double H, const LayoutSizes &sizes)
 {
+    // A size that is no number counts as the smallest.
+    const auto atLeast = [](double v, double minimum) { return std::isfinite(v) ? std::max(v, minimum) : minimum; };
     LayoutSizes s = sizes;
-    s.catalogueWidth = std::max(s.catalogueWidth, MinColumnTwips);
-    s.filesWidth = std::max(s.filesWidth, MinColumnTwips);
+    s.catalogueWidth = atLeast(s.catalogueWidth, MinColumnTwips);
+    s.filesWidth = atLeast(s.filesWidth, MinColumnTwips);
     // The editor's width is W - (catalogue + 120) - (files + 120) - 360.
     const double room = W - 600 - MinEditorWidthTwips;
-    double excess = s.catalogueWidth + s.filesWidth - room;
-    if (excess > 0) {
+    if (s.catalogueWidth + s.filesWidth > room) {
         // The wider column gives first, down to the other's width; then both
-        // give alike, never below the minimum.
+        // give alike, never below the minimum. Worked out from the room
+        // rather than by taking the excess off, which would lose the small
+        // widths against a huge one.
         double &wider = s.catalogueWidth >= s.filesWidth ? s.catalogueWidth : s.filesWidth;
         double &narrower = s.catalogueWidth >= s.filesWidth ? s.filesWidth : s.catalogueWidth;
-        const double first = std::min(excess, wider - narrower);
-        wider -= first;
-        excess -= first;
-        if (excess > 0) {
-            const double each = std::max(MinColumnTwips, wider - excess / 2);
-            wider = each;
-            narrower = each;
+        if (room - narrower >= narrower) {
+            wider = room - narrower;
+        } else {
+            wider = std::max(MinColumnTwips, room / 2);
+            narrower = wider;
         }
     }
-    s.editorHeight = std::clamp(s.editorHeight, MinEditorHeightTwips, std::max(MinEditorHeightTwips, H - 2500));
+    s.editorHeight = std::clamp(atLeast(s.editorHeight, MinEditorHeightTwips), MinEditorHeightTwips,
+                                std::max(MinEditorHeightTwips, H - 2500));
     return s;
 }

@@ -105,6 +105,12 @@ private Q_SLOTS:
                                                  << 1935.0 << 800.0;
         QTest::newRow("editor higher than the window") << 16500.0 << 11250.0 << 1935.0 << 1935.0 << 999999.0
                                                        << 1935.0 << 1935.0 << 11250.0 - 2500;
+        QTest::newRow("catalogue of 1.6e20 beside a small list") << 16500.0 << 11250.0 << 1.6111e20 << 1935.0 << 3375.0
+                                                                 << 16500.0 - 2100 - 1935 << 1935.0 << 3375.0;
+        QTest::newRow("both columns of 1e300") << 16500.0 << 11250.0 << 1e300 << 1e300 << 1e300 << 7200.0 << 7200.0
+                                               << 11250.0 - 2500;
+        QTest::newRow("sizes that are no number") << 16500.0 << 11250.0 << qQNaN() << qInf() << qQNaN() << 800.0
+                                                  << 800.0 << 800.0;
         QTest::newRow("window too small for anything") << 3000.0 << 2000.0 << 5000.0 << 5000.0 << 5000.0 << 800.0
                                                        << 800.0 << 800.0;
     }
