@@ -3,6 +3,7 @@
 #include "AppPaths.h"
 #include "OutputNames.h"
 #include "SyuturyokuMod.h"
+#include "TextFiles.h"
 #include "UiService.h"
 
 #include <QComboBox>
@@ -200,8 +201,15 @@ void SyuturyokuDat::onSave()
         Ui().message(problem, UiService::Icon::Critical);
         return;
     }
-    if (QFileInfo::exists(path) || !QDir().mkdir(path)) {
+    if (QFileInfo::exists(path)) {
         Ui().message(BadFolderName, UiService::Icon::Critical);
+        return;
+    }
+    // The name is sound; a folder that still cannot be made (a read-only
+    // drive, no permission) is told with its reason.
+    if (QString why; !MakeFolderPath(path, &why)) {
+        Ui().message(QStringLiteral("出力先フォルダ\"%1\"を作成できませんでした（%2）。").arg(path, why),
+                     UiService::Icon::Critical);
         return;
     }
     m_project.SyuturyokuFolder = path;

@@ -3,6 +3,7 @@
 #include "AppPaths.h"
 #include "WidgetTestSupport.h"
 #include "KakutyousiSettei.h"
+#include "FileSystemLimits.h"
 #include "RecordingUi.h"
 #include "SyuturyokuDat.h"
 #include "SyuturyokuMod.h"
@@ -165,6 +166,30 @@ private Q_SLOTS:
         QVERIFY(rec.shown.isEmpty());
         // The status bar says where the site went.
         QCOMPARE(rec.statusText(), u"プロジェクトを\"%1\"に出力しました。"_s.arg(expected));
+    }
+
+    void outputDialogOnReadOnlyDrive()
+    {
+        SmallDisk disk(64);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.reason()));
+        if (!disk.makeReadOnly())
+            QSKIP("the system does not mount the test disk read-only again");
+        RecordingUi rec;
+        ProjectDates p = sample();
+        SyuturyokuDat dlg(p);
+        dlg.show();
+        dlg.setCurrentFolder(disk.path());
+        QTest::keyClicks(child<QLineEdit>(&dlg, u"Text1"_s), u"site"_s);
+        QTest::mouseClick(child<QPushButton>(&dlg, u"Command1"_s), Qt::LeftButton);
+        // The reason, not a bad name; the dialog stays for another choice.
+        QCOMPARE(rec.messages().size(), 1);
+        QCOMPARE(rec.lastMessage(), u"出力先フォルダ\"%1\"を作成できませんでした（読み取り専用のドライブです）。"_s.arg(
+                                        QDir::toNativeSeparators(disk.filePath(u"site"_s))));
+        QCOMPARE(rec.shown.last().icon, UiService::Icon::Critical);
+        QVERIFY(dlg.isVisible());
+        QVERIFY(p.SyuturyokuFolder.isEmpty() || p.SyuturyokuFolder != disk.filePath(u"site"_s));
+        QVERIFY(rec.statusTexts.isEmpty());
     }
 
     void outputDialogStartsNearTheProject_data()

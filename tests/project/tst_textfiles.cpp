@@ -278,6 +278,20 @@ void TestTextFiles::writeKeepsPermissions_data()
     QTest::newRow("0664") << 0664;
 }
 
+void TestTextFiles::writeKeepsPermissions()
+{
+    QFETCH(int, mode);
+    const QString target = path(u"perm.dat"_s);
+    PutFile(target, "old");
+    QCOMPARE(::chmod(QFile::encodeName(target).constData(), mode_t(mode)), 0);
+    QVERIFY(WriteFileAtomically(target, "new"));
+    QCOMPARE(ReadBytes(target), QByteArray("new"));
+    struct stat st {};
+    QCOMPARE(::stat(QFile::encodeName(target).constData(), &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), mode);
+    QFile::remove(target);
+}
+
 void TestTextFiles::makeFolderPath_data()
 {
     QTest::addColumn<QString>("below");  // path below the test folder
@@ -322,20 +336,6 @@ void TestTextFiles::makeFolderPathOnReadOnlyDisk()
     QString why;
     QVERIFY(!MakeFolderPath(disk.filePath(u"new/site"_s), &why));
     QCOMPARE(why, u"読み取り専用のドライブです"_s);
-}
-
-void TestTextFiles::writeKeepsPermissions()
-{
-    QFETCH(int, mode);
-    const QString target = path(u"perm.dat"_s);
-    PutFile(target, "old");
-    QCOMPARE(::chmod(QFile::encodeName(target).constData(), mode_t(mode)), 0);
-    QVERIFY(WriteFileAtomically(target, "new"));
-    QCOMPARE(ReadBytes(target), QByteArray("new"));
-    struct stat st {};
-    QCOMPARE(::stat(QFile::encodeName(target).constData(), &st), 0);
-    QCOMPARE(int(st.st_mode & 07777), mode);
-    QFile::remove(target);
 }
 
 // A read-only file is either refused (for a user who may not write it) or
