@@ -1,11 +1,14 @@
 #include "TempC.h"
 
 #include "AppPaths.h"
+#include "SystemErrors.h"
 #include "TextFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
 
 namespace TempC {
 
@@ -60,11 +63,14 @@ bool CopyFileReplacing(const QString &source, const QString &target, QString *er
     }
     QByteArray buf(1 << 20, Qt::Uninitialized);
     for (;;) {
+        errno = 0;
         const qint64 n = in.read(buf.data(), buf.size());
         if (n < 0) {
+            // The reason the system gave for the read, in Japanese.
+            const int why = errno != 0 ? errno : EIO;
             out.cancel();
             if (error)
-                *error = QStringLiteral("ファイル\"%1\"を読み込めません（%2）").arg(QDir::toNativeSeparators(source), in.errorString());
+                *error = QStringLiteral("ファイル\"%1\"を読み込めません（%2）").arg(QDir::toNativeSeparators(source), SystemErrorText(why));
             return false;
         }
         if (n == 0)

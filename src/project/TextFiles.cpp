@@ -114,8 +114,9 @@ bool OpenRegularFile(QFile &file, const QString &path, QString *reason)
     if (flags != -1)
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        const QString why = LastSystemErrorText();
         ::close(fd);
-        return fail(file.errorString());
+        return fail(why);
     }
     return true;
 }

@@ -401,6 +401,18 @@ private Q_SLOTS:
             QCOMPARE(HtmlPosToEditorPos(html, EditorPosToHtmlPos(html, e)), e);
     }
 
+    void tempCopyReadErrorInJapanese()
+    {
+        // A regular file whose reading fails: the memory of this process
+        // reads as an I/O error from its first byte.
+        const QString target = m_dir.filePath(u"copy.bin"_s);
+        QVERIFY(PutBytes(target, "old"));
+        QString error;
+        QVERIFY(!TempC::CopyFileReplacing(u"/proc/self/mem"_s, target, &error));
+        QCOMPARE(error, u"ファイル\"/proc/self/mem\"を読み込めません（ディスクの読み書きでエラーが起きました）"_s);
+        QCOMPARE(ReadBytes(target), QByteArray("old"));
+    }
+
     void tempCopies()
     {
         ProjectDates p;
