@@ -68,7 +68,8 @@ void SearchCommands::replaceAllPages(const QString &find, const QString &repl)
     const QString question = QStringLiteral("全てのページの文字列\"%1\"を\"%2\"に置換しますか？\r\n"
                                             "（表示していないページの置換は元に戻せません）")
                                  .arg(find, repl);
-    if (!Ui().askYesNo(question, UiService::Icon::None))
+    // Pages not shown cannot be undone: Enter alone must not replace them.
+    if (!Ui().askYesNo(question, UiService::Icon::None, UiService::Answer::No))
         return;
     ProjectDates &p = m_form->project();
     const AllPagesTikan r = TikanAllPages(CurrentPageTexts(m_form), find, repl);

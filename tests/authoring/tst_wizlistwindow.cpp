@@ -220,6 +220,7 @@ void TestWizListWindow::deleteAsksAndRenumbers()
     // No keeps the entry.
     fx.button(3)->click();
     QCOMPARE(fx.rec.shown.last().kind, u"question"_s);
+    QCOMPARE(fx.rec.shown.last().defaultAnswer, UiService::Answer::No);
     QCOMPARE(fx.items().size(), 3);
     // Yes deletes; the Delete key acts as the button.
     fx.rec.yesNoAnswers.enqueue(true);

@@ -224,6 +224,7 @@ private Q_SLOTS:
         QCOMPARE(m_ui->shown.first().kind, u"question"_s);
         QCOMPARE(m_ui->shown.first().text,
                  u"全てのページの文字列\"a\"を\"aa\"に置換しますか？\r\n（表示していないページの置換は元に戻せません）"_s);
+        QCOMPARE(m_ui->shown.first().defaultAnswer, UiService::Answer::No);
         QCOMPARE(project().Html.at(0).HtmlStr, u"aaXaa"_s);
         QCOMPARE(project().Html.at(1).HtmlStr, u"none"_s);
         QCOMPARE(project().Html.at(2).HtmlStr, u"aa\r\naa"_s);

@@ -182,9 +182,10 @@ void TaguSien_WizList::Command3_Click()
         Ui().beep();
         return;
     }
-    // A script is the user's own work: deleting it is confirmed first.
+    // A script is the user's own work: deleting it is confirmed first, and
+    // Enter alone keeps it.
     if (!Ui().askYesNo(QStringLiteral("「") + m_List1->item(i)->text() + QStringLiteral("」を削除しますか？"),
-                       UiService::Icon::Question))
+                       UiService::Icon::Question, UiService::Answer::No))
         return;
     QString error;
     if (!DelWizDate(m_WizDir, qint16(i), &error))
