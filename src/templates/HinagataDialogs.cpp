@@ -293,6 +293,11 @@ void HinagataList::Command2_Click()
         Ui().beep();
         return;
     }
+    // A template is the user's own work and cannot be brought back: deleting
+    // it is confirmed first, and Enter alone keeps it.
+    if (!Ui().askYesNo(u"雛型「%1」を削除しますか？"_s.arg(m_list1->item(row)->text()), UiService::Icon::Question,
+                       UiService::Answer::No))
+        return;
     QString error;
     if (!DelHinagata(htmlShown(), row, &error))
         Ui().message(u"雛型を削除できませんでした。\r\n"_s + error, UiService::Icon::Critical);

@@ -583,11 +583,17 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i)
             QVERIFY(AddHinagata(false, u"プロジェクト%1"_s.arg(i), u"説明%1"_s.arg(i), projectTemplate()));
         QVERIFY(AddHinagata(true, u"ページ"_s, u"ただ一つ"_s, u"<p>x</p>"_s));
-        QVERIFY(drive(u"minmnyHinaList"_s, [](QWidget *dlg) {
+        QVERIFY(drive(u"minmnyHinaList"_s, [this](QWidget *dlg) {
             QCOMPARE(listed(dlg), (QStringList{u"プロジェクト0"_s, u"プロジェクト1"_s, u"プロジェクト2"_s}));
             QCOMPARE(label1(dlg), u"説明0"_s);
             clickRow(dlg, 1);
             QCOMPARE(label1(dlg), u"説明1"_s);
+            // Deleting is asked first; No (and Enter, the default) keeps it.
+            QTest::mouseClick(button(dlg, u"Command2"_s), Qt::LeftButton);
+            QCOMPARE(m_ui->messages(), QStringList{u"雛型「プロジェクト1」を削除しますか？"_s});
+            QCOMPARE(m_ui->shown.last().defaultAnswer, UiService::Answer::No);
+            QCOMPARE(listed(dlg).size(), 3);
+            m_ui->yesNoAnswers << true;
             QTest::mouseClick(button(dlg, u"Command2"_s), Qt::LeftButton);
             QCOMPARE(listed(dlg), (QStringList{u"プロジェクト0"_s, u"プロジェクト2"_s}));
             QCOMPARE(list1(dlg)->currentRow(), 0);
@@ -595,6 +601,7 @@ private Q_SLOTS:
             // The only HTML template.
             clickTab(dlg, 1);
             QCOMPARE(listed(dlg), QStringList{u"ページ"_s});
+            m_ui->yesNoAnswers << true;
             QTest::mouseClick(button(dlg, u"Command2"_s), Qt::LeftButton);
             QVERIFY(listed(dlg).isEmpty());
             QVERIFY(!button(dlg, u"Command2"_s)->isEnabled());
@@ -607,7 +614,10 @@ private Q_SLOTS:
         QCOMPARE(CountHinagata(false), qint16(1));
         QCOMPARE(CountHinagata(true), qint16(-1));
         QCOMPARE(LoadHinagataList(false).HinaName, (QStringList{u"プロジェクト0"_s, u"プロジェクト2"_s}));
-        QVERIFY(m_ui->messages().isEmpty());
+        // The three questions and nothing else.
+        QCOMPARE(m_ui->messages().size(), 3);
+        for (const RecordingUi::Shown &s : m_ui->shown)
+            QCOMPARE(s.kind, u"question"_s);
     }
 
     void listDeleteFailureIsReported()
@@ -616,13 +626,14 @@ private Q_SLOTS:
             QVERIFY(AddHinagata(true, u"ページ%1"_s.arg(i), u"説明"_s, u"<p>%1</p>"_s.arg(i)));
         QVERIFY(QFile::remove(TempFilePath(HinagataFolder(true, true), 1)));
         QVERIFY(QDir().mkpath(TempFilePath(HinagataFolder(true, true), 1)));
-        QVERIFY(drive(u"minmnyHinaList"_s, [](QWidget *dlg) {
+        QVERIFY(drive(u"minmnyHinaList"_s, [this](QWidget *dlg) {
             clickTab(dlg, 1);
+            m_ui->yesNoAnswers << true;
             QTest::mouseClick(button(dlg, u"Command2"_s), Qt::LeftButton);
             QCOMPARE(listed(dlg).size(), 3);
             QTest::mouseClick(button(dlg, u"Command4"_s), Qt::LeftButton);
         }));
-        QCOMPARE(m_ui->messages().size(), 1);
+        QCOMPARE(m_ui->messages().size(), 2);
         QVERIFY(m_ui->lastMessage().startsWith(u"雛型を削除できませんでした。"_s));
     }
 };
