@@ -304,8 +304,9 @@ bool IsProtectedFolder(const QString &folder, const QString &projectPath)
 
 namespace {
 
-// Why a folder could not be removed: a folder (or its parent) that may not
-// be written, else the first folder inside that may not.
+// Why a folder could not be removed or moved: a folder (or its parent) that
+// may not be written, else the first folder inside that may not; empty when
+// none of them says why.
 QString removalReason(const QString &folder)
 {
     const QString parent = QFileInfo(folder).absolutePath();
@@ -320,7 +321,7 @@ QString removalReason(const QString &folder)
         if (!it.fileInfo().isSymLink() && ::access(QFile::encodeName(sub).constData(), W_OK) != 0)
             return LastSystemErrorText();
     }
-    return QStringLiteral("削除できないファイルがあります");
+    return QString();
 }
 
 } // namespace
@@ -345,16 +346,22 @@ bool RemoveOutputFolder(const QString &folder, QString *error, bool mayDelete)
         }
         // The user was promised the trash: nothing is deleted instead.
         if (!mayDelete) {
-            if (error)
-                *error = QStringLiteral("以前の出力先フォルダ\"%1\"をごみ箱に移せなかったため、何も削除しませんでした（%2）。")
-                             .arg(shown, removalReason(folder));
+            if (error) {
+                const QString why = removalReason(folder);
+                *error = QStringLiteral("以前の出力先フォルダ\"%1\"をごみ箱に移せなかったため、何も削除しませんでした%2。")
+                             .arg(shown, why.isEmpty() ? QString() : QStringLiteral("（%1）").arg(why));
+            }
             return false;
         }
     }
     if (QDir(folder).removeRecursively())
         return true;
-    if (error)
-        *error = QStringLiteral("以前の出力先フォルダ\"%1\"を削除できませんでした（%2）。").arg(shown, removalReason(folder));
+    if (error) {
+        QString why = removalReason(folder);
+        if (why.isEmpty())
+            why = QStringLiteral("削除できないファイルがあります");
+        *error = QStringLiteral("以前の出力先フォルダ\"%1\"を削除できませんでした（%2）。").arg(shown, why);
+    }
     return false;
 }
 

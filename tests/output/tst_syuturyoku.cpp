@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -527,6 +529,36 @@ private Q_SLOTS:
         QCOMPARE(r.failedItem, u"画像データ「写真」"_s);
         QCOMPARE(entries(p.SyuturyokuFolder), QStringList({u"Index.htm"_s, u"about.html"_s, u"logo.gif"_s}));
         QCOMPARE(readBytes(p.SyuturyokuFolder + u"/logo.gif"_s), QByteArray("GIF89a-logo"));
+    }
+
+    void folderTheTrashRefusesIsKeptWhenTrashWasPromised_data()
+    {
+        QTest::addColumn<bool>("mayDelete");
+        QTest::newRow("trash promised") << false;
+        QTest::newRow("deleting allowed") << true;
+    }
+
+    void folderTheTrashRefusesIsKeptWhenTrashWasPromised()
+    {
+        QFETCH(bool, mayDelete);
+        // A folder on another file system whose own trash folder cannot be
+        // made, and which cannot be moved into the home's trash either.
+        SmallDisk disk(256);
+        if (!disk.mounted())
+            QSKIP(qPrintable(disk.reason()));
+        const QString uid = QString::number(::getuid());
+        QVERIFY(writeBytes(disk.filePath(u".Trash-"_s + uid), "not a folder"));
+        QVERIFY(writeBytes(disk.filePath(u".Trash"_s), "not a folder"));
+        const QString folder = disk.filePath(u"site"_s);
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(writeBytes(folder + u"/diary.txt"_s, "mine"));
+        QVERIFY(TrashAvailable());
+        QString error;
+        const bool removed = RemoveOutputFolder(folder, &error, mayDelete);
+        QCOMPARE(removed, mayDelete);
+        QCOMPARE(QFileInfo::exists(folder + u"/diary.txt"_s), !mayDelete);
+        if (!mayDelete)
+            QCOMPARE(error, u"以前の出力先フォルダ\"%1\"をごみ箱に移せなかったため、何も削除しませんでした。"_s.arg(folder));
     }
 
     void overwriteIntoReadOnlyFolder()
