@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QFrame>
 #include <QKeyEvent>
@@ -151,6 +152,7 @@ void MainForm::buildControls()
             [] { Ui().setStatusText(QStringLiteral("ここに説明を表示します")); });
     m_ui.DatList->installEventFilter(this);
     m_ui.DatList->viewport()->installEventFilter(this);
+    m_ui.InTagList->installEventFilter(this);
     m_ui.InTagList->viewport()->installEventFilter(this);
 }
 
@@ -528,9 +530,62 @@ BrowserView *MainForm::mainBrowser()
     return m_ui.MainBr;
 }
 
+namespace {
+
+bool IsEnterKey(const QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto *k = static_cast<const QKeyEvent *>(event);
+    return (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)
+        && (k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
+// The menu key (or Shift+F10) on a list: its pop-up menu beside the chosen
+// entry, as a right click would open it under the mouse.
+bool PopUpFromKeyboard(QListWidget *list, QMenu *menu, const QEvent *event)
+{
+    if (event->type() != QEvent::ContextMenu
+        || static_cast<const QContextMenuEvent *>(event)->reason() != QContextMenuEvent::Keyboard)
+        return false;
+    QRect rect = list->currentItem() ? list->visualItemRect(list->currentItem()) : QRect();
+    if (!rect.isValid() || !list->viewport()->rect().intersects(rect))
+        rect = QRect(QPoint(0, 0), QSize(1, 1));
+    menu->popup(list->viewport()->mapToGlobal(rect.bottomLeft()));
+    return true;
+}
+
+} // namespace
+
 bool MainForm::eventFilter(QObject *watched, QEvent *event)
 {
     const bool onDatList = watched == m_ui.DatList || watched == m_ui.DatList->viewport();
+    // Enter on an entry does what a double click does.
+    const auto activateDatList = [this] {
+        if (m_project.ListType == KindSiori) {
+            if (onSioriJump)
+                onSioriJump();
+            else
+                Ui().beep();
+        } else {
+            runCommand(QStringLiteral("minmnySet"));
+        }
+    };
+    if (watched == m_ui.DatList && IsEnterKey(event) && m_ui.DatList->currentItem()) {
+        activateDatList();
+        return true;
+    }
+    if (watched == m_ui.DatList && PopUpFromKeyboard(m_ui.DatList, m_ui.mnyHtmlPopUp, event))
+        return true;
+    if (watched == m_ui.InTagList) {
+        if (IsEnterKey(event) && m_ui.InTagList->currentItem()) {
+            runCommand(QStringLiteral("minmnyInSonyu"));
+            return true;
+        }
+        if (PopUpFromKeyboard(m_ui.InTagList, m_ui.mnySounyuPopUp, event))
+            return true;
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (onDatList) {
         if (event->type() == QEvent::KeyPress) {
             auto *k = static_cast<QKeyEvent *>(event);
@@ -554,14 +609,7 @@ bool MainForm::eventFilter(QObject *watched, QEvent *event)
             const auto *m = static_cast<QMouseEvent *>(event);
             if (watched != m_ui.DatList->viewport() || !m_ui.DatList->itemAt(m->position().toPoint()))
                 return false;
-            if (m_project.ListType == KindSiori) {
-                if (onSioriJump)
-                    onSioriJump();
-                else
-                    Ui().beep();
-            } else {
-                runCommand(QStringLiteral("minmnySet"));
-            }
+            activateDatList();
             return true;
         } else if (event->type() == QEvent::MouseButtonRelease) {
             auto *m = static_cast<QMouseEvent *>(event);

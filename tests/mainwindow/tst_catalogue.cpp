@@ -25,6 +25,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -156,6 +158,7 @@ private Q_SLOTS:
     void fileEntriesStatusAndPreview();
     void refreshFollowsTheProject();
     void linkInsertions();
+    void keyboardInsertsAndOpensThePopUp();
     void pictureAndFileInsertions();
     void nothingChosenInsertsNothing();
     void scriptRunReplacesSelection();
@@ -345,6 +348,33 @@ void TestCatalogue::linkInsertions()
     fx.page(u"a\r\nb"_s, 0, 4);
     fx.doubleClick(0);
     QCOMPARE(fx.editor()->htmlText(), u"<a href=\"Index.htm\">a\r\nb</a>"_s);
+}
+
+void TestCatalogue::keyboardInsertsAndOpensThePopUp()
+{
+    Fixture fx;
+    MainForm &f = fx.start();
+    QListWidget *list = fx.ui().InTagList;
+
+    // Enter on the chosen entry inserts it, as a double click does.
+    fx.page(u"xxabcyy"_s, 2, 3);
+    list->setCurrentRow(0);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(fx.editor()->htmlText(), u"xx<a href=\"Index.htm\">abc</a>yy"_s);
+    QCOMPARE(f.project().Html.at(0).HtmlStr, fx.editor()->htmlText());
+
+    // Shift+Enter is not the plain key: it leaves the page alone.
+    fx.page(u"abc"_s, 0, 0);
+    QTest::keyClick(list, Qt::Key_Return, Qt::ShiftModifier);
+    QCOMPARE(fx.editor()->htmlText(), u"abc"_s);
+
+    // The menu key opens the catalogue's pop-up menu.
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(0, 0), list->mapToGlobal(QPoint(0, 0)));
+    QApplication::sendEvent(list, &menuKey);
+    QTRY_VERIFY(fx.ui().mnySounyuPopUp->isVisible());
+    fx.ui().mnySounyuPopUp->close();
+    QCOMPARE(fx.editor()->htmlText(), u"abc"_s);
 }
 
 void TestCatalogue::pictureAndFileInsertions()

@@ -15,6 +15,8 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -84,6 +86,7 @@ private Q_SLOTS:
     void nameThatWouldEndTheCommentIsRefused_data();
     void nameThatWouldEndTheCommentIsRefused();
     void sameNameInTwoPagesActsOnHighest();
+    void enterOnAnEntryActsAsADoubleClick();
     void deletedPageBookmarkReportedMissingAndRemoved();
     void renameInAnotherPageSetsHenkou();
     void renameInShownPageIsEditorEdit();
@@ -601,6 +604,38 @@ void TestSearch::nameThatWouldEndTheCommentIsRefused()
     QCOMPARE(m_ui->shown.at(0).icon, UiService::Icon::Critical);
     QCOMPARE(project().SioriList, QStringList{u"ok-name"_s});
     QCOMPARE(project().Html.at(0).HtmlStr, SioriComment(u"ok-name"_s) + u"abc"_s);
+}
+
+void TestSearch::enterOnAnEntryActsAsADoubleClick()
+{
+    const QString c = SioriComment(u"top"_s);
+    const QStringList pages = {u"zero"_s, u"one\r\n"_s + c};
+    setPages(pages);
+    project().SioriList = {u"top"_s};
+    selectSiori(0);
+    QListWidget *list = m_form->ui().DatList;
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(project().NowHtml, qint16(1));
+    QCOMPARE(editor()->selectedHtml(), c);
+    // The keypad's Enter too, and on a page it opens the page's settings.
+    m_form->showKind(KindHtml);
+    list->setCurrentRow(0);
+    bool opened = false;
+    driveHook([&] { QTest::keyClick(list, Qt::Key_Enter, Qt::KeypadModifier); },
+              [&](QWidget *dlg) {
+                  opened = true;
+                  QCOMPARE(dlg->objectName(), u"HTMLProp"_s);
+                  QLineEdit *name = lineEdit(dlg, u"Nametxt"_s);
+                  QVERIFY(name);
+                  QCOMPARE(name->text(), project().Html.at(0).DatName);
+              });
+    QVERIFY(opened);
+    // The menu key opens the list's pop-up menu beside the entry.
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(0, 0), list->mapToGlobal(QPoint(0, 0)));
+    QApplication::sendEvent(list, &menuKey);
+    QTRY_VERIFY(m_form->ui().mnyHtmlPopUp->isVisible());
+    m_form->ui().mnyHtmlPopUp->close();
 }
 
 void TestSearch::sameNameInTwoPagesActsOnHighest()
