@@ -104,6 +104,8 @@ Hinagata::Hinagata(HinaKind hinaMode, QWidget *parent)
     layout->addWidget(frame, 1);
     auto *buttons = new QHBoxLayout;
     buttons->setContentsMargins(0, 8, 0, 0);
+    // The outer layout runs without spacing; the buttons do not touch.
+    buttons->setSpacing(6);
     buttons->addStretch();
     buttons->addWidget(m_command1);
     buttons->addWidget(command2);
@@ -261,6 +263,8 @@ HinagataList::HinagataList(QWidget *parent)
     layout->addWidget(frame, 1);
     auto *buttons = new QHBoxLayout;
     buttons->setContentsMargins(0, 8, 0, 0);
+    // The outer layout runs without spacing; the buttons do not touch.
+    buttons->setSpacing(6);
     buttons->addStretch();
     buttons->addWidget(m_command2);
     buttons->addWidget(command4);

@@ -3,6 +3,7 @@
 // current project or page, and the list of user templates.
 
 #include "AppPaths.h"
+#include "ButtonRow.h"
 #include "HinagataDialogs.h"
 #include "MainForm.h"
 #include "PageEditor.h"
@@ -164,6 +165,23 @@ private Q_SLOTS:
         }));
         QCOMPARE(project().HtmlMax(), 1);
         QVERIFY(QFileInfo::exists(tempDir() + u"/two.htm"_s));
+    }
+
+    // The two buttons of the chooser and of the list stand apart.
+    void buttonsDoNotTouch()
+    {
+        // The program's own style, under which a row's buttons are equally high.
+        InstallUniformButtonStyle();
+        const auto apart = [](QWidget *dlg, const QString &left, const QString &right) {
+            QTRY_VERIFY(dlg->isVisible());
+            const QRect a = button(dlg, left)->geometry();
+            const QRect b = button(dlg, right)->geometry();
+            QVERIFY2(b.left() - a.right() > 4, qPrintable(u"%1 and %2"_s.arg(a.right()).arg(b.left())));
+            QCOMPARE(a.top(), b.top());
+        };
+        QVERIFY(drive(u"ProNewminmnyHina"_s, [&](QWidget *dlg) { apart(dlg, u"Command1"_s, u"Command2"_s); }));
+        QVERIFY(drive(u"minmnyHinaList"_s, [&](QWidget *dlg) { apart(dlg, u"Command2"_s, u"Command4"_s); }));
+        QVERIFY(drive(u"minmnyNewHhina"_s, [&](QWidget *dlg) { apart(dlg, u"Command1"_s, u"Command2"_s); }));
     }
 
     void chooserListsAndChooses_data()
