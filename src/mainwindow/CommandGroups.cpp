@@ -5,6 +5,7 @@
 
 #include "CatalogueCommands.h"
 #include "HelpCommands.h"
+#include "HighlightCommands.h"
 #include "ItemCommands.h"
 #include "LinkCommands.h"
 #include "PreviewCommands.h"
@@ -24,4 +25,5 @@ void InstallCommandGroups(MainForm *form, QObject *owner)
     new PreviewCommands(form, owner);
     new HelpCommands(form, owner);
     new TemplateCommands(form, owner);
+    new HighlightCommands(form, owner);
 }

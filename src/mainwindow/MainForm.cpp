@@ -336,6 +336,7 @@ void MainForm::startUp()
     updateTitle();
     Form_Resize();
     m_project.Henkou = false;
+    Q_EMIT startedUp();
 }
 
 void MainForm::ClsDateList()
@@ -637,6 +638,7 @@ void MainForm::closeEvent(QCloseEvent *event)
     if (!onClose)
         TempC::DelAllTemp(m_project);
     event->accept();
+    Q_EMIT closing();
 }
 
 void MainForm::resizeEvent(QResizeEvent *event)

@@ -132,6 +132,10 @@ public:
 Q_SIGNALS:
     void pageShown(int index);
     void editorStored();
+    // The start-up sequence has ended (the first page is shown, Henkou cleared).
+    void startedUp();
+    // The window closes and the program ends.
+    void closing();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

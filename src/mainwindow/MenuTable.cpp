@@ -48,6 +48,7 @@ const MenuRow rows[] = {
     {1, u"minmnyFont", u"フォント(&O)", "", false, false},
     {1, u"minmnyBackcolor", u"背景色(&A)", "", false, false},
     {1, u"minmnyFontColor", u"文字色(&C)", "", false, false},
+    {1, u"minmnyIroWake", u"HTMLの色分け表示(&H)", "", true, false},
     {1, u"minmnyLine16", u"-", "", false, false},
     {1, u"minmnyTru", u"ツールバー(&T)", "", true, false},
     {1, u"minmnyStats", u"ステータスバー(&S)", "", true, false},

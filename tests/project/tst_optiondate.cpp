@@ -1,0 +1,106 @@
+// OptionDate.dat: the colouring switch and the time between recovery records.
+#include "AppPaths.h"
+#include "OptionDate.h"
+#include "TestSupport.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestOptionDate : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void writtenAsOneLine();
+    void roundTrip_data();
+    void roundTrip();
+    void fields_data();
+    void fields();
+    void missingFileGivesNothing();
+    void pathInAppDir();
+};
+
+void TestOptionDate::writtenAsOneLine()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"OptionDate.dat"_s);
+    QVERIFY(WriteOptionDate(path, EditorOptions()));
+    QCOMPARE(ReadBytes(path), QByteArray("True,30\r\n"));
+    EditorOptions o;
+    o.HtmlIroWake = false;
+    o.RecoverySeconds = 2.5;
+    QVERIFY(WriteOptionDate(path, o));
+    QCOMPARE(ReadBytes(path), QByteArray("False,2.5\r\n"));
+}
+
+void TestOptionDate::roundTrip_data()
+{
+    QTest::addColumn<bool>("colour");
+    QTest::addColumn<double>("seconds");
+    QTest::newRow("defaults") << true << 30.0;
+    QTest::newRow("off, short") << false << 1.0;
+    QTest::newRow("fraction") << true << 7.25;
+    QTest::newRow("an hour") << false << 3600.0;
+}
+
+void TestOptionDate::roundTrip()
+{
+    QFETCH(bool, colour);
+    QFETCH(double, seconds);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"OptionDate.dat"_s);
+    EditorOptions o;
+    o.HtmlIroWake = colour;
+    o.RecoverySeconds = seconds;
+    QVERIFY(WriteOptionDate(path, o));
+    const std::optional<EditorOptions> back = ReadOptionDate(path);
+    QVERIFY(back);
+    QCOMPARE(back->HtmlIroWake, colour);
+    QCOMPARE(back->RecoverySeconds, seconds);
+}
+
+void TestOptionDate::fields_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("colour");
+    QTest::addColumn<double>("seconds");
+    QTest::newRow("empty") << QString() << true << 30.0;
+    QTest::newRow("only the switch") << u"False"_s << false << 30.0;
+    QTest::newRow("number for the switch") << u"0,10"_s << false << 10.0;
+    QTest::newRow("any case") << u"false,10\r\n"_s << false << 10.0;
+    QTest::newRow("switch unreadable") << u"vielleicht,10"_s << true << 10.0;
+    QTest::newRow("seconds unreadable") << u"False,soon"_s << false << 30.0;
+    QTest::newRow("too short a time") << u"True,0"_s << true << 1.0;
+    QTest::newRow("negative") << u"True,-5"_s << true << 1.0;
+    QTest::newRow("too long a time") << u"True,99999"_s << true << 3600.0;
+    QTest::newRow("not a finite number") << u"True,inf"_s << true << 30.0;
+    QTest::newRow("more fields than known") << u"False,12,whatever,3"_s << false << 12.0;
+}
+
+void TestOptionDate::fields()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, colour);
+    QFETCH(double, seconds);
+    const EditorOptions o = ParseOptionDateText(text);
+    QCOMPARE(o.HtmlIroWake, colour);
+    QCOMPARE(o.RecoverySeconds, seconds);
+}
+
+void TestOptionDate::missingFileGivesNothing()
+{
+    QTemporaryDir dir;
+    QVERIFY(!ReadOptionDate(dir.filePath(u"OptionDate.dat"_s)));
+}
+
+void TestOptionDate::pathInAppDir()
+{
+    QTemporaryDir dir;
+    SetAppDir(dir.path());
+    QCOMPARE(OptionDatePath(), JoinPath(dir.path(), u"OptionDate.dat"_s));
+}
+
+QTEST_APPLESS_MAIN(TestOptionDate)
+#include "tst_optiondate.moc"
