@@ -10,6 +10,7 @@
 #include "LinkCommands.h"
 #include "PreviewCommands.h"
 #include "ProjectCommands.h"
+#include "RecoveryCommands.h"
 #include "SearchCommands.h"
 #include "TemplateCommands.h"
 #include "ViewCommands.h"
@@ -26,4 +27,5 @@ void InstallCommandGroups(MainForm *form, QObject *owner)
     new HelpCommands(form, owner);
     new TemplateCommands(form, owner);
     new HighlightCommands(form, owner);
+    new RecoveryCommands(form, owner);
 }

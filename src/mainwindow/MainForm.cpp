@@ -324,7 +324,8 @@ void MainForm::startUp()
     if (onLoadSettings)
         onLoadSettings();
     NewStartProject(m_project);
-    if (onResumeBackup)
+    const bool recovered = onRecover && onRecover();
+    if (!recovered && onResumeBackup)
         onResumeBackup();
 
     // Entry 0 of the catalogue groups fills the catalogue.

@@ -115,6 +115,9 @@ public:
     std::function<void()> onSioriSettings;      // settings of the selected bookmark
     std::function<void()> onLoadSettings;       // read window and font settings
     std::function<void()> onResumeBackup;       // resume a work-in-progress backup
+    // Offers the work of a copy of the program that did not end normally;
+    // true when it was restored (the backup is then not resumed this time).
+    std::function<bool()> onRecover;
     std::function<void()> onFirstShow;          // after the window is first shown
     // Closing: returns false to keep the window open.
     std::function<bool()> onClose;
@@ -134,6 +137,9 @@ Q_SIGNALS:
     void editorStored();
     // The start-up sequence has ended (the first page is shown, Henkou cleared).
     void startedUp();
+    // The project was saved, or replaced by a new or opened one: nothing in
+    // it is unsaved.
+    void projectUnchanged();
     // The window closes and the program ends.
     void closing();
 

@@ -74,6 +74,7 @@ bool ProjectCommands::writeProject(const QString &path)
         return false;
     }
     m_form->project().Henkou = false;
+    Q_EMIT m_form->projectUnchanged();
     return true;
 }
 
@@ -84,6 +85,7 @@ void ProjectCommands::showReplacedProject()
     m_form->updateUwagaki();
     m_form->updateTitle();
     m_form->project().Henkou = false;
+    Q_EMIT m_form->projectUnchanged();
 }
 
 bool ProjectCommands::ProNewminmnyNew()
