@@ -70,6 +70,7 @@ bool TemplateCommands::ProNewminmnyHina()
     m_form->refreshCatalogue();
     m_form->updateTitle();
     p.Henkou = false;
+    Q_EMIT m_form->projectUnchanged();
     return true;
 }
 
