@@ -28,6 +28,7 @@ namespace {
 // A field the format reads back as written.
 QString fitField(QString s)
 {
+    s.remove(QChar(0));
     s.replace(u',', u'，');
     s.replace(u"\r\n"_s, u" "_s);
     s.replace(u'\r', u' ');

@@ -43,9 +43,9 @@ QString RecoveryFolder();
 // Makes a project fit the file format for a record: characters that would
 // split a name, path or bookmark into two fields become their full-width
 // forms (a comma "，", a leading double quote "＂"), line breaks in them
-// become blanks, leading blanks are dropped, and a page line equal to the
-// page end marker gets its first "/" written as "&#47;" (the same character
-// to a browser). Page texts keep everything else.
+// become blanks, leading blanks and NUL characters are dropped, and a page
+// line equal to the page end marker gets its first "/" written as "&#47;"
+// (the same character to a browser). Page texts keep everything else.
 void MakeRecoverable(ProjectDates &p);
 
 // The bytes of a record of p (its ProjectPath and NowHtml in the last line).

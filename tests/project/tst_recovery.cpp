@@ -167,6 +167,7 @@ void TestRecovery::fieldsTheFormatCannotCarry_data()
     QTest::newRow("line break") << u"一\r\n二"_s << u"一 二"_s;
     QTest::newRow("leading blanks") << u"  名前"_s << u"名前"_s;
     QTest::newRow("leading quote") << u"\"引用"_s << u"＂引用"_s;
+    QTest::newRow("NUL") << (u"名"_s + QChar(0) + u"前"_s) << u"名前"_s;
     QTest::newRow("plain") << u"普通の名前"_s << u"普通の名前"_s;
 }
 
