@@ -1,10 +1,13 @@
 #include "HtmlHighlighter.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTimer>
@@ -381,7 +384,21 @@ void HtmlHighlighter::colourBlock(const QTextBlock &block, int incoming)
     if (!layout || layout->formats() == ranges)
         return;
     layout->setFormats(ranges);
-    m_doc->markContentsDirty(block.position(), block.length());
+    // The document must lay the line out again with its new formats. Told so,
+    // the editor's layout takes the line and the next one as changed and
+    // repaints the whole screen, which costs a keystroke several times its
+    // own work on a screen full of coloured text. Its notices are held back
+    // here and only this line is repainted; the other line it dropped is laid
+    // out again when it is next painted.
+    {
+        const QSignalBlocker quiet(m_doc->documentLayout());
+        m_doc->markContentsDirty(block.position(), block.length());
+    }
+    QRect line = m_editor->cursorRect(QTextCursor(block));
+    line.setLeft(0);
+    line.setWidth(m_editor->viewport()->width());
+    line.setHeight(std::max(line.height(), int(std::ceil(m_doc->documentLayout()->blockBoundingRect(block).height()))) + 1);
+    m_editor->viewport()->update(line);
 }
 
 void HtmlHighlighter::restart()

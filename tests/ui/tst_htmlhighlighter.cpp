@@ -6,6 +6,7 @@
 #include "WidgetTestSupport.h"
 
 #include <QApplication>
+#include <QPaintEvent>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -116,6 +117,7 @@ private Q_SLOTS:
     void switchedOffAndOn();
     void darkBackgroundChangesTheColours();
     void colouringIsNoEdit();
+    void keystrokeRepaintsItsLineOnly();
 
 private:
     void showEditor(int height = 400);
@@ -410,6 +412,50 @@ void TestHtmlHighlighter::colouringIsNoEdit()
     QCOMPARE(textChanged.count(), 0);
     QVERIFY(!m_editor->document()->isModified());
     QVERIFY(!m_editor->document()->isUndoAvailable());
+}
+
+// Colouring the line a key changed repaints that line, not the whole screen
+// (which would cost every keystroke a full repaint of coloured text), and the
+// line shows its new colours.
+void TestHtmlHighlighter::keystrokeRepaintsItsLineOnly()
+{
+    showEditor();
+    m_editor->setHtmlText(manyLines(300));
+    settle();
+    QTextCursor c(m_editor->document()->findBlockByNumber(5));
+    c.movePosition(QTextCursor::EndOfBlock);
+    c.movePosition(QTextCursor::Left, QTextCursor::MoveAnchor, 4); // inside "</p>"
+    m_editor->setTextCursor(c);
+    settle();
+    QCoreApplication::processEvents();
+
+    struct PaintSpy : QObject
+    {
+        int tallest = 0;
+        int paints = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Paint) {
+                ++paints;
+                tallest = std::max(tallest, static_cast<QPaintEvent *>(e)->rect().height());
+            }
+            return false;
+        }
+    } spy;
+    m_editor->viewport()->installEventFilter(&spy);
+    const int lineHeight = m_editor->fontMetrics().lineSpacing();
+    for (const QChar ch : u" class=\"y\""_s) {
+        QTest::keyClicks(m_editor.get(), QString(ch));
+        settle();
+        QCoreApplication::processEvents();
+    }
+    m_editor->viewport()->removeEventFilter(&spy);
+    QVERIFY(spy.paints > 0);
+    QVERIFY2(spy.tallest <= 3 * lineHeight,
+             qPrintable(u"a paint of %1 pixels for lines of %2"_s.arg(spy.tallest).arg(lineHeight)));
+    const QTextBlock edited = m_editor->document()->findBlockByNumber(5);
+    QVERIFY(edited.text().contains(u"class=\"y\""_s));
+    QVERIFY(wrongLines(m_editor->document(), m_hl->colours(), 0, 40).isEmpty());
 }
 
 QTEST_MAIN(TestHtmlHighlighter)
