@@ -1,5 +1,6 @@
 #include "AppStart.h"
 #include "ButtonRow.h"
+#include "EndSignals.h"
 #include "MainForm.h"
 #include "UiService.h"
 
@@ -31,6 +32,9 @@ int main(int argc, char *argv[])
         return 1;
 
     MainForm form;
+    // Logout, shutdown or a kill keep unsaved work for the next start.
+    EndSignals endSignals;
+    EndFormOnSignals(endSignals, form);
     form.startUp();
     form.show();
     return app.exec();

@@ -48,6 +48,7 @@ ProjectCommands::ProjectCommands(MainForm *form, QObject *parent)
     form->setCommand(u"minmnyHTMLNameSave"_s, [this] { minmnyHTMLNameSave(); });
     form->setCommand(u"minmnyEnd"_s, [this] { minmnyEnd(); });
     form->setCommand(u"minmnyWrEnd"_s, [this] { minmnyWrEnd(); });
+    form->setCommand(u"endOnRequest"_s, [this] { endOnRequest(); });
     form->onLoadSettings = [this] { loadSettings(); };
     form->onResumeBackup = [this] { resumeBackup(); };
     form->onClose = [this] { return exitSequence(); };
@@ -182,6 +183,14 @@ bool ProjectCommands::minmnyWrEnd()
     }
     m_form->close();
     return true;
+}
+
+void ProjectCommands::endOnRequest()
+{
+    if (m_form->project().Henkou)
+        minmnyWrEnd(); // a backup that cannot be written keeps the window, with a message
+    else
+        m_form->close();
 }
 
 bool ProjectCommands::exitSequence()

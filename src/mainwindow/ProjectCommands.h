@@ -25,6 +25,10 @@ public:
     bool minmnyHTMLNameSave();
     void minmnyEnd();
     bool minmnyWrEnd();
+    // Ending asked for from outside (logout, shutdown, kill): unsaved work
+    // goes into the work-in-progress backup as with 書きかけ終了, so nothing
+    // is asked and nothing is lost; an unchanged project simply closes.
+    void endOnRequest();
 
     // The exit sequence; false keeps the window open.
     bool exitSequence();
