@@ -432,6 +432,8 @@ void MainForm::showPage(int index)
 {
     if (index < 0 || index >= m_project.Html.size())
         return;
+    // What was typed belongs to the page shown until now.
+    StorePage();
     m_project.NowHtml = qint16(index);
     const QString &text = m_project.Html.at(index).HtmlStr;
     // The editor reports a change only when the text differs, as typing would;
@@ -455,6 +457,24 @@ void MainForm::showPicture(const QString &path)
     m_ui.Image1->setPixmap(pm);
 }
 
+ProjectDates &MainForm::project()
+{
+    StorePage();
+    return m_project;
+}
+
+void MainForm::StorePage()
+{
+    if (!m_pageBehind)
+        return;
+    m_pageBehind = false;
+    const int now = m_project.NowHtml;
+    if (now < 0 || now >= m_project.Html.size())
+        return;
+    m_project.Html[now].HtmlStr = m_ui.MainText->htmlText();
+    Q_EMIT editorStored();
+}
+
 void MainForm::onEditorChanged()
 {
     if (m_suspendStore)
@@ -462,11 +482,25 @@ void MainForm::onEditorChanged()
     const int now = m_project.NowHtml;
     if (now < 0 || now >= m_project.Html.size())
         return;
-    m_project.Html[now].HtmlStr = m_ui.MainText->htmlText();
-    if (action(QStringLiteral("minmnyAt"))->isChecked())
-        EdPrv();
+    const bool autoPreview = action(QStringLiteral("minmnyAt"))->isChecked();
+    if (m_ui.MainText->handlingInput()) {
+        // Typing costs the size of the keystroke: the page record is brought
+        // up to date when it is read, the preview copy written once typing
+        // pauses.
+        m_pageBehind = true;
+        m_project.Henkou = true;
+        Q_EMIT documentChanged();
+        if (autoPreview && onPreviewLater)
+            onPreviewLater();
+        return;
+    }
+    // A command's edit is stored at once: the command may read the page next.
+    m_pageBehind = true;
+    StorePage();
     m_project.Henkou = true;
-    Q_EMIT editorStored();
+    Q_EMIT documentChanged();
+    if (autoPreview)
+        EdPrv();
 }
 
 void MainForm::CheckPicShow()

@@ -59,7 +59,19 @@ public:
     // the backup, the catalogue and the first page; Henkou cleared.
     void startUp();
 
-    ProjectDates &project() { return m_project; }
+    // The project. Typing is taken into the shown page's record when the
+    // record is read, so this first brings page NowHtml up to date with the
+    // editor: every reader sees exactly what the editor shows.
+    ProjectDates &project();
+    // The project as it stands, without that step: for cheap reads of names
+    // and settings on the typing path. HtmlStr of page NowHtml may lag behind
+    // the editor here; read page texts through project().
+    const ProjectDates &projectFields() const { return m_project; }
+    // Takes the editor's text into page NowHtml when typing changed it since
+    // it was last stored.
+    void StorePage();
+    // Typing changed the editor since page NowHtml was last stored.
+    bool pageBehind() const { return m_pageBehind; }
     const MainFormControls &ui() const { return m_ui; }
 
     // Menu items and toolbar buttons by name ("minmnyProOpen", "NewPro").
@@ -110,6 +122,7 @@ public:
 
     // Hooks filled by the command groups.
     std::function<void()> onEdPrv;              // refresh the preview pane
+    std::function<void()> onPreviewLater;       // refresh it once typing pauses
     std::function<void()> onRefreshCatalogue;   // re-run the InSelectList selection
     std::function<void()> onSioriJump;          // double click on a bookmark
     std::function<void()> onSioriSettings;      // settings of the selected bookmark
@@ -134,6 +147,7 @@ public:
 
 Q_SIGNALS:
     void pageShown(int index);
+    // The editor's text was stored into page NowHtml.
     void editorStored();
     // The start-up sequence has ended (the first page is shown, Henkou cleared).
     void startedUp();
@@ -142,6 +156,10 @@ Q_SIGNALS:
     void projectUnchanged();
     // The window closes and the program ends.
     void closing();
+    // The editor's text changed (typing, a command, a page shown). Cheap: for
+    // whatever follows every change; the text itself is at hand through
+    // PageEditor::htmlSnapshot().
+    void documentChanged();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -163,6 +181,7 @@ private:
     QHash<QString, std::function<void()>> m_commands;
     QObject *m_commandGroups = nullptr;
     bool m_suspendStore = false;
+    bool m_pageBehind = false;
     bool m_shownOnce = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "BrowserView.h"
 #include "MainForm.h"
+#include "PageEditor.h"
 #include "PreviewPane.h"
 #include "PrvForm.h"
 #include "TempC.h"
@@ -18,6 +19,19 @@ PreviewCommands::PreviewCommands(MainForm *form, QObject *parent)
 {
     setObjectName(QStringLiteral("PreviewCommands"));
     form->onEdPrv = [this] { EdPrv(); };
+    form->onPreviewLater = [this] { previewLater(); };
+    m_pause = new QTimer(this);
+    m_pause->setObjectName(QStringLiteral("PreviewPause"));
+    m_pause->setSingleShot(true);
+    m_pause->setInterval(PauseMs);
+    m_latest = new QTimer(this);
+    m_latest->setObjectName(QStringLiteral("PreviewLatest"));
+    m_latest->setSingleShot(true);
+    m_latest->setInterval(LatestMs);
+    connect(m_pause, &QTimer::timeout, this, &PreviewCommands::writeTyped);
+    connect(m_latest, &QTimer::timeout, this, &PreviewCommands::writeTyped);
+    connect(m_pane, &PreviewPane::writeFailed, this,
+            [](const QString &error) { Ui().setStatusText(QStringLiteral("プレビューを書き込めません: ") + error); });
     form->setCommand(QStringLiteral("minmnyPrv"), [this] { minmnyPrv(); });
     form->setCommand(QStringLiteral("minmnyAt"), [this] { minmnyAt(); });
     form->setCommand(QStringLiteral("minmnyLoad"), [this] { EdPrv(); });
@@ -46,6 +60,11 @@ bool PreviewCommands::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_form && event->type() == QEvent::Show && !m_attached)
         QTimer::singleShot(0, this, [this] { attachBrowser(); });
+    // A closed window writes no more copies: the folder has been emptied.
+    if (watched == m_form && event->type() == QEvent::Hide && !event->spontaneous()) {
+        m_pause->stop();
+        m_latest->stop();
+    }
     return QObject::eventFilter(watched, event);
 }
 
@@ -54,7 +73,6 @@ void PreviewCommands::attachBrowser()
     if (m_attached)
         return;
     m_attached = true;
-    m_form->removeEventFilter(this);
     BrowserView *br = m_form->mainBrowser();
     connect(br, &BrowserView::focusReceived, this, [this] {
         Ui().setStatusText(focusText(m_form->action(QStringLiteral("minmnyAt"))->isChecked()));
@@ -69,8 +87,47 @@ QString PreviewCommands::focusText(bool autoUpdate)
     return QStringLiteral("プレビューを更新するには、プレビューメニューの") + QStringLiteral("「ファイルの再表示」を選択してください。");
 }
 
+void PreviewCommands::previewLater()
+{
+    if (!m_form->PrvVisible)
+        return;
+    m_pause->start();
+    if (!m_latest->isActive())
+        m_latest->start();
+}
+
+bool PreviewCommands::previewDue() const
+{
+    return m_pause->isActive() || m_latest->isActive() || m_pane->writesPending() > 0;
+}
+
+void PreviewCommands::writeTyped()
+{
+    m_pause->stop();
+    m_latest->stop();
+    if (!m_form->PrvVisible || !m_form->action(QStringLiteral("minmnyAt"))->isChecked())
+        return;
+    if (m_form->isVisible() && !m_attached)
+        attachBrowser();
+    // Names only: the text comes from the editor, as a copy of its pieces.
+    const ProjectDates &p = m_form->projectFields();
+    const int now = p.NowHtml;
+    if (now < 0 || now >= p.Html.size())
+        return;
+    const QString path = TempC::TempPathFor(p.Html.at(now).outputName());
+    if (path.isEmpty()) {
+        // A name the folder refuses: the direct way says why.
+        EdPrv();
+        return;
+    }
+    m_pane->EdPrvLater(path, m_form->ui().MainText->htmlSnapshot());
+}
+
 void PreviewCommands::EdPrv()
 {
+    // A full refresh takes in whatever typing left to show.
+    m_pause->stop();
+    m_latest->stop();
     if (!m_form->PrvVisible)
         return;
     if (m_form->isVisible() && !m_attached)

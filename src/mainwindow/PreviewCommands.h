@@ -7,6 +7,7 @@
 
 class MainForm;
 class PreviewPane;
+class QTimer;
 
 // The preview commands of the main window: the pane's refresh (EdPrv), its
 // show/hide and automatic-update items, back/forward/refresh, and the
@@ -23,6 +24,15 @@ public:
 
     // Refreshes the pane with page NowHtml (nothing while it is hidden).
     void EdPrv();
+    // Refreshes it once typing pauses for PauseMs, and at the latest
+    // LatestMs after the first keystroke not yet shown, without making the
+    // typing wait: the copy is written on the writer's thread.
+    void previewLater();
+    static constexpr int PauseMs = 100;
+    static constexpr int LatestMs = 500;
+    // A refresh asked for by typing has not reached the browser yet (waits
+    // for its moment, or its copy is being written).
+    bool previewDue() const;
 
     // The status text shown when the preview pane gets the focus.
     static QString focusText(bool autoUpdate);
@@ -32,6 +42,7 @@ protected:
 
 private:
     void attachBrowser();
+    void writeTyped();
     void minmnyPrv();
     void minmnyAt();
     void minmnyPlb();
@@ -40,4 +51,6 @@ private:
     PreviewPane *m_pane;
     QPointer<PrvForm> m_prvForm;
     bool m_attached = false;
+    QTimer *m_pause;
+    QTimer *m_latest;
 };

@@ -2,6 +2,7 @@
 
 #include "BrowserView.h"
 #include "TempC.h"
+#include "TempWriter.h"
 
 #include <QTimer>
 #include <QUrl>
@@ -16,6 +17,8 @@ PreviewPane::PreviewPane(QObject *parent)
     m_watchdog = new QTimer(this);
     m_watchdog->setSingleShot(true);
     connect(m_watchdog, &QTimer::timeout, this, [this] { finishLoad(false); });
+    m_writer = new TempWriter(this);
+    connect(m_writer, &TempWriter::written, this, &PreviewPane::onWritten);
 }
 
 PreviewPane::~PreviewPane() = default;
@@ -52,11 +55,33 @@ bool PreviewPane::EdPrv(const ProjectDates &p, int index, bool visible, QString 
     if (index < 0 || index >= p.Html.size())
         return false;
     const QString path = TempC::TempPathFor(p.Html.at(index).outputName());
+    m_asked = path;
     if (!TempC::MakeHtmlTemp(p, index, error))
         return false;
     ++m_writes;
     showFile(path);
     return true;
+}
+
+void PreviewPane::EdPrvLater(const QString &path, const ChunkedText &text)
+{
+    m_asked = path;
+    ++m_writesPending;
+    m_writer->queue(path, text);
+}
+
+void PreviewPane::onWritten(quint64 /*ticket*/, const QString &path, bool ok, const QString &error)
+{
+    --m_writesPending;
+    if (ok) {
+        ++m_writes;
+        // An older page's copy, written after another page was asked for,
+        // is not shown.
+        if (path == m_asked)
+            showFile(path);
+    } else if (!error.isEmpty()) {
+        Q_EMIT writeFailed(error);
+    }
 }
 
 void PreviewPane::showFile(const QString &path)

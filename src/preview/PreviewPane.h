@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BrowserView.h"
+#include "ChunkedText.h"
 #include "ProjectDates.h"
 
 #include <QElapsedTimer>
@@ -10,12 +11,14 @@
 #include <QString>
 
 class QTimer;
+class TempWriter;
 
-// The preview pane's logic. EdPrv writes the shown page into temp/ at once,
-// every time, but tells the browser to load it at most once per finished
-// load: while a load is in flight only the newest request waits, so typing
-// never waits for the browser. A reload of the page already shown keeps its
-// scroll position.
+// The preview pane's logic. EdPrv writes the shown page into temp/ at once;
+// EdPrvLater hands the text to a writer thread and shows the file once it is
+// written, so that typing never waits for a file. The browser is told to load
+// at most once per finished load: while a load is in flight only the newest
+// request waits, so typing never waits for the browser either. A reload of
+// the page already shown keeps its scroll position.
 class PreviewPane : public QObject
 {
     Q_OBJECT
@@ -32,6 +35,13 @@ public:
     // nothing when visible is false. Returns false (and navigates nowhere)
     // when the file cannot be written; *error then says why.
     bool EdPrv(const ProjectDates &p, int index, bool visible, QString *error = nullptr);
+
+    // Writes text as the page file at path on the writer's thread and shows
+    // the file once written, unless another file was asked for meanwhile.
+    // A failure is reported by writeFailed.
+    void EdPrvLater(const QString &path, const ChunkedText &text);
+    // Background writes asked for and not yet ended.
+    int writesPending() const { return m_writesPending; }
 
     // Shows a local file, coalescing with a load in flight.
     void showFile(const QString &path);
@@ -53,12 +63,15 @@ public:
 Q_SIGNALS:
     // A load of ours finished and no newer one waits.
     void settled(const QString &path, bool ok);
+    // A background write of a preview copy failed; error says why.
+    void writeFailed(const QString &error);
 
 private:
     void start(QString path);
     void load(const QString &path);
     void onLoadFinished(bool ok);
     void finishLoad(bool ok);
+    void onWritten(quint64 ticket, const QString &path, bool ok, const QString &error);
 
     QPointer<BrowserView> m_view;
     QString m_current;
@@ -69,4 +82,7 @@ private:
     int m_loads = 0;
     int m_writes = 0;
     QTimer *m_watchdog = nullptr;
+    TempWriter *m_writer = nullptr;
+    QString m_asked; // the file of the newest write asked for
+    int m_writesPending = 0;
 };

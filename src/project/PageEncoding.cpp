@@ -19,7 +19,7 @@ constexpr qsizetype HeadLimit = 64 * 1024;
 // The value of a name="value", name='value' or name=value attribute of one tag.
 QString AttributeValue(const QString &tag, const QString &name)
 {
-    static const QRegularExpression attr(
+    static thread_local const QRegularExpression attr(
         uR"re((?:^|\s)([A-Za-z_:][-A-Za-z0-9_:.]*)\s*(?:=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'>]+)))?)re"_s);
     auto it = attr.globalMatch(tag);
     while (it.hasNext()) {
@@ -233,19 +233,21 @@ QString DeclaredCharsetName(const QString &html)
 {
     // Only the head declares the charset; comments hide what they hold. The
     // head ends at "</head" or "<body"; the search is bounded, because this
-    // runs on every keystroke and a page need not have a head at all.
+    // runs on every keystroke and a page need not have a head at all. Preview
+    // copies are written on a thread of their own: each thread has its own
+    // expressions.
     QString head = html.left(HeadLimit);
     for (const QString &end : {u"</head"_s, u"<body"_s}) {
         const qsizetype at = head.indexOf(end, 0, Qt::CaseInsensitive);
         if (at >= 0)
             head.truncate(at);
     }
-    static const QRegularExpression comment(u"<!--.*?(?:-->|$)"_s,
+    static thread_local const QRegularExpression comment(u"<!--.*?(?:-->|$)"_s,
                                             QRegularExpression::DotMatchesEverythingOption);
     head.remove(comment);
 
-    static const QRegularExpression meta(u"<meta(\\s[^>]*)>?"_s, QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression charsetInContent(u"charset\\s*=\\s*[\"']?\\s*([-A-Za-z0-9_:.]+)"_s,
+    static thread_local const QRegularExpression meta(u"<meta(\\s[^>]*)>?"_s, QRegularExpression::CaseInsensitiveOption);
+    static thread_local const QRegularExpression charsetInContent(u"charset\\s*=\\s*[\"']?\\s*([-A-Za-z0-9_:.]+)"_s,
                                                      QRegularExpression::CaseInsensitiveOption);
     // A browser follows the first declaration, so only the first one counts.
     auto it = meta.globalMatch(head);

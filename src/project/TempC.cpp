@@ -2,6 +2,7 @@
 
 #include "AppPaths.h"
 #include "SystemErrors.h"
+#include "TempWriter.h"
 #include "TextFiles.h"
 
 #include <QDir>
@@ -104,7 +105,10 @@ bool MakeHtmlTemp(const ProjectDates &p, int index, QString *error)
     const QString path = TempPathFor(h.outputName());
     if (path.isEmpty())
         return unsafeName(h.outputName(), error);
-    // A preview copy is rewritten on every keystroke and thrown away at exit.
+    // An older text waiting to be written in the background must not land
+    // after this one.
+    TempWriter::SettleAll(path);
+    // A preview copy is rewritten often and thrown away at exit.
     return WritePageFile(path, h.HtmlStr, error, WriteMode::Throwaway, LinkMode::Replace);
 }
 
@@ -166,8 +170,11 @@ bool CopyAllTemp(const ProjectDates &p, QString *error)
 static void removeCopy(const QString &outputName)
 {
     const QString path = TempPathFor(outputName);
-    if (!path.isEmpty())
-        QFile::remove(path);
+    if (path.isEmpty())
+        return;
+    // No background write may bring the copy back.
+    TempWriter::SettleAll(path);
+    QFile::remove(path);
 }
 
 void DelHtmlTemp(const ProjectDates &p, int index)

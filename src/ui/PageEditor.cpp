@@ -7,25 +7,114 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+namespace {
+
+// The document's text for the page: a break between blocks (U+2029 in the
+// document) is a CR LF. No-break spaces and line separators stay as they are.
+QString documentTextToHtml(QStringView raw)
+{
+    QString out;
+    out.reserve(raw.size() + raw.size() / 16 + 16);
+    qsizetype from = 0;
+    while (from <= raw.size()) {
+        qsizetype at = raw.indexOf(QChar::ParagraphSeparator, from);
+        if (at < 0)
+            at = raw.size();
+        out += raw.mid(from, at - from);
+        if (at < raw.size())
+            out += u"\r\n";
+        from = at + 1;
+    }
+    return out;
+}
+
+// Counts the user's input being handled; edits made meanwhile are typing.
+class InputScope
+{
+public:
+    explicit InputScope(int &depth)
+        : m_depth(depth)
+    {
+        ++m_depth;
+    }
+    ~InputScope() { --m_depth; }
+    InputScope(const InputScope &) = delete;
+    InputScope &operator=(const InputScope &) = delete;
+
+private:
+    int &m_depth;
+};
+
+} // namespace
+
 PageEditor::PageEditor(QWidget *parent)
     : QPlainTextEdit(parent)
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setTabChangesFocus(false);
+    rebuild();
+    connect(document(), &QTextDocument::contentsChange, this, &PageEditor::onContentsChange);
 }
 
-// The document's text as stored: toPlainText() would turn no-break spaces
-// into spaces and line separators into line breaks, changing the page.
-static QString rawEditorText(const QTextDocument *doc)
+// A change notice says that, from position from on, removed characters of the
+// old text became added characters of the new one. The document may report a
+// wider stretch than what changed (it merges the edits of one edit block and
+// counts its final block break), but never a narrower one: the characters
+// before from and after the stretch are unchanged. So the page text takes the
+// new characters of the stretch, clamped to the document, and the number of
+// characters replaced follows from the lengths, which are exact.
+void PageEditor::onContentsChange(int from, int /*removed*/, int added)
 {
-    QString t = doc->toRawText();
-    t.replace(QChar::ParagraphSeparator, u'\n');
-    return t;
+    const QTextDocument *doc = document();
+    const qsizetype newLength = doc->characterCount() - 1;
+    const qsizetype newBlocks = doc->blockCount();
+    const qsizetype addedChars = std::min<qsizetype>(added, newLength - from);
+    const qsizetype removedChars = addedChars - (newLength - m_editorLength);
+    if (from < 0 || addedChars < 0 || removedChars < 0 || from + removedChars > m_editorLength) {
+        rebuild();
+        return;
+    }
+    QString addedText;
+    if (addedChars > 0) {
+        QTextCursor c(document());
+        c.setPosition(from);
+        c.setPosition(int(from + addedChars), QTextCursor::KeepAnchor);
+        addedText = c.selectedText();
+    }
+    // Breaks count two in the page text: those replaced are the breaks the
+    // document lost plus those the new characters bring.
+    const qsizetype addedBreaks = addedText.count(QChar::ParagraphSeparator);
+    const qsizetype removedBreaks = m_blocks - newBlocks + addedBreaks;
+    const qsizetype htmlFrom = from + doc->findBlock(from).blockNumber();
+    const qsizetype htmlRemoved = removedChars + removedBreaks;
+    if (addedText.size() != addedChars || removedBreaks < 0 || removedBreaks > removedChars
+        || htmlFrom + htmlRemoved > m_html.size() || m_html.at(htmlFrom - 1) == u'\r'
+        || (htmlRemoved > 0 && m_html.at(htmlFrom + htmlRemoved - 1) == u'\r')) {
+        rebuild();
+        return;
+    }
+    m_html.replace(htmlFrom, htmlRemoved, documentTextToHtml(addedText));
+    m_editorLength = newLength;
+    m_blocks = newBlocks;
+    ++m_revision;
+    if (m_html.size() != m_editorLength + m_blocks - 1)
+        rebuild();
+}
+
+void PageEditor::rebuild()
+{
+    const QTextDocument *doc = document();
+    if (m_revision > 0)
+        ++m_rebuilds;
+    m_html = ChunkedText(documentTextToHtml(doc->toRawText()));
+    m_editorLength = doc->characterCount() - 1;
+    m_blocks = doc->blockCount();
+    ++m_revision;
 }
 
 QString PageEditor::htmlText() const
 {
-    return EditorTextToHtml(rawEditorText(document()));
+    return m_html.toString();
 }
 
 void PageEditor::setHtmlText(const QString &html)
@@ -36,9 +125,7 @@ void PageEditor::setHtmlText(const QString &html)
 QString PageEditor::selectedHtml() const
 {
     // The cursor's selectedText uses U+2029 between paragraphs.
-    QString t = textCursor().selectedText();
-    t.replace(QChar::ParagraphSeparator, u'\n');
-    return EditorTextToHtml(t);
+    return documentTextToHtml(textCursor().selectedText());
 }
 
 void PageEditor::replaceSelection(const QString &html)
@@ -48,22 +135,48 @@ void PageEditor::replaceSelection(const QString &html)
     setTextCursor(c);
 }
 
+qsizetype PageEditor::editorPosToHtml(qsizetype editorPos) const
+{
+    editorPos = std::clamp<qsizetype>(editorPos, 0, m_editorLength);
+    // One more for every break before the position.
+    return editorPos + document()->findBlock(int(editorPos)).blockNumber();
+}
+
+qsizetype PageEditor::htmlPosToEditor(qsizetype htmlPos) const
+{
+    htmlPos = std::clamp<qsizetype>(htmlPos, 0, m_html.size());
+    const QTextDocument *doc = document();
+    // The last block that starts at or before the position; block b starts at
+    // its document position plus b in the page text.
+    int lo = 0;
+    int hi = doc->blockCount() - 1;
+    while (lo < hi) {
+        const int mid = (lo + hi + 1) / 2;
+        if (doc->findBlockByNumber(mid).position() + mid <= htmlPos)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    const int start = doc->findBlockByNumber(lo).position();
+    // Within the block, or on its CR (the break) or its LF (after the break).
+    return start + (htmlPos - start - lo);
+}
+
 qsizetype PageEditor::selectionStartHtml() const
 {
-    const QString html = EditorTextToHtml(rawEditorText(document()));
-    return EditorPosToHtmlPos(html, textCursor().selectionStart());
+    return editorPosToHtml(textCursor().selectionStart());
 }
 
 qsizetype PageEditor::selectionLengthHtml() const
 {
-    return selectedHtml().size();
+    const QTextCursor c = textCursor();
+    return editorPosToHtml(c.selectionEnd()) - editorPosToHtml(c.selectionStart());
 }
 
 void PageEditor::selectHtml(qsizetype start, qsizetype length)
 {
-    const QString html = htmlText();
-    const qsizetype s = HtmlPosToEditorPos(html, start);
-    const qsizetype e = HtmlPosToEditorPos(html, start + length);
+    const qsizetype s = htmlPosToEditor(start);
+    const qsizetype e = htmlPosToEditor(start + length);
     QTextCursor c = textCursor();
     c.setPosition(int(s));
     c.setPosition(int(e), QTextCursor::KeepAnchor);
@@ -72,6 +185,7 @@ void PageEditor::selectHtml(qsizetype start, qsizetype length)
 
 void PageEditor::keyPressEvent(QKeyEvent *event)
 {
+    InputScope typing(m_inputDepth);
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     // The keypad's Enter is Enter too.
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
@@ -94,6 +208,31 @@ void PageEditor::keyPressEvent(QKeyEvent *event)
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void PageEditor::inputMethodEvent(QInputMethodEvent *event)
+{
+    InputScope typing(m_inputDepth);
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void PageEditor::dropEvent(QDropEvent *event)
+{
+    InputScope typing(m_inputDepth);
+    QPlainTextEdit::dropEvent(event);
+}
+
+void PageEditor::mouseReleaseEvent(QMouseEvent *event)
+{
+    // The middle button pastes the selection clipboard.
+    InputScope typing(m_inputDepth);
+    QPlainTextEdit::mouseReleaseEvent(event);
+}
+
+void PageEditor::insertFromMimeData(const QMimeData *source)
+{
+    InputScope typing(m_inputDepth);
+    QPlainTextEdit::insertFromMimeData(source);
 }
 
 void PageEditor::focusInEvent(QFocusEvent *event)

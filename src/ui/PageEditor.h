@@ -1,10 +1,17 @@
 #pragma once
 
+#include "ChunkedText.h"
+
 #include <QPlainTextEdit>
 
 // The page editor MainText. It shows a page whose line breaks are CR LF and
 // offers its selection in page-text positions (a CR LF counts two), so that
 // search hits and bookmarks select exactly the text they found.
+//
+// The editor keeps the page text (CR LF line breaks) in step with its
+// document, piece by piece, from the document's change notices: an edit costs
+// the size of the edit, and the whole text is at hand without converting the
+// document, as a string or as a copy that is cheap to take.
 class PageEditor : public QPlainTextEdit
 {
     Q_OBJECT
@@ -14,6 +21,14 @@ public:
 
     // The editor's whole text with CR LF line breaks.
     QString htmlText() const;
+    // The same text as pieces shared with the editor: taken in microseconds
+    // and safe to read on another thread while typing goes on.
+    ChunkedText htmlSnapshot() const { return m_html; }
+    // Length of htmlText().
+    qsizetype htmlSize() const { return m_html.size(); }
+    // Counts the changes of the text; a new number means a new text.
+    quint64 revision() const { return m_revision; }
+
     // Shows a page text (CR LF line breaks); emits textChanged like typing does.
     void setHtmlText(const QString &html);
 
@@ -28,10 +43,39 @@ public:
     qsizetype selectionLengthHtml() const;
     void selectHtml(qsizetype start, qsizetype length);
 
+    // Positions between the editor (one character per line break) and the
+    // page text (CR LF). A page position between the CR and the LF of a line
+    // break maps to the break itself.
+    qsizetype editorPosToHtml(qsizetype editorPos) const;
+    qsizetype htmlPosToEditor(qsizetype htmlPos) const;
+
+    // True while the editor handles the user's own input (keys, input method,
+    // paste, drop): edits made then may be taken into the page record later.
+    bool handlingInput() const { return m_inputDepth > 0; }
+
+    // How often the page text had to be rebuilt from the document because a
+    // change notice did not fit (none is expected).
+    int rebuilds() const { return m_rebuilds; }
+
 Q_SIGNALS:
     void focusReceived();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void insertFromMimeData(const QMimeData *source) override;
     void focusInEvent(QFocusEvent *event) override;
+
+private:
+    void onContentsChange(int from, int removed, int added);
+    void rebuild();
+
+    ChunkedText m_html;
+    qsizetype m_editorLength = 0; // characters of the document, without its final break
+    qsizetype m_blocks = 1;
+    quint64 m_revision = 0;
+    int m_inputDepth = 0;
+    int m_rebuilds = 0;
 };

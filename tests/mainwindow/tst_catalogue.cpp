@@ -115,14 +115,7 @@ struct Fixture
     {
         QListWidget *list = ui().InTagList;
         list->setCurrentRow(row);
-        const QPoint at = list->visualItemRect(list->item(row)).center();
-        const QPointF global = list->viewport()->mapToGlobal(QPointF(at));
-        for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
-                               QEvent::MouseButtonRelease}) {
-            QMouseEvent e(t, QPointF(at), global, Qt::LeftButton,
-                          t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
-            QApplication::sendEvent(list->viewport(), &e);
-        }
+        DoubleClickAt(list->viewport(), list->visualItemRect(list->item(row)).center());
     }
 
     // Clicks entry row of InTagList with the mouse.

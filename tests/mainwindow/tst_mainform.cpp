@@ -173,7 +173,7 @@ private Q_SLOTS:
 
         c.MainText->moveCursor(QTextCursor::End);
         QTest::keyClicks(c.MainText, u"y"_s);
-        QCOMPARE(p.Html.at(1).HtmlStr, text + u"y"_s);
+        QCOMPARE(m_form->project().Html.at(1).HtmlStr, text + u"y"_s);
 
         c.MainText->selectHtml(3, 5); // "a\u00A0b\u2028c"
         QCOMPARE(c.MainText->selectedHtml(), u"a\u00A0b\u2028c"_s);

@@ -1,0 +1,256 @@
+// The page editor keeps the page text (CR LF) in step with its document edit
+// by edit. Random typing, pasting, cutting, deleting, undoing and redoing
+// through real key events, in a page with CR LF, no-break spaces and line
+// separators: after every step the kept text equals the document converted
+// whole, and positions map both ways as a whole-text count does.
+
+#include "EditorText.h"
+#include "PageEditor.h"
+#include "WidgetTestSupport.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// What the editor shows, as a page text: the document converted whole.
+QString shownPage(const PageEditor &e)
+{
+    QString raw = e.document()->toRawText();
+    raw.replace(QChar::ParagraphSeparator, u'\n');
+    return EditorTextToHtml(raw);
+}
+
+const QString Nbsp = QString(QChar(0x00A0));
+const QString LineSep = QString(QChar(0x2028));
+
+QString startPage()
+{
+    return u"<html>\r\n<head><title>頁</title></head>\r\n<body>\r\n<p>a"_s + Nbsp + u"b"_s + LineSep
+           + u"c</p>\r\n\r\n</body>\r\n</html>"_s;
+}
+
+} // namespace
+
+class TestPageEditor : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        m_editor = std::make_unique<PageEditor>();
+        m_editor->resize(600, 400);
+        m_editor->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_editor.get()));
+        m_editor->setFocus();
+    }
+
+    void cleanup() { m_editor.reset(); }
+
+    void keepsSpecialCharacters_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("one line") << u"abc"_s;
+        QTest::newRow("CR LF") << u"a\r\nb\r\n"_s;
+        QTest::newRow("only breaks") << u"\r\n\r\n\r\n"_s;
+        QTest::newRow("no-break space and line separator") << startPage();
+    }
+
+    void keepsSpecialCharacters()
+    {
+        QFETCH(QString, page);
+        m_editor->setHtmlText(page);
+        QCOMPARE(m_editor->htmlText(), page);
+        QVERIFY(m_editor->htmlSnapshot() == page);
+        QCOMPARE(m_editor->htmlSize(), page.size());
+        // Typed into, the special characters stay.
+        QTest::keyClick(m_editor.get(), Qt::Key_End, Qt::ControlModifier);
+        TypeText(m_editor.get(), Nbsp + LineSep + u"x"_s);
+        QCOMPARE(m_editor->htmlText(), page + Nbsp + LineSep + u"x"_s);
+        QCOMPARE(m_editor->htmlText(), shownPage(*m_editor));
+        QCOMPARE(m_editor->rebuilds(), 0);
+    }
+
+    void loneBreaksBecomeCrLf()
+    {
+        m_editor->setHtmlText(u"a\nb\rc\r\nd"_s);
+        QCOMPARE(m_editor->htmlText(), u"a\r\nb\r\nc\r\nd"_s);
+    }
+
+    void revisionCountsChanges()
+    {
+        m_editor->setHtmlText(u"abc"_s);
+        const quint64 r = m_editor->revision();
+        TypeText(m_editor.get(), u"x"_s);
+        QVERIFY(m_editor->revision() > r);
+        const quint64 r2 = m_editor->revision();
+        m_editor->moveCursor(QTextCursor::Start);
+        QCOMPARE(m_editor->revision(), r2);
+    }
+
+    void snapshotIsNotChangedByTyping()
+    {
+        m_editor->setHtmlText(startPage());
+        const ChunkedText before = m_editor->htmlSnapshot();
+        TypeText(m_editor.get(), u"typed"_s);
+        QVERIFY(before == startPage());
+        QVERIFY(m_editor->htmlSnapshot() != before);
+    }
+
+    void keysAreTyping()
+    {
+        bool typing = false;
+        connect(m_editor.get(), &QPlainTextEdit::textChanged, this, [&] { typing = m_editor->handlingInput(); });
+        TypeText(m_editor.get(), u"a"_s);
+        QVERIFY(typing);
+        QTest::keyClick(m_editor.get(), Qt::Key_Return, Qt::ShiftModifier);
+        QVERIFY(typing);
+        QApplication::clipboard()->setText(u"pasted"_s);
+        QTest::keyClick(m_editor.get(), Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(typing);
+        QVERIFY(m_editor->htmlText().endsWith(u"<br>\r\npasted"_s));
+        // A command's edit is not.
+        m_editor->replaceSelection(u"cmd"_s);
+        QVERIFY(!typing);
+        QVERIFY(!m_editor->handlingInput());
+    }
+
+    void positionsMapAsTheWholeTextCounts()
+    {
+        const QString page = u"ab\r\n\r\nc"_s + Nbsp + u"\r\nd"_s;
+        m_editor->setHtmlText(page);
+        const QString editorText = HtmlToEditorText(page);
+        for (qsizetype e = 0; e <= editorText.size(); ++e)
+            QCOMPARE(m_editor->editorPosToHtml(e), EditorPosToHtmlPos(page, e));
+        for (qsizetype h = 0; h <= page.size(); ++h)
+            QCOMPARE(m_editor->htmlPosToEditor(h), HtmlPosToEditorPos(page, h));
+        m_editor->selectHtml(2, 4);
+        QCOMPARE(m_editor->selectionStartHtml(), qsizetype(2));
+        QCOMPARE(m_editor->selectionLengthHtml(), qsizetype(4));
+        QCOMPARE(m_editor->selectedHtml(), u"\r\n\r\n"_s);
+    }
+
+    void randomEditsKeepThePageInStep()
+    {
+        QRandomGenerator rng(1302);
+        m_editor->setHtmlText(startPage());
+        const QStringList typed = {u"a"_s, u"Z"_s, u"あ"_s, u"<"_s, Nbsp, LineSep, u" "_s};
+        const QStringList pasted = {u"x\r\ny"_s, u"p\nq\rr"_s, Nbsp + LineSep + u"z"_s, u"\r\n"_s,
+                                    u"<p>段落</p>\r\n<p>two</p>\r\n"_s.repeated(30)};
+        const int steps = 3000;
+        for (int step = 0; step < steps; ++step) {
+            const QString what = applyRandomEdit(rng, typed, pasted);
+            if (m_editor->htmlText() != shownPage(*m_editor))
+                QFAIL(qPrintable(u"step %1 (%2): the kept text differs from the document"_s.arg(step).arg(what)));
+            if (!(m_editor->htmlSnapshot() == shownPage(*m_editor)))
+                QFAIL(qPrintable(u"step %1 (%2): the copy differs"_s.arg(step).arg(what)));
+            if (step % 50 == 0)
+                checkPositions(rng);
+        }
+        QCOMPARE(m_editor->rebuilds(), 0);
+    }
+
+private:
+    // One edit as a user makes it (or a command); returns its name.
+    QString applyRandomEdit(QRandomGenerator &rng, const QStringList &typed, const QStringList &pasted)
+    {
+        PageEditor *e = m_editor.get();
+        const int kind = rng.bounded(100);
+        if (kind < 35) {
+            TypeText(e, typed.at(rng.bounded(int(typed.size()))));
+            return u"type"_s;
+        }
+        if (kind < 42) {
+            QTest::keyClick(e, Qt::Key_Return);
+            return u"enter"_s;
+        }
+        if (kind < 45) {
+            QTest::keyClick(e, Qt::Key_Return, rng.bounded(2) ? Qt::ShiftModifier : Qt::ControlModifier);
+            return u"tag enter"_s;
+        }
+        if (kind < 53) {
+            QTest::keyClick(e, Qt::Key_Backspace);
+            return u"backspace"_s;
+        }
+        if (kind < 58) {
+            QTest::keyClick(e, Qt::Key_Delete);
+            return u"delete"_s;
+        }
+        if (kind < 66) {
+            // Caret somewhere, with or without a selection.
+            QTextCursor c = e->textCursor();
+            const int len = e->document()->characterCount() - 1;
+            c.setPosition(rng.bounded(len + 1));
+            if (rng.bounded(2))
+                c.setPosition(rng.bounded(len + 1), QTextCursor::KeepAnchor);
+            e->setTextCursor(c);
+            return u"move"_s;
+        }
+        if (kind < 70) {
+            QTest::keyClick(e, Qt::Key_Right, Qt::ShiftModifier);
+            QTest::keyClick(e, Qt::Key_Down, Qt::ShiftModifier);
+            return u"select"_s;
+        }
+        if (kind < 77) {
+            QApplication::clipboard()->setText(pasted.at(rng.bounded(int(pasted.size()))));
+            QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+            return u"paste"_s;
+        }
+        if (kind < 80) {
+            QTest::keyClick(e, Qt::Key_X, Qt::ControlModifier);
+            return u"cut"_s;
+        }
+        if (kind < 88) {
+            QTest::keyClick(e, Qt::Key_Z, Qt::ControlModifier);
+            return u"undo"_s;
+        }
+        if (kind < 94) {
+            QTest::keyClick(e, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+            return u"redo"_s;
+        }
+        if (kind < 98) {
+            e->replaceSelection(pasted.at(rng.bounded(int(pasted.size()))));
+            return u"command"_s;
+        }
+        if (kind < 99) {
+            QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+            TypeText(e, u"all"_s);
+            return u"replace all"_s;
+        }
+        e->setHtmlText(startPage());
+        return u"new page"_s;
+    }
+
+    void checkPositions(QRandomGenerator &rng)
+    {
+        const QString page = shownPage(*m_editor);
+        const qsizetype editorLen = m_editor->document()->characterCount() - 1;
+        for (int k = 0; k < 20; ++k) {
+            const qsizetype ep = rng.bounded(int(editorLen + 1));
+            QCOMPARE(m_editor->editorPosToHtml(ep), EditorPosToHtmlPos(page, ep));
+            const qsizetype hp = rng.bounded(int(page.size() + 1));
+            QCOMPARE(m_editor->htmlPosToEditor(hp), HtmlPosToEditorPos(page, hp));
+        }
+    }
+
+    std::unique_ptr<PageEditor> m_editor;
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    TestPageEditor t;
+    return QTest::qExec(&t, argc, argv);
+}
+#include "tst_pageeditor.moc"
