@@ -1,6 +1,5 @@
-// Preview benchmark (offscreen): typing into a 1 MB page with automatic
-// preview on, beside the bare cost of writing the same page file; and
-// opening a project whose first page is 5 MB until it is ready for typing.
+// Preview benchmark (offscreen): opening a project whose first page is 5 MB
+// until it is ready for typing. (Typing into big pages: bench_typing.)
 
 #include "AppPaths.h"
 #include "MainForm.h"
@@ -78,62 +77,8 @@ int main(int argc, char *argv[])
         return 1;
     }
 
-    // --- Typing into a 1 MB page -------------------------------------------
-    PageEditor *editor = form.ui().MainText;
-    const QString page = bigPage(1024 * 1024);
-    editor->setHtmlText(page);
-    waitUntil([&] { return !pane->loadInFlight(); }, 60000);
-    const QString file = TempC::TempPathFor(form.project().Html.at(0).outputName());
-    const qsizetype fileBytes = QFileInfo(file).size();
-
-    // Type in the middle of the page.
-    QTextCursor c = editor->textCursor();
-    c.setPosition(editor->document()->characterCount() / 2);
-    editor->setTextCursor(c);
-    const int keys = 200;
-    const int writesBefore = pane->filesWritten();
-    const int loadsBefore = pane->loadsStarted();
-    QElapsedTimer total;
-    qint64 inKey = 0;
-    qint64 worstKey = 0;
-    total.start();
-    for (int i = 0; i < keys; ++i) {
-        QElapsedTimer t;
-        t.start();
-        QTest::keyClick(editor, char('a' + i % 26));
-        const qint64 k = t.nsecsElapsed();
-        inKey += k;
-        worstKey = std::max(worstKey, k);
-        // What arrives between keystrokes (finished loads, scroll answers).
-        QCoreApplication::processEvents();
-    }
-    const qint64 typingWall = total.nsecsElapsed();
-    waitUntil([&] { return !pane->loadInFlight(); }, 60000);
-    const int writes = pane->filesWritten() - writesBefore;
-    const int loads = pane->loadsStarted() - loadsBefore;
-    const bool stored = form.project().Html.at(0).HtmlStr.size() == page.size() + keys;
-
-    // The bare cost: writing the same page file 200 times.
-    const QString text = form.project().Html.at(0).HtmlStr;
-    QElapsedTimer bare;
-    bare.start();
-    for (int i = 0; i < keys; ++i)
-        WritePageFile(file, text, nullptr, WriteMode::Throwaway); // as the preview writes it
-    const qint64 bareNs = bare.nsecsElapsed();
-
-    const double perKey = ms(inKey) / keys;
-    const double perWall = ms(typingWall) / keys;
-    const double perBare = ms(bareNs) / keys;
-    std::printf("Typing %d characters into a %.2f MB page, automatic preview on (offscreen)\n", keys,
-                double(fileBytes) / (1024 * 1024));
-    std::printf("  in the program per keystroke: %.2f ms (worst %.2f ms)\n", perKey, ms(worstKey));
-    std::printf("  wall time per keystroke incl. event processing: %.2f ms\n", perWall);
-    std::printf("  bare write of the same file: %.2f ms\n", perBare);
-    std::printf("  ratio to bare: %.2fx (in the program), %.2fx (wall)\n", perKey / perBare, perWall / perBare);
-    std::printf("  preview files written: %d, browser loads started: %d, every keystroke stored: %s\n", writes,
-                loads, stored ? "yes" : "NO");
-
     // --- Opening a project whose first page is 5 MB --------------------------
+    PageEditor *editor = form.ui().MainText;
     ProjectDates big;
     NewStartProject(big);
     big.Html[0].HtmlStr = bigPage(5 * 1024 * 1024);

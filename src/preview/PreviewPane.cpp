@@ -55,6 +55,10 @@ bool PreviewPane::EdPrv(const ProjectDates &p, int index, bool visible, QString 
     if (index < 0 || index >= p.Html.size())
         return false;
     const QString path = TempC::TempPathFor(p.Html.at(index).outputName());
+    if (!path.isEmpty() && p.Html.at(index).HtmlStr.size() > DirectWriteLimit) {
+        EdPrvLater(path, p.Html.at(index).HtmlStr);
+        return true;
+    }
     m_asked = path;
     if (!TempC::MakeHtmlTemp(p, index, error))
         return false;
@@ -64,6 +68,13 @@ bool PreviewPane::EdPrv(const ProjectDates &p, int index, bool visible, QString 
 }
 
 void PreviewPane::EdPrvLater(const QString &path, const ChunkedText &text)
+{
+    m_asked = path;
+    ++m_writesPending;
+    m_writer->queue(path, text);
+}
+
+void PreviewPane::EdPrvLater(const QString &path, const QString &text)
 {
     m_asked = path;
     ++m_writesPending;

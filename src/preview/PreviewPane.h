@@ -33,13 +33,20 @@ public:
 
     // Writes page index of p into its preview file and shows that file. Does
     // nothing when visible is false. Returns false (and navigates nowhere)
-    // when the file cannot be written; *error then says why.
+    // when the file cannot be written; *error then says why. A long page is
+    // handed to the writer thread (see DirectWriteLimit) and shown once
+    // written; a failure then comes by writeFailed.
     bool EdPrv(const ProjectDates &p, int index, bool visible, QString *error = nullptr);
 
     // Writes text as the page file at path on the writer's thread and shows
     // the file once written, unless another file was asked for meanwhile.
     // A failure is reported by writeFailed.
     void EdPrvLater(const QString &path, const ChunkedText &text);
+    void EdPrvLater(const QString &path, const QString &text);
+    // Pages longer than this (in characters) are written by the writer
+    // thread even when EdPrv is asked for directly: encoding and writing
+    // them could take longer than a frame.
+    static constexpr qsizetype DirectWriteLimit = 128 * 1024;
     // Background writes asked for and not yet ended.
     int writesPending() const { return m_writesPending; }
 

@@ -42,11 +42,23 @@ TempWriter::~TempWriter()
 
 quint64 TempWriter::queue(const QString &path, const ChunkedText &text)
 {
+    return enqueue(Job{0, path, text, QString()});
+}
+
+quint64 TempWriter::queue(const QString &path, const QString &text)
+{
+    return enqueue(Job{0, path, ChunkedText(), text});
+}
+
+quint64 TempWriter::enqueue(Job job)
+{
+    const QString path = job.path;
     quint64 ticket = 0;
     QList<quint64> dropped;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         ticket = m_nextTicket++;
+        job.ticket = ticket;
         // A newer text of the same file replaces one that has not started.
         for (auto it = m_jobs.begin(); it != m_jobs.end();) {
             if (it->path == path) {
@@ -56,7 +68,7 @@ quint64 TempWriter::queue(const QString &path, const ChunkedText &text)
                 ++it;
             }
         }
-        m_jobs.push_back(Job{ticket, path, text});
+        m_jobs.push_back(std::move(job));
         if (!m_thread.joinable())
             m_thread = std::thread([this] { run(); });
     }
@@ -125,7 +137,9 @@ void TempWriter::run()
             m_busyPath = job.path;
         }
         QString error;
-        const bool ok = WritePageFile(job.path, job.text.toString(), &error, WriteMode::Throwaway, LinkMode::Replace);
+        const bool ok = WritePageFile(job.path, job.pieces.isEmpty() ? job.text : job.pieces.toString(), &error,
+                                      WriteMode::Throwaway, LinkMode::Replace);
+        job.pieces.clear();
         job.text.clear();
         {
             std::lock_guard<std::mutex> lock(m_mutex);

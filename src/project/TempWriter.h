@@ -32,6 +32,8 @@ public:
     // followed by CR LF, encoded as the page asks). Returns a ticket number
     // that written() reports back.
     quint64 queue(const QString &path, const ChunkedText &text);
+    // The same for a text at hand as a string (shared, not copied).
+    quint64 queue(const QString &path, const QString &text);
 
     // Drops the queued write of path and waits for one under way; an empty
     // path settles every file.
@@ -54,8 +56,10 @@ private:
     {
         quint64 ticket = 0;
         QString path;
-        ChunkedText text;
+        ChunkedText pieces;
+        QString text; // used when pieces is empty
     };
+    quint64 enqueue(Job job);
     void run();
     void report(quint64 ticket, const QString &path, bool ok, const QString &error);
 

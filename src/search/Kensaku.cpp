@@ -1,6 +1,5 @@
 #include "Kensaku.h"
 
-#include "EditorText.h"
 #include "KensakuMod.h"
 #include "PageEditor.h"
 #include "UiService.h"
@@ -10,10 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTextCursor>
 #include <QVBoxLayout>
 
-#include <utility>
 
 namespace {
 
@@ -33,68 +30,12 @@ QPushButton *makeButton(QWidget *parent, const QString &caption, const QString &
     return b;
 }
 
-// Page-text positions (a CR LF counts two) to editor positions, for positions
-// asked in increasing order: one pass over the text for all of them.
-class EditorPosMapper
-{
-public:
-    explicit EditorPosMapper(const QString &html)
-        : m_html(html)
-    {
-    }
-    qsizetype map(qsizetype htmlPos)
-    {
-        // Count the line breaks that lie wholly before htmlPos.
-        while (m_scanned + 1 < htmlPos) {
-            if (m_html.at(m_scanned) == u'\r' && m_html.at(m_scanned + 1) == u'\n') {
-                ++m_crlf;
-                m_scanned += 2;
-            } else {
-                ++m_scanned;
-            }
-        }
-        return htmlPos - m_crlf;
-    }
-
-private:
-    const QString &m_html;
-    qsizetype m_scanned = 0;
-    qsizetype m_crlf = 0;
-};
-
 } // namespace
 
 int TikanAllInEditor(PageEditor *editor, const QString &find, const QString &repl)
 {
-    const QString html = editor->htmlText();
-    const QList<qsizetype> hits = TikanAllHits(html, find);
-    if (hits.isEmpty())
-        return 0;
-    EditorPosMapper mapper(html);
-    QList<std::pair<qsizetype, qsizetype>> spans; // editor start and end of each hit
-    spans.reserve(hits.size());
-    for (qsizetype h : hits) {
-        const qsizetype s = mapper.map(h);
-        spans.append({s, mapper.map(h + find.size())});
-    }
-    const QString replEditor = HtmlToEditorText(repl);
-    QTextCursor c(editor->document());
-    c.beginEditBlock();
-    // From the last hit back, so the earlier positions stay valid.
-    for (auto it = spans.crbegin(); it != spans.crend(); ++it) {
-        c.setPosition(int(it->first));
-        c.setPosition(int(it->second), QTextCursor::KeepAnchor);
-        c.insertText(replEditor);
-    }
-    c.endEditBlock();
-    // The caret ends after the last inserted text, as hit by hit it would:
-    // there, shifted by what the earlier replacements added.
-    qsizetype caret = spans.last().first + replEditor.size();
-    for (qsizetype i = 0; i + 1 < spans.size(); ++i)
-        caret += replEditor.size() - (spans.at(i).second - spans.at(i).first);
-    QTextCursor end(editor->document());
-    end.setPosition(int(caret));
-    editor->setTextCursor(end);
+    const QList<qsizetype> hits = TikanAllHits(editor->htmlText(), find);
+    editor->replaceHtmlStretches(hits, find.size(), repl);
     return int(hits.size());
 }
 

@@ -68,6 +68,18 @@ void PageEditor::onContentsChange(int from, int /*removed*/, int added)
     const QTextDocument *doc = document();
     const qsizetype newLength = doc->characterCount() - 1;
     const qsizetype newBlocks = doc->blockCount();
+    if (m_batchResult) {
+        // A batch edit of ours: its result is known. Its length must fit the
+        // document, as the length of any page text does.
+        m_html = std::move(*m_batchResult);
+        m_batchResult.reset();
+        m_editorLength = newLength;
+        m_blocks = newBlocks;
+        ++m_revision;
+        if (m_html.size() != m_editorLength + m_blocks - 1)
+            rebuild();
+        return;
+    }
     const qsizetype addedChars = std::min<qsizetype>(added, newLength - from);
     const qsizetype removedChars = addedChars - (newLength - m_editorLength);
     if (from < 0 || addedChars < 0 || removedChars < 0 || from + removedChars > m_editorLength) {
@@ -133,6 +145,76 @@ void PageEditor::replaceSelection(const QString &html)
     QTextCursor c = textCursor();
     c.insertText(HtmlToEditorText(html));
     setTextCursor(c);
+}
+
+void PageEditor::replaceHtmlStretches(const QList<qsizetype> &starts, qsizetype length, const QString &html)
+{
+    if (starts.isEmpty())
+        return;
+    const QString page = m_html.toString();
+    // The new page text in one pass, and each stretch in editor positions
+    // (one pass counting the line breaks before each).
+    QString result;
+    result.reserve(page.size() + starts.size() * (html.size() - length));
+    QList<std::pair<qsizetype, qsizetype>> spans;
+    spans.reserve(starts.size());
+    qsizetype copied = 0;
+    qsizetype scanned = 0;
+    qsizetype breaks = 0;
+    const auto toEditor = [&](qsizetype htmlPos) {
+        // Breaks whose LF lies before the position.
+        for (; scanned + 1 < htmlPos; ++scanned) {
+            if (page.at(scanned) == u'\r' && page.at(scanned + 1) == u'\n') {
+                ++breaks;
+                ++scanned;
+            }
+        }
+        return htmlPos - breaks;
+    };
+    // A stretch that begins or ends between a CR and its LF has no exact
+    // counterpart in the editor: the page text is then read back.
+    bool exact = true;
+    const auto splitsBreak = [&](qsizetype at) {
+        return at > 0 && at < page.size() && page.at(at - 1) == u'\r' && page.at(at) == u'\n';
+    };
+    for (qsizetype start : starts) {
+        exact = exact && !splitsBreak(start) && !splitsBreak(start + length);
+        result += QStringView(page).mid(copied, start - copied);
+        result += html;
+        copied = start + length;
+        const qsizetype s = toEditor(start);
+        spans.append({s, toEditor(start + length)});
+    }
+    result += QStringView(page).mid(copied);
+
+    const QString editorText = HtmlToEditorText(html);
+    QTextCursor c(document());
+    // Every insertion takes the format of the text around it; in a page that
+    // is one format, looked up once.
+    const QTextCharFormat format = c.charFormat();
+    if (exact)
+        m_batchResult = ChunkedText(result);
+    c.beginEditBlock();
+    // From the last stretch back, so the earlier positions stay valid.
+    for (auto it = spans.crbegin(); it != spans.crend(); ++it) {
+        c.setPosition(int(it->first));
+        c.setPosition(int(it->second), QTextCursor::KeepAnchor);
+        c.insertText(editorText, format);
+    }
+    c.endEditBlock();
+    // The notice came with the block's end; should it not have come, the
+    // page text is read back from the document.
+    if (m_batchResult) {
+        m_batchResult.reset();
+        rebuild();
+    }
+    // After the last inserted text, shifted by what the earlier ones added.
+    qsizetype caret = spans.last().first + editorText.size();
+    for (qsizetype i = 0; i + 1 < spans.size(); ++i)
+        caret += editorText.size() - (spans.at(i).second - spans.at(i).first);
+    QTextCursor end(document());
+    end.setPosition(int(caret));
+    setTextCursor(end);
 }
 
 qsizetype PageEditor::editorPosToHtml(qsizetype editorPos) const

@@ -4,6 +4,8 @@
 
 #include <QPlainTextEdit>
 
+#include <optional>
+
 // The page editor MainText. It shows a page whose line breaks are CR LF and
 // offers its selection in page-text positions (a CR LF counts two), so that
 // search hits and bookmarks select exactly the text they found.
@@ -37,6 +39,13 @@ public:
     // Replaces the selection (or inserts at the caret) as one edit, with a text
     // whose line breaks are CR LF.
     void replaceSelection(const QString &html);
+
+    // Replaces the stretches [start, start + length) of the page text, whose
+    // starts are given in increasing order and which neither overlap nor
+    // split a CR LF, by html, as one edit of the editor: one change, one undo
+    // step. The page text follows from the same stretches, without reading
+    // the document back. The caret ends after the last inserted text.
+    void replaceHtmlStretches(const QList<qsizetype> &starts, qsizetype length, const QString &html);
 
     // Selection in page-text positions.
     qsizetype selectionStartHtml() const;
@@ -73,6 +82,8 @@ private:
     void rebuild();
 
     ChunkedText m_html;
+    // The page text a batch edit leads to, taken at its change notice.
+    std::optional<ChunkedText> m_batchResult;
     qsizetype m_editorLength = 0; // characters of the document, without its final break
     qsizetype m_blocks = 1;
     quint64 m_revision = 0;

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -139,6 +140,54 @@ private Q_SLOTS:
         QCOMPARE(m_editor->selectionStartHtml(), qsizetype(2));
         QCOMPARE(m_editor->selectionLengthHtml(), qsizetype(4));
         QCOMPARE(m_editor->selectedHtml(), u"\r\n\r\n"_s);
+    }
+
+    void batchReplaceKeepsThePageInStep_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<QString>("repl");
+        QTest::newRow("in one line") << u"aXa"_s << u"a"_s << u"aa"_s;
+        QTest::newRow("across lines") << u"<b>x</b>\r\n<b>y</b>\r\n"_s.repeated(50) << u"<b>"_s << u"<strong>"_s;
+        QTest::newRow("replacement with a line break") << u"a;b;c"_s << u";"_s << u"\r\n"_s;
+        QTest::newRow("hit at both ends") << u"zmiddlez"_s << u"z"_s << u"<>"_s;
+        QTest::newRow("special characters") << startPage() << u"b"_s + LineSep << Nbsp + u"B"_s;
+        QTest::newRow("shorter") << u"<strong>1</strong> <strong>2</strong>"_s << u"strong"_s << u"b"_s;
+    }
+
+    void batchReplaceKeepsThePageInStep()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, find);
+        QFETCH(QString, repl);
+        m_editor->setHtmlText(page);
+        QList<qsizetype> starts;
+        for (qsizetype at = page.indexOf(find); at >= 0; at = page.indexOf(find, at + find.size()))
+            starts.append(at);
+        QVERIFY(!starts.isEmpty());
+        QSignalSpy changed(m_editor.get(), &QPlainTextEdit::textChanged);
+        m_editor->replaceHtmlStretches(starts, find.size(), repl);
+        const QString expected = QString(page).replace(find, repl);
+        QCOMPARE(m_editor->htmlText(), expected);
+        QCOMPARE(shownPage(*m_editor), expected);
+        QCOMPARE(changed.count(), 1);
+        // The caret stands after the last replacement.
+        QCOMPARE(m_editor->selectionStartHtml(), expected.lastIndexOf(repl) + repl.size());
+        m_editor->undo();
+        QCOMPARE(m_editor->htmlText(), page);
+        m_editor->redo();
+        QCOMPARE(m_editor->htmlText(), expected);
+        QCOMPARE(m_editor->htmlText(), shownPage(*m_editor));
+        QCOMPARE(m_editor->rebuilds(), 0);
+    }
+
+    void batchReplaceThatSplitsALineBreakReadsTheDocument()
+    {
+        // The LF of a CR LF alone has no counterpart in the editor: what the
+        // editor then shows is what the page text holds.
+        m_editor->setHtmlText(u"a\r\nb"_s);
+        m_editor->replaceHtmlStretches({2}, 1, u"X"_s);
+        QCOMPARE(m_editor->htmlText(), shownPage(*m_editor));
     }
 
     void randomEditsKeepThePageInStep()

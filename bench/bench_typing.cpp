@@ -1,0 +1,306 @@
+// Typing benchmark (offscreen): keystrokes into a big page of the program,
+// beside a bare QPlainTextEdit typing the same characters into the same text
+// in the same process.
+//
+// Keys are posted at a steady pace, as a fast typist types, while the event
+// loop runs freely. For each key two figures are taken:
+//  - handling: from the key press reaching the editor until its release
+//    does (the keystroke's own work, and whatever it starts at once);
+//  - latency: from the moment the key was due until the editor starts to
+//    paint it (includes waiting for whatever else the program's thread was
+//    doing: preview copies, browser answers, timers).
+// Then, in the program, the time from the last key until the preview pane
+// shows the typed text.
+//
+// Usage: bench_typing [page MB ...] (default 1 20); QV_BENCH_KEYS (default
+// 300) and QV_BENCH_PACE_MS (default 30) change the session.
+#include "AppPaths.h"
+#include "EditorText.h"
+#include "MainForm.h"
+#include "PageEditor.h"
+#include "PreviewCommands.h"
+#include "PreviewPane.h"
+#include "RecordingUi.h"
+#include "TempC.h"
+#include "TextFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+#include <cstdio>
+#include <vector>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A page of about the given size in bytes as written (Japanese and ASCII).
+QString bigPage(qsizetype bytes)
+{
+    QString body;
+    const QString line = u"<p>ホームページの本文です。The quick brown fox jumps over the lazy dog 0123456789.</p>\r\n"_s;
+    const qsizetype lineBytes = EncodePageFile(line).size() - 2;
+    body.reserve(bytes);
+    for (qsizetype n = 0; n < bytes; n += lineBytes)
+        body += line;
+    return u"<html>\r\n<head><title>bench</title></head>\r\n<body>\r\n"_s + body + u"</body>\r\n</html>"_s;
+}
+
+struct Figures
+{
+    std::vector<double> handling; // ms
+    std::vector<double> latency;  // ms
+    double lastKeyDue = 0;        // ms on the session clock
+};
+
+// Runs the event loop until done() holds (checked every millisecond) or
+// timeoutMs passes; unlike QTest::qWaitFor it never sleeps between rounds.
+bool runUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    QEventLoop loop;
+    QTimer check;
+    check.setInterval(1);
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    check.start();
+    if (!done())
+        loop.exec();
+    return done();
+}
+
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+double worst(const std::vector<double> &v)
+{
+    return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
+}
+
+// Posts keys to an editor at a steady pace and times them as the file header
+// describes.
+class TypingSession : public QObject
+{
+public:
+    TypingSession(QPlainTextEdit *editor, int keys, int paceMs)
+        : m_editor(editor)
+        , m_keys(keys)
+        , m_pace(paceMs)
+    {
+        m_due.resize(keys);
+        m_pressAt.assign(keys, -1);
+        m_releaseAt.assign(keys, -1);
+        m_paintAt.assign(keys, -1);
+    }
+
+    Figures run()
+    {
+        m_editor->installEventFilter(this);
+        m_editor->viewport()->installEventFilter(this);
+        m_clock.start();
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        tick.setInterval(1);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            const double now = ms();
+            while (m_posted < m_keys && now >= m_posted * double(m_pace)) {
+                const QString text(QChar(u'a' + m_posted % 26));
+                m_due[m_posted] = m_posted * double(m_pace);
+                QCoreApplication::postEvent(m_editor, new QKeyEvent(QEvent::KeyPress, Qt::Key_A + m_posted % 26,
+                                                                     Qt::NoModifier, text));
+                QCoreApplication::postEvent(m_editor, new QKeyEvent(QEvent::KeyRelease, Qt::Key_A + m_posted % 26,
+                                                                     Qt::NoModifier, text));
+                ++m_posted;
+            }
+        });
+        tick.start();
+        // A plain event loop: QTest::qWaitFor sleeps between its rounds.
+        QEventLoop loop;
+        m_loop = &loop;
+        QTimer::singleShot(600000, &loop, &QEventLoop::quit);
+        loop.exec();
+        m_loop = nullptr;
+        if (m_painted < m_keys)
+            std::fprintf(stderr, "not every key was painted\n");
+        tick.stop();
+        m_editor->removeEventFilter(this);
+        m_editor->viewport()->removeEventFilter(this);
+        Figures f;
+        for (int i = 0; i < m_keys; ++i) {
+            if (m_pressAt[i] >= 0 && m_releaseAt[i] >= 0)
+                f.handling.push_back(m_releaseAt[i] - m_pressAt[i]);
+            if (m_paintAt[i] >= 0)
+                f.latency.push_back(m_paintAt[i] - m_due[i]);
+        }
+        f.lastKeyDue = m_due.empty() ? 0 : m_due.back();
+        if (qEnvironmentVariableIsSet("QV_BENCH_TRACE"))
+            for (int i = 0; i < std::min(m_keys, 10); ++i)
+                std::printf("key %d: due %.1f press %+.1f release %+.1f paint %+.1f\n", i, m_due[i], m_pressAt[i] - m_due[i],
+                            m_releaseAt[i] - m_pressAt[i], m_paintAt[i] - m_releaseAt[i]);
+        return f;
+    }
+
+    double ms() const { return double(m_clock.nsecsElapsed()) / 1e6; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_editor && event->type() == QEvent::KeyPress && m_pressed < m_keys)
+            m_pressAt[m_pressed++] = ms();
+        else if (watched == m_editor && event->type() == QEvent::KeyRelease && m_released < m_keys)
+            m_releaseAt[m_released++] = ms();
+        else if (watched == m_editor->viewport() && event->type() == QEvent::Paint) {
+            // The paint shows every key handled so far.
+            const double now = ms();
+            while (m_painted < m_released)
+                m_paintAt[m_painted++] = now;
+            if (m_painted >= m_keys && m_loop)
+                m_loop->quit();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QPlainTextEdit *m_editor;
+    int m_keys;
+    int m_pace;
+    QElapsedTimer m_clock;
+    std::vector<double> m_due, m_pressAt, m_releaseAt, m_paintAt;
+    int m_posted = 0;
+    int m_pressed = 0;
+    int m_released = 0;
+    int m_painted = 0;
+    QEventLoop *m_loop = nullptr;
+};
+
+void placeCaretMidway(QPlainTextEdit *e)
+{
+    QTextCursor c = e->textCursor();
+    c.setPosition(e->document()->characterCount() / 2);
+    e->setTextCursor(c);
+    e->ensureCursorVisible();
+    e->setFocus();
+}
+
+void print(const char *who, const Figures &f)
+{
+    std::printf("  %-8s handling median %6.3f ms, worst %7.3f ms | latency to paint median %6.3f ms, worst %7.3f ms\n",
+                who, median(f.handling), worst(f.handling), median(f.latency), worst(f.latency));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    const int keys = qEnvironmentVariableIsSet("QV_BENCH_KEYS") ? qEnvironmentVariableIntValue("QV_BENCH_KEYS") : 300;
+    const int pace =
+        qEnvironmentVariableIsSet("QV_BENCH_PACE_MS") ? qEnvironmentVariableIntValue("QV_BENCH_PACE_MS") : 30;
+    QList<double> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.append(QString::fromLocal8Bit(argv[i]).toDouble());
+    if (sizes.isEmpty())
+        sizes = {1, 20};
+
+    QTemporaryDir dir;
+    SetAppDir(dir.path());
+    QDir(dir.path()).mkpath(u"temp"_s);
+    RecordingUi ui;
+
+    MainForm form;
+    form.startUp();
+    form.resize(1200, 850);
+    form.show();
+    auto *cmds = form.findChild<PreviewCommands *>();
+    PreviewPane *pane = cmds->pane();
+    const auto settled = [&] { return !cmds->previewDue() && pane->view() && !pane->loadInFlight(); };
+    if (!QTest::qWaitFor(settled, 120000)) {
+        std::fprintf(stderr, "the preview did not start\n");
+        return 1;
+    }
+
+    QMainWindow bareWindow;
+    auto *bare = new QPlainTextEdit(&bareWindow);
+    bare->setLineWrapMode(QPlainTextEdit::NoWrap);
+    bareWindow.setCentralWidget(bare);
+    bareWindow.resize(form.ui().MainText->size());
+    bareWindow.show();
+
+    std::printf("Typing %d characters, one every %d ms, into the middle of a page (offscreen; automatic "
+                "preview %s)\n",
+                keys, pace, form.action(u"minmnyAt"_s)->isChecked() ? "on" : "off");
+    for (double mb : sizes) {
+        const QString page = bigPage(qsizetype(mb * 1024 * 1024));
+        std::printf("Page of %.1f MB (%lld characters, %lld lines)\n", mb, static_cast<long long>(page.size()),
+                    static_cast<long long>(page.count(u'\n') + 1));
+
+        PageEditor *editor = form.ui().MainText;
+        QElapsedTimer load;
+        load.start();
+        editor->setHtmlText(page);
+        const double loadMs = double(load.nsecsElapsed()) / 1e6;
+        if (!QTest::qWaitFor(settled, 600000))
+            std::fprintf(stderr, "the preview did not settle\n");
+        form.activateWindow();
+        placeCaretMidway(editor);
+        QTest::qWait(200);
+        TypingSession inProgram(editor, keys, pace);
+        const Figures prog = inProgram.run();
+        // Until the preview shows what was typed.
+        const double lastDue = prog.lastKeyDue;
+        if (!runUntil(settled, 600000))
+            std::fprintf(stderr, "the preview did not settle\n");
+        const double shownAfter = inProgram.ms() - lastDue;
+        const QString file = TempC::TempPathFor(form.projectFields().Html.at(0).outputName());
+        const bool previewHasIt = DecodeHtmlBytes(ReadFileBytes(file).value_or(QByteArray()))
+                                  == form.project().Html.at(0).HtmlStr + u"\r\n"_s;
+
+        load.restart();
+        bare->setPlainText(HtmlToEditorText(page));
+        const double bareLoadMs = double(load.nsecsElapsed()) / 1e6;
+        bareWindow.activateWindow();
+        placeCaretMidway(bare);
+        QTest::qWait(200);
+        const Figures plain = TypingSession(bare, keys, pace).run();
+
+        std::printf("  page shown in %.0f ms (bare editor: %.0f ms)\n", loadMs, bareLoadMs);
+        print("program", prog);
+        print("bare", plain);
+        std::printf("  ratio program/bare: handling median %.2fx, worst %.2fx; latency median %.2fx, worst %.2fx\n",
+                    median(prog.handling) / median(plain.handling), worst(prog.handling) / worst(plain.handling),
+                    median(prog.latency) / median(plain.latency), worst(prog.latency) / worst(plain.latency));
+        std::printf("  preview shows the typed text %.0f ms after the last key was due (%s)\n", shownAfter,
+                    previewHasIt ? "file checked" : "FILE DIFFERS");
+        std::printf("  text stored: %s; page-text rebuilds: %d\n",
+                    form.project().Html.at(0).HtmlStr.size() == page.size() + keys ? "yes" : "NO",
+                    editor->rebuilds());
+        form.project().Henkou = false;
+    }
+    return 0;
+}
