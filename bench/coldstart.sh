@@ -127,5 +127,6 @@ if [ -s "$work/startup" ]; then
     echo "  bench_startup (in the process):"
     sed 's/^/    /' "$work/startup"
     echo "    median exposed $(awk '{print $2}' "$work/startup" | median) s," \
-        "preview loaded $(awk '{print $6}' "$work/startup" | median) s"
+        "drawn $(awk '{print $5}' "$work/startup" | median) s," \
+        "preview loaded $(awk '{print $9}' "$work/startup" | median) s"
 fi

@@ -30,6 +30,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -608,6 +609,13 @@ bool PopUpFromKeyboard(QListWidget *list, QMenu *menu, const QEvent *event)
 
 bool MainForm::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()
+        && !m_browserStarted) {
+        // The window draws itself as it handles this event; the browser
+        // starts right after.
+        QTimer::singleShot(0, this, [this] { startBrowser(); });
+        return QMainWindow::eventFilter(watched, event);
+    }
     const bool onDatList = watched == m_ui.DatList || watched == m_ui.DatList->viewport();
     // Enter on an entry does what a double click does.
     const auto activateDatList = [this] {
@@ -701,12 +709,24 @@ void MainForm::showEvent(QShowEvent *event)
     Form_Resize();
     if (!m_shownOnce) {
         m_shownOnce = true;
-        // The browser pane starts after the window is on screen, so the window
-        // appears without waiting for the browser engine.
-        QTimer::singleShot(0, this, [this] {
-            mainBrowser();
-            if (onFirstShow)
-                onFirstShow();
-        });
+        // The browser pane starts once the window has been drawn on the
+        // screen, so the window appears, filled, without waiting for the
+        // browser engine. Should the window never be exposed (a minimised
+        // start), the pane starts a moment later all the same.
+        if (QWindow *w = windowHandle())
+            w->installEventFilter(this);
+        QTimer::singleShot(1000, this, [this] { startBrowser(); });
     }
+}
+
+void MainForm::startBrowser()
+{
+    if (m_browserStarted)
+        return;
+    m_browserStarted = true;
+    if (QWindow *w = windowHandle())
+        w->removeEventFilter(this);
+    mainBrowser();
+    if (onFirstShow)
+        onFirstShow();
 }

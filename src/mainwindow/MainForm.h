@@ -131,7 +131,7 @@ public:
     // Offers the work of a copy of the program that did not end normally;
     // true when it was restored (the backup is then not resumed this time).
     std::function<bool()> onRecover;
-    std::function<void()> onFirstShow;          // after the window is first shown
+    std::function<void()> onFirstShow;          // once the window is first drawn: the browser exists
     // Closing: returns false to keep the window open.
     std::function<bool()> onClose;
 
@@ -173,6 +173,7 @@ private:
     void buildToolbar();
     void onEditorChanged();
     void onToolButton(const QString &key);
+    void startBrowser();
 
     ProjectDates m_project;
     MainFormControls m_ui;
@@ -183,6 +184,7 @@ private:
     bool m_suspendStore = false;
     bool m_pageBehind = false;
     bool m_shownOnce = false;
+    bool m_browserStarted = false;
 };
 
 // Creates the command groups of the main window (each registers its handlers).

@@ -51,6 +51,7 @@ PreviewCommands::PreviewCommands(MainForm *form, QObject *parent)
 
     // The browser pane is created once the window is on screen; the first
     // preview asked for before then waits in the pane.
+    form->onFirstShow = [this] { attachBrowser(); };
     form->installEventFilter(this);
     if (m_form->ui().MainBr)
         attachBrowser();
@@ -58,8 +59,6 @@ PreviewCommands::PreviewCommands(MainForm *form, QObject *parent)
 
 bool PreviewCommands::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_form && event->type() == QEvent::Show && !m_attached)
-        QTimer::singleShot(0, this, [this] { attachBrowser(); });
     // A closed window writes no more copies: the folder has been emptied.
     if (watched == m_form && event->type() == QEvent::Hide && !event->spontaneous()) {
         m_pause->stop();
