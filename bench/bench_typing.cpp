@@ -14,9 +14,12 @@
 //
 // Usage: bench_typing [page MB ...] (default 1 20); QV_BENCH_KEYS (default
 // 300) and QV_BENCH_PACE_MS (default 30) change the session.
+// bench_typing --project FILE KB writes a project file whose one page is
+// such a page of KB kilobytes (bench/xtyping.sh starts the program with it).
 #include "AppPaths.h"
 #include "EditorText.h"
 #include "MainForm.h"
+#include "ProjectFile.h"
 #include "PageEditor.h"
 #include "PreviewCommands.h"
 #include "PreviewPane.h"
@@ -219,6 +222,17 @@ int main(int argc, char *argv[])
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    if (argc == 4 && qstrcmp(argv[1], "--project") == 0) {
+        ProjectDates p;
+        NewStartProject(p);
+        p.Html[0].HtmlStr = bigPage(qsizetype(QString::fromLocal8Bit(argv[3]).toDouble() * 1024));
+        QString error;
+        if (!WriteCp932File(QString::fromLocal8Bit(argv[2]), MakeProjectText(p), &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+        return 0;
+    }
     const int keys = qEnvironmentVariableIsSet("QV_BENCH_KEYS") ? qEnvironmentVariableIntValue("QV_BENCH_KEYS") : 300;
     const int pace =
         qEnvironmentVariableIsSet("QV_BENCH_PACE_MS") ? qEnvironmentVariableIntValue("QV_BENCH_PACE_MS") : 30;

@@ -248,7 +248,7 @@ private Q_SLOTS:
         m_form->ui().DatList->setCurrentRow(1);
         waitSettled();
         QCOMPARE(m_pane->wantedFile(), tempFile(1));
-        QCOMPARE(m_form->ui().MainBr->url(), QUrl::fromLocalFile(tempFile(1)));
+        QCOMPARE(m_form->ui().MainBr->url(), BrowserView::urlForFile(tempFile(1)));
         QVERIFY(m_form->project().Html.at(0).HtmlStr.contains(u"FIRST</body>"_s));
     }
 
