@@ -97,7 +97,7 @@ run_once() {
     xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
     # Into the editor, the caret at the end of the page.
     eval "$(xdotool getwindowgeometry --shell "$win")"
-    xdotool mousemove --window "$win" $((WIDTH / 2)) $((HEIGHT * 2 / 3)) click 1
+    xdotool mousemove --window "$win" $((WIDTH / 2)) $((HEIGHT / 5)) click 1
     xdotool key ctrl+End
     wait_idle "$app_pid"
     local alone burst paced
