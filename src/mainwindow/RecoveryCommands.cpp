@@ -2,6 +2,7 @@
 
 #include "MainForm.h"
 #include "OptionDate.h"
+#include "PageEditor.h"
 #include "SettingsFiles.h"
 #include "TempC.h"
 #include "UiService.h"
@@ -145,10 +146,18 @@ void RecoveryCommands::afterStartUp()
 
 quint64 RecoveryCommands::recordNow()
 {
-    if (!m_armed || !m_form->project().Henkou || m_writer.path().isEmpty())
+    // Read without bringing the shown page's record up to date: that would
+    // convert the whole page on the typing thread.
+    const ProjectDates &fields = m_form->projectFields();
+    if (!m_armed || !fields.Henkou || m_writer.path().isEmpty())
         return 0;
     RecoverySnapshot snapshot;
-    snapshot.project = m_form->project();
+    // Page texts are shared, not copied.
+    snapshot.project = fields;
+    // When typing has not reached the shown page's record yet, the editor's
+    // pieces are taken (in microseconds) and joined on the writer's thread.
+    if (m_form->pageBehind())
+        snapshot.shownPage = [text = m_form->ui().MainText->htmlSnapshot()] { return text.toString(); };
     m_haveRecord = true;
     const quint64 serial = m_writer.write(std::move(snapshot));
     Q_EMIT recordRequested(serial);
@@ -159,7 +168,7 @@ void RecoveryCommands::tick()
 {
     if (!m_armed)
         return;
-    if (m_form->project().Henkou) {
+    if (m_form->projectFields().Henkou) {
         recordNow();
     } else if (m_haveRecord) {
         m_writer.remove();
