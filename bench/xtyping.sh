@@ -48,14 +48,17 @@ sleep 1
 now() { perl -MTime::HiRes=time -e 'printf "%.4f", time'; }
 median() { sort -n | awk '{a[NR]=$1} END {if (NR) printf "%.3f", a[int((NR+1)/2)]; else printf "n/a"}'; }
 
-# Waits until the process has used no processor time for half a second.
+# Waits until the process has used under 5% of a processor for half a second
+# (the browser engine's threads are never quite still).
 wait_idle() {
     local pid=$1 before after quiet=0
     before=$(awk '{print $14 + $15}' "/proc/$pid/stat")
     for _ in $(seq 600); do
         sleep 0.1
         after=$(awk '{print $14 + $15}' "/proc/$pid/stat")
-        if [ "$after" = "$before" ]; then quiet=$((quiet + 1)); else quiet=0; fi
+        if [ $((after - before)) -le 0 ] || { [ "$quiet" -gt 0 ] && [ $((after - before)) -le 1 ]; }; then
+            quiet=$((quiet + 1))
+        elif [ $((after - before)) -le 1 ]; then quiet=1; else quiet=0; fi
         before=$after
         [ "$quiet" -ge 5 ] && return 0
     done
@@ -68,7 +71,12 @@ until_dialog() {
     t0=$(now)
     "$@"
     xdotool key ctrl+f
-    until xdotool search --onlyvisible --name '^検索$' >/dev/null 2>&1; do sleep 0.005; done
+    local n=0
+    until xdotool search --onlyvisible --name '^検索$' >/dev/null 2>&1; do
+        sleep 0.005
+        n=$((n + 1))
+        [ "$n" -ge 12000 ] && { echo "xtyping: no search dialog" >&2; break; }
+    done
     t1=$(now)
     xdotool key Escape
     while xdotool search --onlyvisible --name '^検索$' >/dev/null 2>&1; do sleep 0.02; done
