@@ -1,6 +1,7 @@
 #include "TaguSien_Scrpt.h"
 
 #include "ProjectDates.h"
+#include "ScriptSave.h"
 #include "StatementDialogs.h"
 #include "TaguSien_AddBunki.h"
 #include "TaguSien_AddInputWindow.h"
@@ -366,22 +367,10 @@ void TaguSien_Scrpt::Command2_Click()
 
 bool TaguSien_Scrpt::Command4_Click()
 {
-    const std::pair<QString, QLineEdit *> fields[] = {{QStringLiteral("名前"), m_Text1},
-                                                      {QStringLiteral("説明"), m_Text2}};
-    for (const auto &[what, edit] : fields) {
-        if (const QString why = WizTextRefusal(what, edit->text()); !why.isEmpty()) {
-            Ui().message(why, UiService::Icon::Critical);
-            edit->setFocus();
-            return false;
-        }
-    }
-    QString error;
-    if (!SaveWizDate(m_dates.EditWizPath, m_program, &error)) {
-        Ui().message(error, UiService::Icon::Critical);
+    if (!SaveEditedScript(m_dates, m_program,
+                          {{QStringLiteral("名前"), m_Text1}, {QStringLiteral("説明"), m_Text2}}, m_Text1,
+                          m_Text2))
         return false;
-    }
-    m_dates.EditWizName = m_Text1->text();
-    m_dates.EditWizSetumei = m_Text2->text();
     takeSnapshot();
     Ui().message(QStringLiteral("データを保存しました"), UiService::Icon::None);
     return true;

@@ -1,6 +1,7 @@
 #include "TaguSien_MakeFont.h"
 
 #include "NumberBox.h"
+#include "ScriptSave.h"
 #include "UiService.h"
 #include "WizRun.h"
 #include "WizTextCheck.h"
@@ -174,25 +175,13 @@ void TaguSien_MakeFont::chooseColour()
 
 bool TaguSien_MakeFont::Command2_Click()
 {
-    // Texts the files cannot carry are refused, naming the characters.
-    const std::pair<QString, QLineEdit *> fields[] = {{QStringLiteral("フォント名"), m_Text1},
-                                                      {QStringLiteral("文字色"), m_Text3},
-                                                      {QStringLiteral("名前"), m_Text4},
-                                                      {QStringLiteral("説明"), m_Text5}};
-    for (const auto &[what, edit] : fields) {
-        if (const QString why = WizTextRefusal(what, edit->text()); !why.isEmpty()) {
-            Ui().message(why, UiService::Icon::Critical);
-            edit->setFocus();
-            return false;
-        }
-    }
-    QString error;
-    if (!SaveWizDate(m_dates.EditWizPath, m_program, &error)) {
-        Ui().message(error, UiService::Icon::Critical);
+    if (!SaveEditedScript(m_dates, m_program,
+                          {{QStringLiteral("フォント名"), m_Text1},
+                           {QStringLiteral("文字色"), m_Text3},
+                           {QStringLiteral("名前"), m_Text4},
+                           {QStringLiteral("説明"), m_Text5}},
+                          m_Text4, m_Text5))
         return false;
-    }
-    m_dates.EditWizName = m_Text4->text();
-    m_dates.EditWizSetumei = m_Text5->text();
     m_changed = false;
     Ui().message(QStringLiteral("データを保存しました"), UiService::Icon::None);
     return true;
