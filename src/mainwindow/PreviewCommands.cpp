@@ -34,7 +34,10 @@ PreviewCommands::PreviewCommands(MainForm *form, QObject *parent)
             [](const QString &error) { Ui().setStatusText(QStringLiteral("プレビューを書き込めません: ") + error); });
     form->setCommand(QStringLiteral("minmnyPrv"), [this] { minmnyPrv(); });
     form->setCommand(QStringLiteral("minmnyAt"), [this] { minmnyAt(); });
-    form->setCommand(QStringLiteral("minmnyLoad"), [this] { EdPrv(); });
+    form->setCommand(QStringLiteral("minmnyLoad"), [this] {
+        m_pane->reloadNext();
+        EdPrv();
+    });
     form->setCommand(QStringLiteral("minmnyNext"), [this] {
         if (BrowserView *b = m_form->ui().MainBr)
             b->forward();

@@ -106,34 +106,124 @@ void PreviewPane::showFile(const QString &path)
     start(path);
 }
 
+namespace {
+
+// Brings the page the browser shows up to date with its file in place,
+// instead of loading it again: the file is read through the page's own URL
+// (so it is decoded as a load would decode it), parsed, and only the nodes
+// of the body that differ are replaced. The reader keeps the scroll
+// position, and the browser lays out only what changed, which on a long
+// page is much faster than a new load. Gives "ok" when the page is up to
+// date; otherwise the scroll position for a full load. A full load is
+// needed when anything beyond the body changed, or the page runs scripts
+// (a script may have changed the page, and a parsed copy runs none).
+const QString PatchScript = QStringLiteral(R"js(
+(function () {
+  function keep() { return [window.scrollX, window.scrollY]; }
+  function sameAttributes(a, b) {
+    if (a.attributes.length !== b.attributes.length) return false;
+    for (var k = 0; k < a.attributes.length; ++k) {
+      var x = a.attributes[k];
+      if (b.getAttributeNS(x.namespaceURI, x.localName) !== x.value) return false;
+    }
+    return true;
+  }
+  function sameDoctype(a, b) {
+    if (!a || !b) return a === b;
+    return a.name === b.name && a.publicId === b.publicId && a.systemId === b.systemId;
+  }
+  function patch(into, from) {
+    for (;;) {
+      var a = into.childNodes, b = from.childNodes;
+      var n = a.length, m = b.length, i = 0, j = 0;
+      while (i < n && i < m && a[i].isEqualNode(b[i])) ++i;
+      while (j < n - i && j < m - i && a[n - 1 - j].isEqualNode(b[m - 1 - j])) ++j;
+      if (n - i - j === 1 && m - i - j === 1) {
+        var x = a[i], y = b[i];
+        if (x.nodeType === 3 && y.nodeType === 3) { x.data = y.data; return; }
+        if (x.nodeType === 1 && y.nodeType === 1 && x.namespaceURI === y.namespaceURI
+            && x.localName === y.localName && sameAttributes(x, y)) {
+          into = x; from = y;
+          continue;
+        }
+      }
+      var before = j > 0 ? a[n - j] : null;
+      var added = Array.prototype.slice.call(b, i, m - j);
+      for (var k = n - i - j; k > 0; --k) into.removeChild(a[i]);
+      var part = document.createDocumentFragment();
+      for (var t = 0; t < added.length; ++t) part.appendChild(document.adoptNode(added[t]));
+      into.insertBefore(part, before);
+      return;
+    }
+  }
+  try {
+    var old = document;
+    if (!old.body || old.body.localName !== 'body' || old.querySelector('script,noscript')) return keep();
+    var req = new XMLHttpRequest();
+    req.open('GET', old.URL, false);
+    req.send();
+    if (req.status !== 200) return keep();
+    var doc = new DOMParser().parseFromString(req.responseText, 'text/html');
+    if (!doc.body || doc.body.localName !== 'body' || doc.querySelector('script,noscript')
+        || doc.compatMode !== old.compatMode || !sameDoctype(doc.doctype, old.doctype)
+        || doc.childNodes.length !== old.childNodes.length
+        || doc.documentElement.childNodes.length !== old.documentElement.childNodes.length
+        || !sameAttributes(doc.documentElement, old.documentElement)
+        || !doc.head.isEqualNode(old.head) || !sameAttributes(doc.body, old.body))
+      return keep();
+    patch(old.body, doc.body);
+    void old.body.offsetHeight;
+    return 'ok';
+  } catch (e) {
+    return keep();
+  }
+})()
+)js");
+
+} // namespace
+
 void PreviewPane::start(QString path)
 {
     m_pending.clear();
     m_inFlight = true;
-    m_watchdog->start(StuckAnswerMs);
+    const quint64 token = ++m_token;
     const QUrl url = BrowserView::urlForFile(path);
-    const bool samePage = path == m_current && m_view->url() == url;
+    const bool samePage = path == m_current && m_view->url().adjusted(QUrl::RemoveFragment) == url;
+    const bool inPlace = samePage && !m_reloadNext;
+    m_reloadNext = false;
+    // Bringing a long page up to date takes the renderer about as long as
+    // laying it out.
+    m_watchdog->start(inPlace ? StuckLoadMs : StuckAnswerMs);
     m_current = path;
     m_restore = false;
     if (!samePage) {
         load(path);
         return;
     }
-    // Read where the reader stands before the page is replaced, then reload.
-    // The answer is empty when the page goes away meanwhile; the view may be
-    // in its destructor then, so the load is started from the event loop,
-    // where a destroyed view is seen as gone.
+    // The page already shown is brought up to date in place when it can be;
+    // otherwise the script answers where the reader stands, and the page is
+    // loaded again and scrolled back there. The answer is empty when the page
+    // goes away meanwhile; the view may be in its destructor then, so the
+    // load is started from the event loop, where a destroyed view is seen as
+    // gone.
     QPointer<PreviewPane> self(this);
-    m_view->page()->runJavaScript(QStringLiteral("[window.scrollX, window.scrollY]"), [self, path](const QVariant &v) {
-        if (!self)
+    const QString script = inPlace ? PatchScript : QStringLiteral("[window.scrollX, window.scrollY]");
+    m_view->page()->runJavaScript(script, [self, path, token](const QVariant &v) {
+        // An answer that comes after the watchdog gave up on it is stale.
+        if (!self || !self->m_inFlight || self->m_token != token)
             return;
+        if (v.toString() == u"ok") {
+            ++self->m_patches;
+            self->finishLoad(true);
+            return;
+        }
         const QVariantList xy = v.toList();
         if (xy.size() == 2) {
             self->m_scroll = QPointF(xy.at(0).toDouble(), xy.at(1).toDouble());
             self->m_restore = !self->m_scroll.isNull();
         }
-        QTimer::singleShot(0, self, [self, path] {
-            if (self && self->m_view && self->m_inFlight && self->m_current == path)
+        QTimer::singleShot(0, self, [self, path, token] {
+            if (self && self->m_view && self->m_inFlight && self->m_token == token)
                 self->load(path);
         });
     });

@@ -17,8 +17,9 @@ class TempWriter;
 // EdPrvLater hands the text to a writer thread and shows the file once it is
 // written, so that typing never waits for a file. The browser is told to load
 // at most once per finished load: while a load is in flight only the newest
-// request waits, so typing never waits for the browser either. A reload of
-// the page already shown keeps its scroll position.
+// request waits, so typing never waits for the browser either. The page
+// already shown is brought up to date in place where it can be (see
+// start()), else loaded again; either way it keeps its scroll position.
 class PreviewPane : public QObject
 {
     Q_OBJECT
@@ -58,9 +59,15 @@ public:
     QString currentFile() const { return m_current; }
     QString wantedFile() const { return m_pending.isEmpty() ? m_current : m_pending; }
     bool loadInFlight() const { return m_inFlight || (m_view && !m_pending.isEmpty()); }
-    // Loads started, and page files written, since construction.
+    // Loads started, pages brought up to date in place, and page files
+    // written, since construction.
     int loadsStarted() const { return m_loads; }
+    int pagesPatched() const { return m_patches; }
     int filesWritten() const { return m_writes; }
+
+    // The next showing of the page already shown loads it anew (a refresh
+    // the user asks for: pictures and style sheets may have changed too).
+    void reloadNext() { m_reloadNext = true; }
 
     // How long the scroll position may stay unanswered, and a load
     // unfinished, before the next request goes ahead.
@@ -88,6 +95,9 @@ private:
     QPointF m_scroll;
     int m_loads = 0;
     int m_writes = 0;
+    int m_patches = 0;
+    bool m_reloadNext = false;
+    quint64 m_token = 0; // the request under way, to tell stale answers
     QTimer *m_watchdog = nullptr;
     TempWriter *m_writer = nullptr;
     QString m_asked; // the file of the newest write asked for

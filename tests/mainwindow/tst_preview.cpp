@@ -1,6 +1,6 @@
 // The preview: the pane follows the edited page through real files in temp/,
-// navigations are coalesced, the scroll position survives a reload, and the
-// separate preview window keeps its page.
+// navigations are coalesced, typing is shown in place, the scroll position
+// survives an update, and the separate preview window keeps its page.
 
 #include "AppPaths.h"
 #include "BrowserView.h"
@@ -38,18 +38,24 @@ namespace {
 
 constexpr int LoadTimeout = 30000;
 
-// The text a browser shows, read from its page.
-QString shownText(BrowserView *view)
+// What a script run in the browser's page answers, as text.
+QString answer(BrowserView *view, const QString &script)
 {
     QString text;
     bool done = false;
-    view->page()->runJavaScript(u"document.body ? document.body.innerText : ''"_s, [&](const QVariant &v) {
+    view->page()->runJavaScript(script, [&](const QVariant &v) {
         text = v.toString();
         done = true;
     });
     if (!QTest::qWaitFor([&] { return done; }, LoadTimeout))
         return u"<no answer>"_s;
     return text;
+}
+
+// The text a browser shows, read from its page.
+QString shownText(BrowserView *view)
+{
+    return answer(view, u"document.body ? document.body.innerText : ''"_s);
 }
 
 double scrollY(BrowserView *view)
@@ -195,8 +201,77 @@ private Q_SLOTS:
         QCOMPARE(fileText(tempFile(0)), m_form->project().Html.at(0).HtmlStr + u"\r\n"_s);
         QVERIFY(m_pane->filesWritten() > writes);
         QVERIFY(m_pane->filesWritten() - writes < 5);
-        QVERIFY(m_pane->loadsStarted() > loads);
+        // The page was brought up to date where it stands, not loaded again.
+        QCOMPARE(m_pane->loadsStarted(), loads);
+        QVERIFY(m_pane->pagesPatched() > 0);
         QTRY_VERIFY_WITH_TIMEOUT(shownText(m_form->ui().MainBr).contains(u"hello"_s), LoadTimeout);
+    }
+
+    // Edits shown in place leave the page exactly as a new load of the file
+    // shows it; edits beyond the body, and pages with scripts, are loaded
+    // anew.
+    void inPlaceUpdateMatchesANewLoad_data()
+    {
+        QTest::addColumn<QString>("body");
+        QTest::addColumn<QString>("anchor"); // the edit starts where this starts
+        QTest::addColumn<int>("removed");    // characters deleted there
+        QTest::addColumn<QString>("typed");  // then typed there
+        QTest::addColumn<bool>("inPlace");
+
+        QString paras;
+        for (int i = 0; i < 60; ++i)
+            paras += u"<p class=\"c%1\">para %1 ほーむぺーじ</p>\r\n"_s.arg(i);
+        const QString table = u"<table><tr><td>A1</td><td>B1</td></tr>\r\n<tr><td>A2</td><td>B2</td></tr></table>\r\n"_s;
+        QTest::newRow("text in a paragraph") << paras << u"para 25"_s << 0 << u"XYZ"_s << true;
+        QTest::newRow("new element") << paras << u"para 30"_s << 0 << u"<b>太字</b>"_s << true;
+        QTest::newRow("attribute value") << paras << u"0\">para 40"_s << 0 << u"x"_s << true;
+        QTest::newRow("paragraph deleted") << paras << u"<p class=\"c7\">"_s << 27 << QString() << true;
+        QTest::newRow("unclosed tag") << paras << u"<p class=\"c20\">"_s << 0 << u"<div><i>"_s << true;
+        QTest::newRow("first and last") << paras << u"<p class=\"c0\">"_s << 0 << u"<h1>見出し</h1>"_s << true;
+        QTest::newRow("table cell") << paras + table << u"B2<"_s << 2 << u"変更"_s << true;
+        QTest::newRow("character reference") << paras << u"para 12"_s << 0 << u"&amp;&#x3042;&lt;"_s << true;
+        QTest::newRow("title") << paras << u"t</title>"_s << 0 << u"itle"_s << false;
+        QTest::newRow("body attribute") << paras << u"<body>"_s << 6 << u"<body bgcolor=\"red\">"_s << false;
+        QTest::newRow("page with a script")
+            << paras + u"<script>document.body.setAttribute('data-x', '1');</script>\r\n"_s << u"para 5"_s << 0
+            << u"S"_s << false;
+    }
+
+    void inPlaceUpdateMatchesANewLoad()
+    {
+        QFETCH(QString, body);
+        QFETCH(QString, anchor);
+        QFETCH(int, removed);
+        QFETCH(QString, typed);
+        QFETCH(bool, inPlace);
+        PageEditor *e = m_form->ui().MainText;
+        BrowserView *br = m_form->ui().MainBr;
+        e->setHtmlText(page(body));
+        waitSettled();
+        const int loads = m_pane->loadsStarted();
+        const int patches = m_pane->pagesPatched();
+
+        e->moveCursor(QTextCursor::Start);
+        QVERIFY(e->find(anchor));
+        QTextCursor c = e->textCursor();
+        c.setPosition(c.selectionStart());
+        e->setTextCursor(c);
+        for (int i = 0; i < removed; ++i)
+            QTest::keyClick(e, Qt::Key_Delete);
+        // Each character as a key of its own (Japanese as an input method
+        // hands it over).
+        for (const QChar ch : typed)
+            QTest::sendKeyEvent(QTest::Click, e, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        waitSettled();
+        QCOMPARE(m_pane->pagesPatched() > patches, inPlace);
+        QCOMPARE(m_pane->loadsStarted() > loads, !inPlace);
+        const QString shown = answer(br, u"document.documentElement.outerHTML"_s);
+
+        // The refresh command loads the file anew.
+        m_form->runCommand(u"minmnyLoad"_s);
+        waitSettled();
+        QVERIFY(m_pane->loadsStarted() > loads);
+        QCOMPARE(shown, answer(br, u"document.documentElement.outerHTML"_s));
     }
 
     void continuousTypingIsShownAtTheLatestAfterAWhile()
@@ -405,6 +480,12 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(scrollY(br) >= 590, LoadTimeout);
         typeText(u"yz"_s);
         waitSettled();
+        QTRY_VERIFY_WITH_TIMEOUT(scrollY(br) >= 590, LoadTimeout);
+        // A refresh loads the page anew, and keeps the place too.
+        const int loads = m_pane->loadsStarted();
+        m_form->runCommand(u"minmnyLoad"_s);
+        waitSettled();
+        QVERIFY(m_pane->loadsStarted() > loads);
         QTRY_VERIFY_WITH_TIMEOUT(scrollY(br) >= 590, LoadTimeout);
 
         // Another page starts at its top.
