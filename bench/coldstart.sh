@@ -7,6 +7,9 @@
 # mapped meanwhile (a window that is mapped, destroyed and mapped again counts
 # two). For this program also, from bench_startup (the same start-up in a
 # benchmark build): until the preview pane has loaded the start page.
+# Beside them the floors of a Qt program (bench_floor): a plain widgets window,
+# and one made for OpenGL with the browser engine's libraries loaded (as the
+# main window was while the browser drew through OpenGL: bench_floor_web gl).
 # Runs alternate between the programs; the figures are medians.
 #
 # Usage: bench/coldstart.sh [build dir] [runs]
@@ -19,6 +22,8 @@ runs=${2:-7}
 display=${QV_BENCH_DISPLAY:-:93}
 exe="$build/app/quorvel"
 startup="$build/bench/bench_startup"
+floor="$build/bench/bench_floor"
+floorweb="$build/bench/bench_floor_web"
 for tool in Xvfb xev xdotool perl bluefish; do
     command -v "$tool" >/dev/null || { echo "coldstart: $tool is missing" >&2; exit 1; }
 done
@@ -106,9 +111,13 @@ HOME=$home measure 'Bluefish' bluefish >/dev/null
 : >"$work/ours"
 : >"$work/theirs"
 : >"$work/startup"
+: >"$work/floor"
+: >"$work/floorweb"
 for run in $(seq "$runs"); do
     HOME=$home measure '^HTML' "$(fresh_app "$run")/quorvel" >>"$work/ours"
     HOME=$home measure 'Bluefish' bluefish >>"$work/theirs"
+    [ -x "$floor" ] && HOME=$home measure '^Floor window' "$floor" >>"$work/floor"
+    [ -x "$floorweb" ] && HOME=$home measure '^Floor window' "$floorweb" gl >>"$work/floorweb"
     if [ -x "$startup" ]; then
         d=$(fresh_app "s$run")
         HOME=$home QV_BENCH_T0=$(now) "$d/bench_startup" 2>/dev/null >>"$work/startup" || true
@@ -123,6 +132,13 @@ echo "            top-level maps per start: $(cut -d' ' -f2 "$work/ours" | tr '\
 echo "  bluefish: window that stays mapped after $theirs s (runs: $(cut -d' ' -f1 "$work/theirs" | tr '\n' ' '))"
 echo "            top-level maps per start: $(cut -d' ' -f2 "$work/theirs" | tr '\n' ' ')"
 echo "  ratio quorvel / bluefish: $(echo "scale=2; $ours / $theirs" | bc)"
+for f in floor floorweb; do
+    [ -s "$work/$f" ] || continue
+    m=$(cut -d' ' -f1 "$work/$f" | median)
+    [ $f = floor ] && what="bare Qt window:           " || what="OpenGL window, web loaded:"
+    echo "  $what $m s (runs: $(cut -d' ' -f1 "$work/$f" | tr '\n' ' '))," \
+        "/ bluefish $(echo "scale=2; $m / $theirs" | bc), quorvel / it $(echo "scale=2; $ours / $m" | bc)"
+done
 if [ -s "$work/startup" ]; then
     echo "  bench_startup (in the process):"
     sed 's/^/    /' "$work/startup"
