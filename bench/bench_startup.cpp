@@ -5,6 +5,7 @@
 // Run it under an X server (bench/coldstart.sh does); QV_BENCH_T0 holds the
 // launch time (seconds since the epoch), else the process start is used.
 #include "AppStart.h"
+#include "BrowserView.h"
 #include "MainForm.h"
 #include "PreviewCommands.h"
 #include "PreviewPane.h"
@@ -80,7 +81,7 @@ int main(int argc, char *argv[])
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     std::signal(SIGXFSZ, SIG_IGN);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    BrowserView::prepareDrawing();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));

@@ -1,4 +1,5 @@
 #include "AppStart.h"
+#include "BrowserView.h"
 #include "ButtonRow.h"
 #include "EndSignals.h"
 #include "MainForm.h"
@@ -17,7 +18,7 @@ int main(int argc, char *argv[])
     // A file size limit makes a write fail (and the save report it) instead
     // of ending the program with the user's work.
     std::signal(SIGXFSZ, SIG_IGN);
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    BrowserView::prepareDrawing();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));

@@ -18,13 +18,11 @@
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QOpenGLWidget>
 #include <QPixmap>
 #include <QStatusBar>
 #include <QTimer>
@@ -108,17 +106,6 @@ void MainForm::buildControls()
     m_ui.MainBrHolder->setObjectName(QStringLiteral("MainBrHolder"));
     auto *brLayout = new QVBoxLayout(m_ui.MainBrHolder);
     brLayout->setContentsMargins(0, 0, 0, 0);
-    // The preview browser draws through OpenGL. A window first made for
-    // plain drawing is destroyed and made again when such a surface joins it,
-    // and the user sees the main window vanish and come back. A hidden OpenGL
-    // widget makes the window ready for the browser from its first showing.
-    // (Platforms without windows have nothing to map.)
-    const QString platform = QGuiApplication::platformName();
-    if (platform != u"offscreen" && platform != u"minimal") {
-        auto *glReady = new QOpenGLWidget(m_ui.MainBrHolder);
-        glReady->setObjectName(QStringLiteral("MainBrSurface"));
-        glReady->hide();
-    }
     m_ui.RightLine = makeBar(surface, QStringLiteral("RightLine"), Qt::SizeHorCursor);
 
     m_ui.MinDatList = new QListWidget(surface);

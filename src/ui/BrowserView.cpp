@@ -4,9 +4,15 @@
 
 #include <QChildEvent>
 #include <QEvent>
+#include <QOpenGLContext>
+#include <QQuickWindow>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
+
+// Qt's hook for the OpenGL context that all others share with (exported by
+// QtGui; the browser engine registers its own through it).
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext *context);
 
 BrowserView::BrowserView(QWidget *parent)
     : QWebEngineView(parent)
@@ -14,6 +20,22 @@ BrowserView::BrowserView(QWidget *parent)
     settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
     LocalFileScheme::InstallOn(page()->profile());
     setFocusPolicy(Qt::StrongFocus);
+}
+
+void BrowserView::prepareDrawing()
+{
+    // The page is drawn by a Qt Quick scene inside the view. Drawn through
+    // OpenGL, it would make its window an OpenGL one: a window already shown
+    // would be destroyed and made again (the user sees it vanish), and one
+    // made for OpenGL from the start waits for the graphics driver to load
+    // before it can appear.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    // The browser engine makes an OpenGL context for sharing while
+    // QApplication is made, unless one is registered already; with nothing
+    // drawn through OpenGL none is needed, and an unmade one stands in. It
+    // lives as long as the process.
+    static QOpenGLContext *const unused = new QOpenGLContext;
+    qt_gl_set_global_share_context(unused);
 }
 
 void BrowserView::navigateToFile(const QString &path)

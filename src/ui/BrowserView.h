@@ -13,6 +13,12 @@ class BrowserView : public QWebEngineView
 public:
     explicit BrowserView(QWidget *parent = nullptr);
 
+    // Called once before QApplication is made. Browser views draw their pages
+    // in software, so a window gains no OpenGL surface when one joins it: the
+    // main window is made once, as a plain window, and shown before the
+    // browser engine starts, with no graphics driver loaded on the way.
+    static void prepareDrawing();
+
     // Shows a local file; files of its folder (links, pictures) can follow.
     void navigateToFile(const QString &path);
     // The URL under which a local file is shown.
