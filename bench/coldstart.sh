@@ -2,20 +2,21 @@
 # Cold start under Xvfb, side by side with a GTK web editor (bluefish).
 #
 # For each program: the time from launch until the window that stays is
-# mapped (the same window id, mapped and visible for a whole second), read
-# from the X server's map events, and how many times a top-level window was
-# mapped meanwhile (a window that is mapped, destroyed and mapped again counts
-# two). For this program also, from bench_startup (the same start-up in a
-# benchmark build): until the preview pane has loaded the start page.
+# mapped (the last top-level window mapped, still there a second later), and
+# how many times a top-level window was mapped meanwhile (a window that is
+# mapped, destroyed and mapped again counts two). bench_maptime takes both
+# from the X server's own notices, without polling. For this program also,
+# from bench_startup (the same start-up in a benchmark build): until the
+# preview pane has loaded the start page.
 # Beside them the floors of a Qt program (bench_floor): a plain widgets window,
 # and one made for OpenGL with the browser engine's libraries loaded (as the
 # main window was while the browser drew through OpenGL: bench_floor_web gl).
 # Runs alternate between the programs; the figures are medians.
 #
 # Usage: bench/coldstart.sh [build dir] [runs]
-#   build dir: holds app/quorvel and bench/bench_startup (default build-rel)
+#   build dir: holds app/quorvel and bench/bench_* (default build-rel)
 #   QV_BENCH_DISPLAY: the X display to start Xvfb on (default :93)
-# Needs xvfb, x11-utils (xev), xdotool, bluefish and perl.
+# Needs xvfb, bluefish and perl.
 set -euo pipefail
 build=${1:-build-rel}
 runs=${2:-7}
@@ -24,71 +25,30 @@ exe="$build/app/quorvel"
 startup="$build/bench/bench_startup"
 floor="$build/bench/bench_floor"
 floorweb="$build/bench/bench_floor_web"
-for tool in Xvfb xev xdotool perl bluefish; do
+maptime="$build/bench/bench_maptime"
+for tool in Xvfb perl bc bluefish; do
     command -v "$tool" >/dev/null || { echo "coldstart: $tool is missing" >&2; exit 1; }
 done
 [ -x "$exe" ] || { echo "coldstart: no $exe" >&2; exit 1; }
+[ -x "$maptime" ] || { echo "coldstart: no $maptime" >&2; exit 1; }
 
 work=$(mktemp -d)
 Xvfb "$display" -screen 0 1400x950x24 >/dev/null 2>&1 &
 xvfb=$!
-xevpid=
 cleanup() {
-    [ -n "$xevpid" ] && kill "$xevpid" 2>/dev/null
     kill "$xvfb" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
 export DISPLAY=$display
 sleep 1
-# Every map, unmap and destroy of a top-level window, with the time it came.
-xev -root -event substructure 2>/dev/null |
-    perl -MTime::HiRes=time -ne '$|=1; printf "%.3f %s", time, $_' >"$work/xev.log" &
-xevpid=$!
-sleep 0.5
 
 now() { perl -MTime::HiRes=time -e 'printf "%.3f", time'; }
-
-# Map events after time t0 as "time kind window override".
-maps_since() {
-    awk -v t0="$1" '
-        /MapNotify event|UnmapNotify event|DestroyNotify event/ { t = $1; kind = $2; getline;
-            if (t >= t0) print t, kind, $5, $7 }' "$work/xev.log" | sed 's/,//g'
-}
 
 # Runs one program until its window has stayed for a second; prints
 # "seconds-to-the-map-that-stays maps".
 measure() {
-    local name=$1; shift
-    local t0 id stable=0 last= deadline
-    t0=$(now)
-    "$@" >/dev/null 2>&1 &
-    local pid=$!
-    deadline=$(echo "$t0 + 60" | bc)
-    while :; do
-        id=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -1 || true)
-        if [ -n "$id" ] && [ "$id" = "$last" ]; then
-            stable=$((stable + 1))
-        else
-            stable=0
-        fi
-        last=$id
-        [ "$stable" -ge 20 ] && break # 20 polls of 50 ms: one second
-        if (($(echo "$(now) > $deadline" | bc))); then
-            echo "coldstart: $name did not stay mapped" >&2
-            break
-        fi
-        sleep 0.05
-    done
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-    sleep 0.3
-    local hex mapped count
-    hex=$(printf '0x%x' "${last:-0}")
-    mapped=$(maps_since "$t0" | awk -v w="$hex" '$2 == "MapNotify" && $3 == w { print $1 }' | tail -1)
-    count=$(maps_since "$t0" | awk '$2 == "MapNotify" && $4 == "NO"' | wc -l)
-    [ -n "$mapped" ] || mapped=$(now)
-    echo "$(echo "$mapped - $t0" | bc) $count"
+    "$maptime" 1 "$@" || echo "n/a 0"
 }
 
 median() { sort -n | awk '{a[NR]=$1} END {if (NR) printf "%.3f", a[int((NR+1)/2)]; else printf "n/a"}'; }
@@ -105,8 +65,8 @@ fresh_app() {
 
 # One start of each first, not counted: the disk cache and bluefish's own
 # settings are then the same for every counted run.
-HOME=$home measure '^HTML' "$(fresh_app w)/quorvel" >/dev/null
-HOME=$home measure 'Bluefish' bluefish >/dev/null
+HOME=$home measure "$(fresh_app w)/quorvel" >/dev/null
+HOME=$home measure bluefish >/dev/null
 
 : >"$work/ours"
 : >"$work/theirs"
@@ -114,10 +74,10 @@ HOME=$home measure 'Bluefish' bluefish >/dev/null
 : >"$work/floor"
 : >"$work/floorweb"
 for run in $(seq "$runs"); do
-    HOME=$home measure '^HTML' "$(fresh_app "$run")/quorvel" >>"$work/ours"
-    HOME=$home measure 'Bluefish' bluefish >>"$work/theirs"
-    [ -x "$floor" ] && HOME=$home measure '^Floor window' "$floor" >>"$work/floor"
-    [ -x "$floorweb" ] && HOME=$home measure '^Floor window' "$floorweb" gl >>"$work/floorweb"
+    HOME=$home measure "$(fresh_app "$run")/quorvel" >>"$work/ours"
+    HOME=$home measure bluefish >>"$work/theirs"
+    [ -x "$floor" ] && HOME=$home measure "$floor" >>"$work/floor"
+    [ -x "$floorweb" ] && HOME=$home measure "$floorweb" gl >>"$work/floorweb"
     if [ -x "$startup" ]; then
         d=$(fresh_app "s$run")
         HOME=$home QV_BENCH_T0=$(now) "$d/bench_startup" 2>/dev/null >>"$work/startup" || true
