@@ -102,17 +102,22 @@ run_once() {
         sleep 0.1
     done
     wait_idle "$app_pid"
-    xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
-    # Into the editor, the caret at the end of the page.
+    # Into the editor, the caret at the end of the page. Without a window
+    # manager nothing makes the main window active again when the search
+    # dialog closes, and its shortcuts wait for an active window; a click
+    # makes it active, so every measurement starts with one.
     eval "$(xdotool getwindowgeometry --shell "$win")"
-    xdotool mousemove --window "$win" $((WIDTH / 2)) $((HEIGHT / 5)) click 1
-    xdotool key ctrl+End
-    wait_idle "$app_pid"
+    focus_editor() {
+        xdotool mousemove --window "$win" $((WIDTH / 2)) $((HEIGHT / 5)) click 1
+        xdotool key ctrl+End
+        wait_idle "$app_pid"
+    }
     local alone burst paced
+    focus_editor
     alone=$(until_dialog true)
-    wait_idle "$app_pid"
+    focus_editor
     burst=$(until_dialog xdotool type --delay 0 "$text")
-    wait_idle "$app_pid"
+    focus_editor
     paced=$(until_dialog xdotool type --delay 12 "$text")
     kill "$app_pid" 2>/dev/null || true
     wait "$app_pid" 2>/dev/null || true
