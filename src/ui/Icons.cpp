@@ -1,9 +1,15 @@
 #include "Icons.h"
 
+#include <QApplication>
 #include <QHash>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
+
+#include <algorithm>
 
 namespace {
 
@@ -58,15 +64,67 @@ QPixmap tile(const Glyph &g, int size)
     return pm;
 }
 
+// A tile drawn at the size asked for, when it is first asked for: a toolbar
+// shows one size of each icon, and drawing every size of every icon while the
+// main window is made delays its showing.
+class TileIconEngine : public QIconEngine
+{
+public:
+    explicit TileIconEngine(const Glyph &glyph)
+        : m_glyph(glyph)
+    {
+    }
+
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::min(size.width(), size.height());
+        return QSize(side, side);
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State) override
+    {
+        const int side = std::min(size.width(), size.height());
+        if (side <= 0)
+            return QPixmap();
+        const quint64 key = (quint64(side) << 8) | quint64(mode);
+        if (const auto it = m_drawn.constFind(key); it != m_drawn.constEnd())
+            return *it;
+        QPixmap pm = tile(m_glyph, side);
+        if (mode != QIcon::Normal) {
+            // Disabled and selected looks as the style gives them to any icon.
+            QStyleOption option;
+            option.palette = QApplication::palette();
+            pm = QApplication::style()->generatedIconPixmap(mode, pm, &option);
+        }
+        m_drawn.insert(key, pm);
+        return pm;
+    }
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        QPixmap pm = pixmap(rect.size() * ratio, mode, state);
+        pm.setDevicePixelRatio(ratio);
+        painter->drawPixmap(rect.topLeft(), pm);
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {QSize(16, 16), QSize(24, 24), QSize(32, 32), QSize(48, 48)};
+    }
+
+    QIconEngine *clone() const override { return new TileIconEngine(*this); }
+
+private:
+    Glyph m_glyph;
+    QHash<quint64, QPixmap> m_drawn;
+};
+
 } // namespace
 
 QIcon ToolbarIcon(const QString &key)
 {
-    const Glyph g = glyphs().value(key, Glyph{QColor(0x77, 0x77, 0x77), QStringLiteral("・")});
-    QIcon icon;
-    for (int size : {16, 24, 32, 48})
-        icon.addPixmap(tile(g, size));
-    return icon;
+    return QIcon(new TileIconEngine(glyphs().value(key, Glyph{QColor(0x77, 0x77, 0x77), QStringLiteral("・")})));
 }
 
 QPixmap PlaceholderPicture()
