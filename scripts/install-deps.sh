@@ -3,7 +3,7 @@
 # Usage: scripts/install-deps.sh [run|test|package|check-package]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-webengine-dev libgl-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-declarative-dev qt6-webengine-dev libgl-dev
           libqt6opengl6-dev fonts-noto-cjk libbenchmark-dev qt6-translations-l10n)
 if [ "${1:-}" = run ]; then
     packages+=(xvfb)
