@@ -6,9 +6,11 @@
 // launch time (seconds since the epoch), else the process start is used.
 #include "AppStart.h"
 #include "BrowserView.h"
+#include "ButtonRow.h"
 #include "MainForm.h"
 #include "PreviewCommands.h"
 #include "PreviewPane.h"
+#include "UiService.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -86,6 +88,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvel.Quorvel"));
+    InstallQtTranslations();
+    InstallUniformButtonStyle();
     // Run from a copy of the program folder (bench/coldstart.sh makes one).
     if (!SetUpAppDir(FindAppDirPlaces(QCoreApplication::applicationDirPath(), QString())))
         return 1;
