@@ -115,8 +115,9 @@ namespace {
 // position, and the browser lays out only what changed, which on a long
 // page is much faster than a new load. Gives "ok" when the page is up to
 // date; otherwise the scroll position for a full load. A full load is
-// needed when anything beyond the body changed, or the page runs scripts
-// (a script may have changed the page, and a parsed copy runs none).
+// needed when anything beyond the body changed, the page runs scripts (a
+// script may have changed the page, and a parsed copy runs none), or it is
+// not read as HTML (an XHTML file is parsed as XML).
 const QString PatchScript = QStringLiteral(R"js(
 (function () {
   function keep() { return [window.scrollX, window.scrollY]; }
@@ -158,7 +159,9 @@ const QString PatchScript = QStringLiteral(R"js(
   }
   try {
     var old = document;
-    if (!old.body || old.body.localName !== 'body' || old.querySelector('script,noscript')) return keep();
+    if (old.contentType !== 'text/html' || !old.body || old.body.localName !== 'body'
+        || old.querySelector('script,noscript'))
+      return keep();
     var req = new XMLHttpRequest();
     req.open('GET', old.URL, false);
     req.send();

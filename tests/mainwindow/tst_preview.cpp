@@ -274,6 +274,24 @@ private Q_SLOTS:
         QCOMPARE(shown, answer(br, u"document.documentElement.outerHTML"_s));
     }
 
+    void xhtmlPageIsLoadedAnew()
+    {
+        // Read as XML, the page would not be what an HTML parse of it gives.
+        addPage(u"二"_s, u"x"_s,
+                u"<html xmlns=\"http://www.w3.org/1999/xhtml\">\r\n<head><title>t</title></head>\r\n<body>\r\n<p>xml</p>\r\n</body>\r\n</html>"_s,
+                u".xhtml"_s);
+        m_form->ui().DatList->setCurrentRow(1);
+        waitSettled();
+        QCOMPARE(answer(m_form->ui().MainBr, u"document.contentType"_s), u"application/xhtml+xml"_s);
+        const int loads = m_pane->loadsStarted();
+        const int patches = m_pane->pagesPatched();
+        typeText(u"XYZ"_s);
+        waitSettled();
+        QCOMPARE(m_pane->pagesPatched(), patches);
+        QVERIFY(m_pane->loadsStarted() > loads);
+        QTRY_VERIFY_WITH_TIMEOUT(shownText(m_form->ui().MainBr).contains(u"XYZ"_s), LoadTimeout);
+    }
+
     void continuousTypingIsShownAtTheLatestAfterAWhile()
     {
         auto *pause = m_cmds->findChild<QTimer *>(u"PreviewPause"_s);
@@ -676,13 +694,13 @@ private:
         QTest::keyClicks(e, text);
     }
 
-    void addPage(const QString &name, const QString &file, const QString &html)
+    void addPage(const QString &name, const QString &file, const QString &html, const QString &suffix = u".html"_s)
     {
         HtmlDat h;
         h.DatName = name;
         h.FileName = file;
         h.HtmlStr = html;
-        h.Kakutyousi = u".html"_s;
+        h.Kakutyousi = suffix;
         m_form->project().Html.append(h);
         m_form->showKind(KindHtml);
         waitSettled();
