@@ -36,6 +36,10 @@ void BrowserView::prepareDrawing()
     // lives as long as the process.
     static QOpenGLContext *const unused = new QOpenGLContext;
     qt_gl_set_global_share_context(unused);
+    // Nor need Qt load the graphics driver to try out a context when the
+    // browser engine asks whether OpenGL may be used from several threads.
+    if (qEnvironmentVariableIsEmpty("QT_OPENGL_NO_SANITY_CHECK"))
+        qputenv("QT_OPENGL_NO_SANITY_CHECK", "1");
 }
 
 void BrowserView::navigateToFile(const QString &path)

@@ -16,7 +16,7 @@ public:
     // Called once before QApplication is made. Browser views draw their pages
     // in software, so a window gains no OpenGL surface when one joins it: the
     // main window is made once, as a plain window, and shown before the
-    // browser engine starts, with no graphics driver loaded on the way.
+    // browser engine starts, and no graphics driver is loaded at all.
     static void prepareDrawing();
 
     // Shows a local file; files of its folder (links, pictures) can follow.

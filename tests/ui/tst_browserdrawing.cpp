@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QOpenGLContext>
 #include <QPlatformSurfaceEvent>
@@ -49,6 +50,7 @@ private Q_SLOTS:
     void noOpenGlAtStart();
     void windowKeptWhenTheBrowserJoins_data();
     void windowKeptWhenTheBrowserJoins();
+    void noGraphicsDriverLoaded();
 };
 
 void TestBrowserDrawing::noOpenGlAtStart()
@@ -105,6 +107,20 @@ void TestBrowserDrawing::windowKeptWhenTheBrowserJoins()
     QCOMPARE(window.winId(), shownAs);
     QCOMPARE(counter.made, 0);
     QCOMPARE(window.windowHandle()->surfaceType(), QSurface::RasterSurface);
+}
+
+void TestBrowserDrawing::noGraphicsDriverLoaded()
+{
+    // Only a display with OpenGL has a driver to load (the offscreen test
+    // platform has none).
+    if (QGuiApplication::platformName() != u"xcb")
+        QSKIP("no X display");
+    QFile maps(u"/proc/self/maps"_s);
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    // The browsers of the test before have started and shown their pages.
+    const QByteArray mapped = maps.readAll();
+    QVERIFY(!mapped.contains("_dri.so"));
+    QVERIFY(!mapped.contains("libGLX_"));
 }
 
 int main(int argc, char *argv[])
