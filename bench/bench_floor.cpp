@@ -3,9 +3,11 @@
 // editor, two lists and a status bar, all in Japanese, shown at once.
 //   bench_floor          a window drawn without OpenGL
 //   bench_floor gl       made for OpenGL from the start (a hidden OpenGL widget
-//                        in it, contexts shared), as the main window is
+//                        in it, contexts shared), as the main window was
+//                        while the browser drew through OpenGL
 // bench_floor_web is the same program with the browser engine's libraries
-// loaded at start, as they are for the program.
+// loaded at start, as they are for the program; without "gl" it prepares the
+// browser's drawing as the program does.
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -15,7 +17,7 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #ifdef QV_FLOOR_WEB
-#include <QWebEngineView>
+#include "BrowserView.h"
 #endif
 
 int main(int argc, char *argv[])
@@ -23,11 +25,15 @@ int main(int argc, char *argv[])
     const bool gl = argc > 1 && qstrcmp(argv[1], "gl") == 0;
     if (gl)
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+#ifdef QV_FLOOR_WEB
+    else
+        BrowserView::prepareDrawing();
+#endif
     QApplication app(argc, argv);
     QMainWindow window;
 #ifdef QV_FLOOR_WEB
     // Keeps the browser engine among the libraries loaded at start.
-    window.setObjectName(QString::fromLatin1(QWebEngineView::staticMetaObject.className()));
+    window.setObjectName(QString::fromLatin1(BrowserView::staticMetaObject.className()));
 #endif
     window.setWindowTitle(QStringLiteral("Floor window"));
     window.menuBar()->addMenu(QStringLiteral("ファイル(&F)"))->addAction(QStringLiteral("開く(&O)"));

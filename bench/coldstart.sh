@@ -8,9 +8,11 @@
 # from the X server's own notices, without polling. For this program also,
 # from bench_startup (the same start-up in a benchmark build): until the
 # preview pane has loaded the start page.
-# Beside them the floors of a Qt program (bench_floor): a plain widgets window,
-# and one made for OpenGL with the browser engine's libraries loaded (as the
-# main window was while the browser drew through OpenGL: bench_floor_web gl).
+# Beside them the floors of a Qt program (bench_floor): a plain widgets window;
+# the same with the browser engine's libraries loaded and the browser's
+# drawing prepared as the program does (bench_floor_web); and one made for
+# OpenGL with the engine loaded, as the main window was while the browser drew
+# through OpenGL (bench_floor_web gl).
 # Runs alternate between the programs; the figures are medians.
 #
 # Usage: bench/coldstart.sh [build dir] [runs]
@@ -73,11 +75,13 @@ HOME=$home measure bluefish >/dev/null
 : >"$work/startup"
 : >"$work/floor"
 : >"$work/floorweb"
+: >"$work/floorgl"
 for run in $(seq "$runs"); do
     HOME=$home measure "$(fresh_app "$run")/quorvel" >>"$work/ours"
     HOME=$home measure bluefish >>"$work/theirs"
     [ -x "$floor" ] && HOME=$home measure "$floor" >>"$work/floor"
-    [ -x "$floorweb" ] && HOME=$home measure "$floorweb" gl >>"$work/floorweb"
+    [ -x "$floorweb" ] && HOME=$home measure "$floorweb" >>"$work/floorweb"
+    [ -x "$floorweb" ] && HOME=$home measure "$floorweb" gl >>"$work/floorgl"
     if [ -x "$startup" ]; then
         d=$(fresh_app "s$run")
         HOME=$home QV_BENCH_T0=$(now) "$d/bench_startup" 2>/dev/null >>"$work/startup" || true
@@ -92,10 +96,14 @@ echo "            top-level maps per start: $(cut -d' ' -f2 "$work/ours" | tr '\
 echo "  bluefish: window that stays mapped after $theirs s (runs: $(cut -d' ' -f1 "$work/theirs" | tr '\n' ' '))"
 echo "            top-level maps per start: $(cut -d' ' -f2 "$work/theirs" | tr '\n' ' ')"
 echo "  ratio quorvel / bluefish: $(echo "scale=2; $ours / $theirs" | bc)"
-for f in floor floorweb; do
+for f in floor floorweb floorgl; do
     [ -s "$work/$f" ] || continue
     m=$(cut -d' ' -f1 "$work/$f" | median)
-    [ $f = floor ] && what="bare Qt window:           " || what="OpenGL window, web loaded:"
+    case $f in
+    floor) what="bare Qt window:           " ;;
+    floorweb) what="Qt window, web loaded:    " ;;
+    *) what="OpenGL window, web loaded:" ;;
+    esac
     echo "  $what $m s (runs: $(cut -d' ' -f1 "$work/$f" | tr '\n' ' '))," \
         "/ bluefish $(echo "scale=2; $m / $theirs" | bc), quorvel / it $(echo "scale=2; $ours / $m" | bc)"
 done
