@@ -57,7 +57,6 @@ MainForm::MainForm(QWidget *parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowIcon(ProgramIcon());
     buildControls();
     buildMenus();
     buildToolbar();
@@ -713,6 +712,9 @@ void MainForm::startBrowser()
     m_browserStarted = true;
     if (QWindow *w = windowHandle())
         w->removeEventFilter(this);
+    // The icon is for the desktop's task list and window frame, not for the
+    // window's first drawing: it is drawn once the window is on the screen.
+    setWindowIcon(ProgramIcon());
     mainBrowser();
     if (onFirstShow)
         onFirstShow();

@@ -63,6 +63,17 @@ private Q_SLOTS:
         QVERIFY(m_ui->shown.isEmpty());
     }
 
+    void iconSetOnceTheWindowIsDrawn()
+    {
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QTRY_VERIFY(!m_form->windowIcon().isNull());
+        const QList<QSize> sizes = m_form->windowIcon().availableSizes();
+        for (int size : {16, 32, 64})
+            QVERIFY(sizes.contains(QSize(size, size)));
+        QCOMPARE(m_form->windowIcon().pixmap(QSize(32, 32)).size(), QSize(32, 32));
+    }
+
     void menusCarryTheirCaptionsShortcutsAndMarks()
     {
         const QList<QAction *> menus = m_form->menuBar()->actions();
