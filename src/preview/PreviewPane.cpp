@@ -133,9 +133,17 @@ const QString PatchScript = QStringLiteral(R"js(
     if (!a || !b) return a === b;
     return a.name === b.name && a.publicId === b.publicId && a.systemId === b.systemId;
   }
+  // The children as a plain array, walked by their siblings: indexing a
+  // live child list may walk the list anew on each access, which on a body
+  // of a few hundred thousand children takes minutes.
+  function children(node) {
+    var list = [];
+    for (var c = node.firstChild; c; c = c.nextSibling) list.push(c);
+    return list;
+  }
   function patch(into, from) {
     for (;;) {
-      var a = into.childNodes, b = from.childNodes;
+      var a = children(into), b = children(from);
       var n = a.length, m = b.length, i = 0, j = 0;
       while (i < n && i < m && a[i].isEqualNode(b[i])) ++i;
       while (j < n - i && j < m - i && a[n - 1 - j].isEqualNode(b[m - 1 - j])) ++j;
@@ -149,8 +157,8 @@ const QString PatchScript = QStringLiteral(R"js(
         }
       }
       var before = j > 0 ? a[n - j] : null;
-      var added = Array.prototype.slice.call(b, i, m - j);
-      for (var k = n - i - j; k > 0; --k) into.removeChild(a[i]);
+      var added = b.slice(i, m - j);
+      for (var k = i; k < n - j; ++k) into.removeChild(a[k]);
       var part = document.createDocumentFragment();
       for (var t = 0; t < added.length; ++t) part.appendChild(document.adoptNode(added[t]));
       into.insertBefore(part, before);
