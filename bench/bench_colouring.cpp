@@ -15,6 +15,7 @@
 //
 // Usage: bench_colouring [page MB ...] (default 1 20)
 #include "AppPaths.h"
+#include "BenchSupport.h"
 #include "EditorText.h"
 #include "HtmlHighlighter.h"
 #include "PageEditor.h"
@@ -38,34 +39,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString bigPage(qsizetype bytes)
-{
-    QString body;
-    const QString line =
-        u"<p class=\"text\">ホームページの本文です。The quick <b>brown</b> fox &amp; the lazy dog 0123456789.</p>\r\n"_s;
-    const qsizetype lineBytes = EncodePageFile(line).size() - 2;
-    body.reserve(bytes);
-    for (qsizetype n = 0; n < bytes; n += lineBytes)
-        body += line;
-    return u"<html>\r\n<head><title>bench</title></head>\r\n<body>\r\n"_s + body + u"</body>\r\n</html>"_s;
-}
+// Markup of every kind the colouring tells apart.
+const QString ColouredLine =
+    u"<p class=\"text\">ホームページの本文です。The quick <b>brown</b> fox &amp; the lazy dog 0123456789.</p>\r\n"_s;
 
 double ms(qint64 ns)
 {
     return double(ns) / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double worst(const std::vector<double> &v)
-{
-    return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
 }
 
 // Processes events until nothing is pending for a moment.
@@ -107,7 +87,7 @@ void caretAt(QPlainTextEdit *e, int pos)
 
 void print(const char *who, const std::vector<double> &v)
 {
-    std::printf("  %-34s median %6.3f ms, worst %7.3f ms\n", who, median(v), worst(v));
+    std::printf("  %-34s median %6.3f ms, worst %7.3f ms\n", who, bench::Median(v), bench::Worst(v));
 }
 
 // The longest time the event loop went without coming round, while cond holds.
@@ -167,7 +147,7 @@ int main(int argc, char *argv[])
     const QString typed = u"<a href=\"x.htm\">typing &amp; more text</a> "_s.repeated(5);
 
     for (double mb : sizes) {
-        const QString page = bigPage(qsizetype(mb * 1024 * 1024));
+        const QString page = bench::BigPage(qsizetype(mb * 1024 * 1024), ColouredLine);
         std::printf("Page of %.1f MB (%lld lines), offscreen\n", mb, static_cast<long long>(page.count(u'\n') + 1));
 
         // --- Showing the page --------------------------------------------
@@ -208,8 +188,8 @@ int main(int argc, char *argv[])
         print("bare QPlainTextEdit", bareKeys);
         print("page editor", plainKeys);
         print("page editor with colours", colouredKeys);
-        std::printf("  ratio coloured/bare: median %.2fx, worst %.2fx\n", median(colouredKeys) / median(bareKeys),
-                    worst(colouredKeys) / worst(bareKeys));
+        std::printf("  ratio coloured/bare: median %.2fx, worst %.2fx\n", bench::Median(colouredKeys) / bench::Median(bareKeys),
+                    bench::Worst(colouredKeys) / bench::Worst(bareKeys));
 
         // --- Opening a comment at the top ---------------------------------
         caretAt(&bare, 0);

@@ -2,6 +2,7 @@
 // until it is ready for typing. (Typing into big pages: bench_typing.)
 
 #include "AppPaths.h"
+#include "BenchSupport.h"
 #include "MainForm.h"
 #include "PageEditor.h"
 #include "PreviewCommands.h"
@@ -24,17 +25,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A page of about the given size in bytes as written (Japanese and ASCII).
-QString bigPage(qsizetype bytes)
-{
-    QString body;
-    const QString line = u"<p>ホームページの本文です。The quick brown fox jumps over the lazy dog 0123456789.</p>\r\n"_s;
-    const qsizetype lineBytes = EncodePageFile(line).size() - 2;
-    for (qsizetype n = 0; n < bytes; n += lineBytes)
-        body += line;
-    return u"<html>\r\n<head><title>bench</title></head>\r\n<body>\r\n"_s + body + u"</body>\r\n</html>"_s;
-}
 
 double ms(qint64 ns)
 {
@@ -81,7 +71,7 @@ int main(int argc, char *argv[])
     PageEditor *editor = form.ui().MainText;
     ProjectDates big;
     NewStartProject(big);
-    big.Html[0].HtmlStr = bigPage(5 * 1024 * 1024);
+    big.Html[0].HtmlStr = bench::BigPage(5 * 1024 * 1024);
     const QString hpf = JoinPath(dir.path(), u"big.hpf"_s);
     QString error;
     if (!SaveProjectFile(hpf, big, &error)) {

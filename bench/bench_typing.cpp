@@ -17,6 +17,7 @@
 // bench_typing --project FILE KB writes a project file whose one page is
 // such a page of KB kilobytes (bench/xtyping.sh starts the program with it).
 #include "AppPaths.h"
+#include "BenchSupport.h"
 #include "EditorText.h"
 #include "MainForm.h"
 #include "ProjectFile.h"
@@ -52,18 +53,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A page of about the given size in bytes as written (Japanese and ASCII).
-QString bigPage(qsizetype bytes)
-{
-    QString body;
-    const QString line = u"<p>ホームページの本文です。The quick brown fox jumps over the lazy dog 0123456789.</p>\r\n"_s;
-    const qsizetype lineBytes = EncodePageFile(line).size() - 2;
-    body.reserve(bytes);
-    for (qsizetype n = 0; n < bytes; n += lineBytes)
-        body += line;
-    return u"<html>\r\n<head><title>bench</title></head>\r\n<body>\r\n"_s + body + u"</body>\r\n</html>"_s;
-}
-
 struct Figures
 {
     std::vector<double> handling; // ms
@@ -87,19 +76,6 @@ bool runUntil(const std::function<bool()> &done, int timeoutMs)
     if (!done())
         loop.exec();
     return done();
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double worst(const std::vector<double> &v)
-{
-    return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
 }
 
 // Posts keys to an editor at a steady pace and times them as the file header
@@ -210,7 +186,7 @@ void placeCaretMidway(QPlainTextEdit *e)
 void print(const char *who, const Figures &f)
 {
     std::printf("  %-8s handling median %6.3f ms, worst %7.3f ms | latency to paint median %6.3f ms, worst %7.3f ms\n",
-                who, median(f.handling), worst(f.handling), median(f.latency), worst(f.latency));
+                who, bench::Median(f.handling), bench::Worst(f.handling), bench::Median(f.latency), bench::Worst(f.latency));
 }
 
 } // namespace
@@ -226,7 +202,7 @@ int main(int argc, char *argv[])
     if (argc == 4 && qstrcmp(argv[1], "--project") == 0) {
         ProjectDates p;
         NewStartProject(p);
-        p.Html[0].HtmlStr = bigPage(qsizetype(QString::fromLocal8Bit(argv[3]).toDouble() * 1024));
+        p.Html[0].HtmlStr = bench::BigPage(qsizetype(QString::fromLocal8Bit(argv[3]).toDouble() * 1024));
         QString error;
         if (!WriteCp932File(QString::fromLocal8Bit(argv[2]), MakeProjectText(p), &error)) {
             std::fprintf(stderr, "%s\n", qPrintable(error));
@@ -271,7 +247,7 @@ int main(int argc, char *argv[])
                 "preview %s)\n",
                 keys, pace, form.action(u"minmnyAt"_s)->isChecked() ? "on" : "off");
     for (double mb : sizes) {
-        const QString page = bigPage(qsizetype(mb * 1024 * 1024));
+        const QString page = bench::BigPage(qsizetype(mb * 1024 * 1024));
         std::printf("Page of %.1f MB (%lld characters, %lld lines)\n", mb, static_cast<long long>(page.size()),
                     static_cast<long long>(page.count(u'\n') + 1));
 
@@ -333,8 +309,8 @@ int main(int argc, char *argv[])
         print("program", prog);
         print("bare", plain);
         std::printf("  ratio program/bare: handling median %.2fx, worst %.2fx; latency median %.2fx, worst %.2fx\n",
-                    median(prog.handling) / median(plain.handling), worst(prog.handling) / worst(plain.handling),
-                    median(prog.latency) / median(plain.latency), worst(prog.latency) / worst(plain.latency));
+                    bench::Median(prog.handling) / bench::Median(plain.handling), bench::Worst(prog.handling) / bench::Worst(plain.handling),
+                    bench::Median(prog.latency) / bench::Median(plain.latency), bench::Worst(prog.latency) / bench::Worst(plain.latency));
         std::printf("  preview shows the typed text %.0f ms after the last key was due (%s, %s; %d loads, %d "
                     "in place); the browser alone loads the page in %.0f ms (ratio %.2f)\n",
                     shownAfter, previewHasIt ? "file checked" : "FILE DIFFERS",
