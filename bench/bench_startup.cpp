@@ -5,12 +5,9 @@
 // Run it under an X server (bench/coldstart.sh does); QV_BENCH_T0 holds the
 // launch time (seconds since the epoch), else the process start is used.
 #include "AppStart.h"
-#include "BrowserView.h"
-#include "ButtonRow.h"
 #include "MainForm.h"
 #include "PreviewCommands.h"
 #include "PreviewPane.h"
-#include "UiService.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -19,7 +16,6 @@
 #include <QTimer>
 #include <QWindow>
 
-#include <csignal>
 #include <cstdio>
 #include <ctime>
 #include <unistd.h>
@@ -80,16 +76,9 @@ protected:
 int main(int argc, char *argv[])
 {
     const double t0 = launchSeconds();
-    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    std::signal(SIGXFSZ, SIG_IGN);
-    BrowserView::prepareDrawing();
+    PrepareProcess();
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quorvel"));
-    QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvel.Quorvel"));
-    InstallQtTranslations();
-    InstallUniformButtonStyle();
+    PrepareApplication();
     // Run from a copy of the program folder (bench/coldstart.sh makes one).
     if (!SetUpAppDir(FindAppDirPlaces(QCoreApplication::applicationDirPath(), QString())))
         return 1;

@@ -1,9 +1,15 @@
 #include "AppStart.h"
 
 #include "AppPaths.h"
+#include "BrowserView.h"
+#include "ButtonRow.h"
 #include "UiService.h"
 
+#include <QApplication>
 #include <QDir>
+
+#include <csignal>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -43,4 +49,24 @@ bool SetUpAppDir(const AppDirPlaces &places, const WritableTest &writable)
         }
     }
     return true;
+}
+
+void PrepareProcess()
+{
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // A write past a file size limit fails (and the save reports it) instead
+    // of ending the program with the user's work.
+    std::signal(SIGXFSZ, SIG_IGN);
+    BrowserView::prepareDrawing();
+}
+
+void PrepareApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("Quorvel"));
+    QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvel.Quorvel"));
+    // The common dialogs and context menus in Japanese, like the rest.
+    InstallQtTranslations();
+    InstallUniformButtonStyle();
 }

@@ -11,3 +11,13 @@ bool SetUpAppDir(const AppDirPlaces &places, const WritableTest &writable = Fold
 
 // The message shown when no folder can be used.
 QString NoAppDirMessage(const AppDirPlaces &places, const AppDirChoice &choice);
+
+// What the process sets before the application object is made: the browser
+// engine's sandbox off when run as root (it refuses to start it then), a file
+// size limit turned into a failing write instead of the end of the program,
+// and the browser's drawing.
+void PrepareProcess();
+
+// What the application object is given once made: its names, Qt's own texts
+// in Japanese, and the common button style.
+void PrepareApplication();
