@@ -2,6 +2,7 @@
 // until it is ready for typing. (Typing into big pages: bench_typing.)
 
 #include "AppPaths.h"
+#include "AppStart.h"
 #include "BenchSupport.h"
 #include "MainForm.h"
 #include "PageEditor.h"
@@ -42,9 +43,8 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The browser set up as the program sets it up.
+    PrepareProcess();
     QApplication app(argc, argv);
 
     QTemporaryDir dir;

@@ -17,6 +17,7 @@
 // bench_typing --project FILE KB writes a project file whose one page is
 // such a page of KB kilobytes (bench/xtyping.sh starts the program with it).
 #include "AppPaths.h"
+#include "AppStart.h"
 #include "BenchSupport.h"
 #include "EditorText.h"
 #include "MainForm.h"
@@ -195,9 +196,8 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The browser set up as the program sets it up.
+    PrepareProcess();
     QApplication app(argc, argv);
     if (argc == 4 && qstrcmp(argv[1], "--project") == 0) {
         ProjectDates p;
