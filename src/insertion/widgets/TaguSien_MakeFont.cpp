@@ -118,9 +118,12 @@ void TaguSien_MakeFont::load()
         m_Text2->setValue(m_program.ops.at(SizeOp).I(3));
     } else {
         // A file that is not a font entry is not edited: saving it would write
-        // the constants into statements that mean something else.
+        // the constants into statements that mean something else, or whatever
+        // script was loaded before over the entry. Name and description are
+        // saved with the file, so they stay as they are too.
         for (QWidget *w : {static_cast<QWidget *>(m_Text1), static_cast<QWidget *>(m_Text2),
-                           static_cast<QWidget *>(m_Text3), static_cast<QWidget *>(m_Command1),
+                           static_cast<QWidget *>(m_Text3), static_cast<QWidget *>(m_Text4),
+                           static_cast<QWidget *>(m_Text5), static_cast<QWidget *>(m_Command1),
                            static_cast<QWidget *>(m_Command2)})
             w->setEnabled(false);
         Ui().message(QStringLiteral("フォントのデータファイル\"") + QDir::toNativeSeparators(m_dates.EditWizPath)
@@ -135,7 +138,8 @@ void TaguSien_MakeFont::load()
 
 void TaguSien_MakeFont::markChanged()
 {
-    if (!m_loading)
+    // Without a loaded entry there is nothing that could be saved.
+    if (!m_loading && m_loaded)
         m_changed = true;
 }
 
@@ -175,6 +179,9 @@ void TaguSien_MakeFont::chooseColour()
 
 bool TaguSien_MakeFont::Command2_Click()
 {
+    // Only the entry this dialog loaded is ever written.
+    if (!m_loaded)
+        return false;
     if (!SaveEditedScript(m_dates, m_program,
                           {{QStringLiteral("フォント名"), m_Text1},
                            {QStringLiteral("文字色"), m_Text3},
