@@ -89,6 +89,8 @@ private Q_SLOTS:
     void deleteTheLastLineSelectsLineZero();
     void clipboardKeys();
     void clipboardCarriesBetweenScripts();
+    void declarationBelowLineZero_data();
+    void declarationBelowLineZero();
     void saveWritesFileAndNames();
     void closeAsksWhenChanged();
     void closeWithoutChangesAsksNothing();
@@ -295,6 +297,50 @@ void TestScrpt::clipboardCarriesBetweenScripts()
     other.list()->setCurrentRow(0);
     other.key(Qt::Key_V);
     QCOMPARE(other.lines().at(1), u"■出力　\"<b>\""_s);
+}
+
+void TestScrpt::declarationBelowLineZero_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("削除") << u"button"_s;
+    QTest::newRow("Delete") << u"Delete"_s;
+    QTest::newRow("Ctrl+X") << u"cut"_s;
+}
+
+void TestScrpt::declarationBelowLineZero()
+{
+    QFETCH(QString, how);
+    WizClip().reset();
+    // A hand-written script with a second declaration on line 2.
+    WizProgram script;
+    script.ops = {MakeWizOp(OpHensuSettei, {0, 0, 0}), MakeWizOp(OpOutPut, {0, 0}, {u"<b>"_s}),
+                  MakeWizOp(OpHensuSettei, {2, 2, 2}), MakeWizOp(OpWizEnd)};
+    Fixture fx(WizDateToText(script));
+    // It can be copied, but a declaration is never pasted: a beep instead.
+    fx.list()->setCurrentRow(2);
+    fx.key(Qt::Key_C);
+    QVERIFY(WizClip());
+    fx.list()->setCurrentRow(1);
+    fx.key(Qt::Key_V);
+    QCOMPARE(fx.rec.beeps, 1);
+    QCOMPARE(fx.lines().size(), 4);
+
+    // Any way of deleting takes it away.
+    fx.list()->setCurrentRow(2);
+    QVERIFY(fx.button(2)->isEnabled());
+    if (how == u"button")
+        fx.button(2)->click();
+    else if (how == u"Delete")
+        QTest::keyClick(fx.list(), Qt::Key_Delete);
+    else
+        fx.key(Qt::Key_X);
+    QCOMPARE(fx.program.ops, (QVector<WizOp>{script.ops.at(0), script.ops.at(1), script.ops.at(3)}));
+    QCOMPARE(fx.rec.beeps, 1);
+    // Line 0 stays, whatever it holds.
+    fx.list()->setCurrentRow(0);
+    QVERIFY(!fx.button(2)->isEnabled());
+    fx.key(Qt::Key_X);
+    QCOMPARE(fx.lines().size(), 3);
 }
 
 void TestScrpt::saveWritesFileAndNames()

@@ -248,7 +248,9 @@ void TaguSien_Scrpt::selectLine(int row)
 void TaguSien_Scrpt::List_Click()
 {
     const int row = m_List1->currentRow();
-    m_Command2->setEnabled(row >= 0 && row < m_program.ops.size() && m_program.ops.at(row).OpType != OpHensuSettei);
+    // Line 0 holds the script's own declaration and stays; any other line can
+    // go, also a declaration that a hand-written script carries further down.
+    m_Command2->setEnabled(row > 0 && row < m_program.ops.size());
     const QListWidgetItem *palette = m_List2->currentItem();
     m_Command1->setEnabled(palette && palette->text() != Separator);
     showNestStatus();
@@ -356,7 +358,7 @@ void TaguSien_Scrpt::Command5_Click()
 void TaguSien_Scrpt::Command2_Click()
 {
     const int k = m_List1->currentRow();
-    if (k < 0 || k >= m_program.ops.size() || m_program.ops.at(k).OpType == OpHensuSettei) {
+    if (k <= 0 || k >= m_program.ops.size()) {
         Ui().beep();
         return;
     }
@@ -424,10 +426,16 @@ bool TaguSien_Scrpt::eventFilter(QObject *watched, QEvent *event)
         if (row < 0 || row >= m_program.ops.size())
             return true; // nothing chosen: nothing to cut, copy or paste
         if (key->key() == Qt::Key_V) {
-            if (WizClip() && PutWizOp(m_program, true, qint16(row + 1), *WizClip())) {
-                ShowSc();
-                selectLine(row + 1);
+            if (!WizClip())
+                return true; // an empty clipboard pastes nothing
+            // A second declaration would only confuse the script's variable
+            // counts; it is not pasted.
+            if (WizClip()->OpType == OpHensuSettei || !PutWizOp(m_program, true, qint16(row + 1), *WizClip())) {
+                Ui().beep();
+                return true;
             }
+            ShowSc();
+            selectLine(row + 1);
             return true;
         }
         // The declaration on line 0 is neither cut nor copied.
