@@ -190,8 +190,32 @@ void TaguSien_WizWindow::loadStatement(const WizProgram &program, qint16 WizNowO
         break;
     }
 
+    focusFirstInput();
+
     // Closing by the title bar's close box counts as cancel.
     m_WizNext = false;
+}
+
+void TaguSien_WizWindow::focusFirstInput()
+{
+    // Typing goes into the first input field, whatever had the focus when
+    // this window was last closed (the main button, clicked or not): typing
+    // into the main button would go nowhere, and Enter would store the
+    // initial values instead of what was typed.
+    for (const Slot &s : m_slots) {
+        for (QWidget *w : {static_cast<QWidget *>(s.Text1), static_cast<QWidget *>(s.Combo1),
+                           static_cast<QWidget *>(s.Check1), static_cast<QWidget *>(s.Option1)}) {
+            if (!w->isHidden()) {
+                w->setFocus(Qt::OtherFocusReason);
+                if (QLineEdit *edit = qobject_cast<QLineEdit *>(w))
+                    edit->selectAll();
+                return;
+            }
+        }
+    }
+    // A window without input fields: its main button, or cancel when the
+    // main button is disabled.
+    (m_Command1->isEnabled() ? m_Command1 : m_Command2)->setFocus(Qt::OtherFocusReason);
 }
 
 void TaguSien_WizWindow::VewObjs(const WizOp &op)

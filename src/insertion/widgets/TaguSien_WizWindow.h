@@ -71,6 +71,8 @@ private:
     void VewObjs(const WizOp &op);
     void VewObjsMin(qint16 MakeObjType, const QString &caption, int Index, const QString &shokiti);
     void hideSlot(int k);
+    // Gives the focus to the first shown input field.
+    void focusFirstInput();
     void SaveHensu(int k);
     // The text of an integer slot changed: keep it when it is a 16-bit
     // integer, else beep and show the last valid value again.
