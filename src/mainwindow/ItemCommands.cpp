@@ -91,9 +91,9 @@ void ItemCommands::AddHTMLminmnyNew()
         p.Html.last().HtmlStr = NewPageSkeleton();
         showItem(KindHtml, p.HtmlMax());
         refreshCatalogueIf(CatalogueHtml);
+        p.Henkou = true;
     }
     p.EditNew = false;
-    p.Henkou = true;
 }
 
 void ItemCommands::AddHTMLminmnyFile()
@@ -144,12 +144,22 @@ void ItemCommands::AddHTMLminmnyFile()
 
 void ItemCommands::minmnyHtmldel()
 {
+    delHtmlPage(true);
+}
+
+void ItemCommands::delHtmlPage(bool ask)
+{
     ProjectDates &p = m_form->project();
     // The last page stays; pages are deleted only while they are listed.
-    if (p.HtmlMax() <= 0 || p.ListType != KindHtml) {
+    if (p.HtmlMax() <= 0 || p.ListType != KindHtml || p.NowHtml < 0 || p.NowHtml > p.HtmlMax()) {
         Ui().beep();
         return;
     }
+    // A page's text exists nowhere else and cannot be brought back: deleting
+    // it is confirmed first, and Enter alone keeps it.
+    if (ask && !Ui().askYesNo(DelHtmlQuestion(p.Html.at(p.NowHtml).DatName), UiService::Icon::Question,
+                              UiService::Answer::No))
+        return;
     const int now = p.NowHtml;
     TempC::DelHtmlTemp(p, now);
     DelHtmlDat(p, now);
@@ -234,9 +244,9 @@ void ItemCommands::addFileItem(int kind)
         else
             TempC::CopyElseTemp(p, after);
         refreshCatalogueIf(pict ? CataloguePict : CatalogueElse);
+        p.Henkou = true;
     }
     p.EditNew = false;
-    p.Henkou = true;
 }
 
 void ItemCommands::minmnyAddPict()
@@ -330,8 +340,9 @@ void ItemCommands::minmnyInCopyHtml()
 void ItemCommands::minmnyInCutHtml()
 {
     minmnyInCopyHtml();
+    // A cut page is kept on the clipboard, to be pasted back: no question.
     if (m_form->project().ListType == KindHtml)
-        minmnyHtmldel();
+        delHtmlPage(false);
 }
 
 void ItemCommands::minmnyInPtHtml()
@@ -387,6 +398,11 @@ void ItemCommands::minmnyAll()
     m_form->ui().MainText->selectAll();
 }
 
+QString ItemCommands::DelHtmlQuestion(const QString &DatName)
+{
+    return QStringLiteral("ページ「%1」を削除しますか？\r\n削除したページは元に戻せません。").arg(DatName);
+}
+
 QString ItemCommands::DateTimeText()
 {
     const QLocale locale = QLocale::system();
@@ -410,18 +426,21 @@ void ItemCommands::minmnyDatesSave()
     if (!AskLinksBeforeOutput(m_form))
         return;
     ProjectDates &p = m_form->project();
+    const QString before = p.SyuturyokuFolder;
     {
         SyuturyokuDat dlg(p, m_form);
         dlg.exec();
     }
     m_form->updateUwagaki();
-    // The output folder is part of the project file.
-    p.Henkou = true;
+    // The output folder is part of the project file: another folder is a
+    // change, the stored one again is not.
+    if (p.SyuturyokuFolder != before)
+        p.Henkou = true;
 }
 
 void ItemCommands::minmnyUwagaki()
 {
-    ProjectDates &p = m_form->project();
+    const ProjectDates &p = m_form->project();
     if (p.SyuturyokuFolder.isEmpty()) {
         Ui().beep();
         return;
@@ -443,5 +462,5 @@ void ItemCommands::minmnyUwagaki()
         Ui().message(m.text, m.critical ? UiService::Icon::Critical : UiService::Icon::Exclamation);
     if (r.createProblem.isEmpty() && r.output.ok())
         Ui().setStatusText(OutputDoneText(folder));
-    p.Henkou = true;
+    // Output into the stored folder changes nothing in the project.
 }

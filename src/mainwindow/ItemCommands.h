@@ -36,6 +36,8 @@ public:
 
     // The date and time text minmnyDateIn inserts for the current moment.
     static QString DateTimeText();
+    // The question asked before page DatName is deleted.
+    static QString DelHtmlQuestion(const QString &DatName);
 
 private:
     // Re-runs the catalogue when it shows the kind entry kindText.
@@ -43,6 +45,8 @@ private:
     // Re-shows a kind and selects entry index of it.
     void showItem(int kind, int index);
     void addFileItem(int kind);
+    // Deletes the shown page; ask: confirm first.
+    void delHtmlPage(bool ask);
     void delFileItem(int kind);
 
     MainForm *m_form;

@@ -463,16 +463,19 @@ ProjectDates &MainForm::project()
     return m_project;
 }
 
-void MainForm::StorePage()
+bool MainForm::StorePage()
 {
     if (!m_pageBehind)
-        return;
+        return false;
     m_pageBehind = false;
     const int now = m_project.NowHtml;
     if (now < 0 || now >= m_project.Html.size())
-        return;
-    m_project.Html[now].HtmlStr = m_ui.MainText->htmlText();
+        return false;
+    QString text = m_ui.MainText->htmlText();
+    const bool differs = text != m_project.Html.at(now).HtmlStr;
+    m_project.Html[now].HtmlStr = std::move(text);
     Q_EMIT editorStored();
+    return differs;
 }
 
 void MainForm::onEditorChanged()
@@ -495,9 +498,10 @@ void MainForm::onEditorChanged()
         return;
     }
     // A command's edit is stored at once: the command may read the page next.
+    // Showing a page puts the page's own text in, which changes nothing.
     m_pageBehind = true;
-    StorePage();
-    m_project.Henkou = true;
+    if (StorePage())
+        m_project.Henkou = true;
     Q_EMIT documentChanged();
     if (autoPreview)
         EdPrv();

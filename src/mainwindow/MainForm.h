@@ -68,8 +68,8 @@ public:
     // the editor here; read page texts through project().
     const ProjectDates &projectFields() const { return m_project; }
     // Takes the editor's text into page NowHtml when typing changed it since
-    // it was last stored.
-    void StorePage();
+    // it was last stored; true when the page's text is now a different one.
+    bool StorePage();
     // Typing changed the editor since page NowHtml was last stored.
     bool pageBehind() const { return m_pageBehind; }
     const MainFormControls &ui() const { return m_ui; }

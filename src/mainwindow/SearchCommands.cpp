@@ -87,13 +87,15 @@ void SearchCommands::replaceAllPages(const QString &find, const QString &repl)
                 hits += TikanAllInEditor(m_form->ui().MainText, find, repl);
                 shownChanged = true;
             } else {
+                // Replacing a text by itself changes no page.
+                if (p.Html.at(page).HtmlStr != r.texts.at(k))
+                    p.Henkou = true;
                 p.Html[page].HtmlStr = r.texts.at(k);
                 // The preview's copy of the page follows it.
                 TempC::MakeHtmlTemp(p, page);
                 hits += r.counts.at(k);
             }
         }
-        p.Henkou = true;
         // The editor's change handling refreshes the preview only when it is
         // automatic.
         if (!shownChanged || !m_form->action(QStringLiteral("minmnyAt"))->isChecked())

@@ -122,7 +122,9 @@ bool TemplateCommands::AddHTMLminmnyHina()
         }
     }
     p.EditNew = false;
-    p.Henkou = true;
+    // Only a page added changes the project; a cancelled dialog does not.
+    if (added)
+        p.Henkou = true;
     return added;
 }
 

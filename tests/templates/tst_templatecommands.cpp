@@ -420,7 +420,7 @@ private Q_SLOTS:
         m_form->runCommand(u"AddHTMLminmnyHina"_s);
         QCOMPARE(answer.handled, 2);
         QCOMPARE(project().HtmlMax(), qint16(0));
-        QVERIFY(project().Henkou);
+        QVERIFY(!project().Henkou); // no page was added
         QVERIFY(!project().EditNew);
     }
 
