@@ -251,17 +251,17 @@ void CatalogueCommands::insertItemTag(const QString &kind, int i)
     if (kind == CatHtml) {
         if (i >= p.Html.size())
             return;
-        editor->replaceSelection(QStringLiteral("<a href=\"") + p.Html.at(i).outputName() + QStringLiteral("\">")
+        editor->insertForUser(QStringLiteral("<a href=\"") + p.Html.at(i).outputName() + QStringLiteral("\">")
                                  + editor->selectedHtml() + QStringLiteral("</a>"));
     } else if (kind == CatPict) {
         if (i >= p.Pict.size())
             return;
         // The picture tag takes the place of the selected text.
-        editor->replaceSelection(QStringLiteral("<img src=\"") + p.Pict.at(i).outputName() + QStringLiteral("\">"));
+        editor->insertForUser(QStringLiteral("<img src=\"") + p.Pict.at(i).outputName() + QStringLiteral("\">"));
     } else if (kind == CatElse) {
         if (i >= p.ElseFile.size())
             return;
-        editor->replaceSelection(QStringLiteral("<a href=\"") + p.ElseFile.at(i).outputName()
+        editor->insertForUser(QStringLiteral("<a href=\"") + p.ElseFile.at(i).outputName()
                                  + QStringLiteral("\">") + editor->selectedHtml() + QStringLiteral("</a>"));
     }
 }
@@ -289,7 +289,7 @@ void CatalogueCommands::runScript(const QString &folder, int i)
     PageEditor *editor = m_form->ui().MainText;
     const WizRunResult result = RunWizPrg(editor->selectedHtml(), m_wizWindow, stepLimit);
     if (result.status == WizRunStatus::Finished) {
-        editor->replaceSelection(result.text);
+        editor->insertForUser(result.text);
     } else if (const QString why = WizRunMessage(result.status); !why.isEmpty()) {
         // A script that would not end, or whose output grew without bound:
         // the page stays as it was.

@@ -390,7 +390,7 @@ void ItemCommands::minmnyInSonyuName()
         return;
     }
     const QString name = files ? files->at(i).outputName() : p.Html.at(i).outputName();
-    m_form->ui().MainText->replaceSelection(name);
+    m_form->ui().MainText->insertForUser(name);
 }
 
 void ItemCommands::minmnyAll()
@@ -416,7 +416,7 @@ QString ItemCommands::DateTimeText()
 
 void ItemCommands::minmnyDateIn()
 {
-    m_form->ui().MainText->replaceSelection(DateTimeText());
+    m_form->ui().MainText->insertForUser(DateTimeText());
 }
 
 // Output ---------------------------------------------------------------------

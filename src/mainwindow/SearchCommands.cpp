@@ -129,7 +129,7 @@ void SearchCommands::minmnySiori()
     const QString name = p.SioriList.last();
     m_form->showKind(KindSiori);
     m_form->ui().DatList->setCurrentRow(p.SioriMax());
-    m_form->ui().MainText->replaceSelection(SioriComment(name));
+    m_form->ui().MainText->insertForUser(SioriComment(name));
 }
 
 void SearchCommands::minmnyDelSiori()

@@ -147,6 +147,13 @@ void PageEditor::replaceSelection(const QString &html)
     setTextCursor(c);
 }
 
+void PageEditor::insertForUser(const QString &html)
+{
+    replaceSelection(html);
+    ensureCursorVisible();
+    setFocus(Qt::OtherFocusReason);
+}
+
 void PageEditor::replaceHtmlStretches(const QList<qsizetype> &starts, qsizetype length, const QString &html)
 {
     if (starts.isEmpty())

@@ -39,6 +39,11 @@ public:
     // Replaces the selection (or inserts at the caret) as one edit, with a text
     // whose line breaks are CR LF.
     void replaceSelection(const QString &html);
+    // An insertion the user asked for elsewhere (catalogue, wizard, date and
+    // time, bookmark): replaces the selection as replaceSelection does, then
+    // gives the editor the keyboard with the caret after the inserted text,
+    // so that the next words typed follow it.
+    void insertForUser(const QString &html);
 
     // Replaces the stretches [start, start + length) of the page text, whose
     // starts are given in increasing order and which neither overlap nor
