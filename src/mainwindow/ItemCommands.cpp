@@ -157,8 +157,10 @@ void ItemCommands::delHtmlPage(bool ask)
     }
     // A page's text exists nowhere else and cannot be brought back: deleting
     // it is confirmed first, and Enter alone keeps it.
-    if (ask && !Ui().askYesNo(DelHtmlQuestion(p.Html.at(p.NowHtml).DatName), UiService::Icon::Question,
-                              UiService::Answer::No))
+    if (ask
+        && !Ui().askYesNo(QStringLiteral("ページ「%1」を削除しますか？\r\n削除したページは元に戻せません。")
+                              .arg(p.Html.at(p.NowHtml).DatName),
+                          UiService::Icon::Question, UiService::Answer::No))
         return;
     const int now = p.NowHtml;
     TempC::DelHtmlTemp(p, now);
@@ -396,11 +398,6 @@ void ItemCommands::minmnyInSonyuName()
 void ItemCommands::minmnyAll()
 {
     m_form->ui().MainText->selectAll();
-}
-
-QString ItemCommands::DelHtmlQuestion(const QString &DatName)
-{
-    return QStringLiteral("ページ「%1」を削除しますか？\r\n削除したページは元に戻せません。").arg(DatName);
 }
 
 QString ItemCommands::DateTimeText()

@@ -36,8 +36,6 @@ public:
 
     // The date and time text minmnyDateIn inserts for the current moment.
     static QString DateTimeText();
-    // The question asked before page DatName is deleted.
-    static QString DelHtmlQuestion(const QString &DatName);
 
 private:
     // Re-runs the catalogue when it shows the kind entry kindText.
