@@ -355,8 +355,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("command");
         QTest::addColumn<bool>("yes");
         QTest::newRow("HTMLの削除") << u"minmnyHtmldel"_s << false;
-        QTest::newRow("toolbar") << u"DelDate"_s << false;
-        QTest::newRow("pop-up menu") << u"minmnyHtmldelpopup"_s << true;
+        QTest::newRow("pop-up menu, toolbar") << u"minmnyHtmldelpopup"_s << true;
     }
 
     void deletePageAsksFirst()
@@ -366,10 +365,7 @@ private Q_SLOTS:
         addPages(1);
         datList()->setCurrentRow(1);
         m_ui->yesNoAnswers << yes;
-        if (QAction *button = m_form->toolButton(command))
-            button->trigger();
-        else
-            m_form->runCommand(command);
+        m_form->runCommand(command);
         QCOMPARE(m_ui->messages(), QStringList{u"ページ「ページ1」を削除しますか？\r\n削除したページは元に戻せません。"_s});
         QCOMPARE(m_ui->shown.first().defaultAnswer, UiService::Answer::No);
         QCOMPARE(project().HtmlMax(), yes ? 0 : 1);
