@@ -252,7 +252,7 @@ void CatalogueCommands::insertItemTag(const QString &kind, int i)
         if (i >= p.Html.size())
             return;
         editor->insertForUser(QStringLiteral("<a href=\"") + p.Html.at(i).outputName() + QStringLiteral("\">")
-                                 + editor->selectedHtml() + QStringLiteral("</a>"));
+                              + editor->selectedHtml() + QStringLiteral("</a>"));
     } else if (kind == CatPict) {
         if (i >= p.Pict.size())
             return;
@@ -262,7 +262,7 @@ void CatalogueCommands::insertItemTag(const QString &kind, int i)
         if (i >= p.ElseFile.size())
             return;
         editor->insertForUser(QStringLiteral("<a href=\"") + p.ElseFile.at(i).outputName()
-                                 + QStringLiteral("\">") + editor->selectedHtml() + QStringLiteral("</a>"));
+                              + QStringLiteral("\">") + editor->selectedHtml() + QStringLiteral("</a>"));
     }
 }
 
