@@ -296,7 +296,8 @@ void FileItemDialog::buildControls(QWidget *preview, QPushButton *extraButton)
     for (QLineEdit *e : {m_text2, m_text3})
         connect(e, &QLineEdit::textChanged, this, &FileItemDialog::updateState);
     connect(m_command1, &QPushButton::clicked, this, [this] {
-        const QString chosen = Ui().openFileName(browseFilter());
+        const QString chosen = OpenFileOfKind(m_kind == KindPict ? DialogKind::Picture : DialogKind::OtherFile,
+                                              browseFilter(), m_project.ProjectPath);
         if (!chosen.isEmpty())
             m_text1->setText(chosen);
     });

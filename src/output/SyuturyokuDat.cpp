@@ -221,6 +221,6 @@ void SyuturyokuDat::onSave()
     if (const QString fail = SyuturyokuFailMessage(report); !fail.isEmpty())
         Ui().message(fail, UiService::Icon::Critical);
     else
-        Ui().setStatusText(OutputDoneText(path));
+        Ui().setStatusText(OutputDoneText(path, report.changes));
     accept();
 }
