@@ -47,6 +47,7 @@ TaguSien_WizList::TaguSien_WizList(const ProjectDates &project, QWidget *parent)
     frame->setObjectName(QStringLiteral("Frame1"));
     m_List1 = new QListWidget(frame);
     m_List1->setObjectName(QStringLiteral("List1"));
+    m_List1->setAccessibleName(frame->title());
     m_Label1 = new QLabel(QStringLiteral("ここに説明を表示します。"), frame);
     m_Label1->setObjectName(QStringLiteral("Label1"));
     m_Label1->setWordWrap(true);
