@@ -42,9 +42,9 @@ QVector<WizListEntry> Entries(const WizListFile &list)
 // Refuses a name or description that the list file cannot carry.
 bool CheckTexts(const QString &name, const QString &setumei, QString *error)
 {
-    QString why = WizTextRefusal(u"名前"_s, name);
+    QString why = WizNameRefusal(u"名前"_s, name);
     if (why.isEmpty())
-        why = WizTextRefusal(u"説明"_s, setumei);
+        why = WizNameRefusal(u"説明"_s, setumei);
     if (why.isEmpty())
         return true;
     SetError(error, why);

@@ -43,6 +43,16 @@ QString WizTextRefusal(const QString &what, const QString &text)
            + QStringLiteral("\r\nカンマ・ダブルクォーテーション・空白・改行は「特殊文字列の出力」や「改行の出力」で出力してください。");
 }
 
+QString WizNameRefusal(const QString &what, const QString &text)
+{
+    const QString problem = WizTextProblem(text);
+    if (problem.isEmpty())
+        return QString();
+    return what + QStringLiteral("に次の文字は使えません：") + problem
+           + QStringLiteral("\r\nスクリプトの名前と説明はこれらの文字を含むと保存できないため、名前と説明には使えません。"
+                            "別の文字に変えてください。");
+}
+
 QString WizOpRefusal(const WizOp &op)
 {
     // The variable letter of an output statement is a text field too, but it

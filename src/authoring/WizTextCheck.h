@@ -18,6 +18,11 @@ QString WizTextProblem(const QString &text);
 // empty when the text fits.
 QString WizTextRefusal(const QString &what, const QString &text);
 
+// The message refusing a script's name or description (what: "名前" or
+// "説明"), which the list file keeps: it names the characters and says that
+// names cannot hold them. Empty when the text fits.
+QString WizNameRefusal(const QString &what, const QString &text);
+
 // The message refusing the first text argument of op that does not fit;
 // empty when all fit.
 QString WizOpRefusal(const WizOp &op);

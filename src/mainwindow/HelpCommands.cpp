@@ -8,11 +8,19 @@
 #include "Twips.h"
 #include "UiService.h"
 
+#include <QClipboard>
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSysInfo>
+#include <QtWebEngineCore/qtwebenginecoreglobal.h>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStandardPaths>
+#include <QDir>
 #include <QVBoxLayout>
 
 namespace {
@@ -136,30 +144,97 @@ QVersionNumber frmAbout::programVersion()
     return QVersionNumber::fromString(QStringLiteral(QUORVEL_VERSION));
 }
 
-QStringList frmAbout::systemInfoTools()
-{
-    return {QStringLiteral("kinfocenter"),       QStringLiteral("hardinfo2"),
-            QStringLiteral("hardinfo"),          QStringLiteral("gnome-system-monitor"),
-            QStringLiteral("mate-system-monitor"), QStringLiteral("xfce4-taskmanager"),
-            QStringLiteral("lxtask")};
-}
-
-QString frmAbout::findSystemInfoTool()
-{
-    for (const QString &name : systemInfoTools()) {
-        const QString path = QStandardPaths::findExecutable(name);
-        if (!path.isEmpty())
-            return path;
-    }
-    return QString();
-}
-
 void frmAbout::cmdSysInfo_Click()
 {
-    const QString tool = findSystemInfoTool();
-    if (!tool.isEmpty() && Ui().startProgram(tool, {}))
-        return;
-    Ui().message(QStringLiteral("現時点ではｼｽﾃﾑ情報を使用できません"), UiService::Icon::None);
+    // The program's own window: every desktop has it, and its text can be
+    // copied into a request for help.
+    SysInfoForm info(this);
+    info.exec();
+}
+
+namespace {
+
+// An environment variable as "NAME=value", or empty when it is not set.
+QString EnvSetting(const char *name)
+{
+    const QString value = qEnvironmentVariable(name);
+    return value.isEmpty() ? QString() : QString::fromLatin1(name) + u'=' + value;
+}
+
+QString JoinedOrNone(QStringList parts)
+{
+    parts.removeAll(QString());
+    return parts.isEmpty() ? QStringLiteral("なし") : parts.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+SysInfoForm::SysInfoForm(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("SysInfoForm"));
+    setWindowTitle(QStringLiteral("ｼｽﾃﾑ情報"));
+    setModal(true);
+    auto *label = new QLabel(QStringLiteral("お問い合わせの際は、「コピー」を押して次の内容を貼り付けてください。"), this);
+    label->setObjectName(QStringLiteral("Label1"));
+    label->setWordWrap(true);
+    Text1 = new QPlainTextEdit(infoLines().join(u'\n'), this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setReadOnly(true);
+    Text1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Text1->setAccessibleName(QStringLiteral("ｼｽﾃﾑ情報"));
+    label->setBuddy(Text1);
+    Command1 = new QPushButton(QStringLiteral("コピー"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command2 = new QPushButton(QStringLiteral("閉じる"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setDefault(true);
+    SameButtonSize({Command1, Command2});
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(Text1, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+    layout->addLayout(buttons);
+    resize(TwipsToPx(8400), TwipsToPx(4800));
+
+    connect(Command1, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(Text1->toPlainText()); });
+    connect(Command2, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+QStringList SysInfoForm::infoLines()
+{
+    QStringList lines;
+    lines << QStringLiteral("プログラム: %1 %2").arg(ProgramTitle(), frmAbout::programVersion().toString());
+    lines << QStringLiteral("Qt: %1").arg(QString::fromLatin1(qVersion()));
+    lines << QStringLiteral("ブラウザエンジン: Qt WebEngine %1 (Chromium %2)")
+                 .arg(QString::fromLatin1(qWebEngineVersion()), QString::fromLatin1(qWebEngineChromiumVersion()));
+    lines << QStringLiteral("OS: %1 (%2 %3, %4)")
+                 .arg(QSysInfo::prettyProductName(), QSysInfo::kernelType(), QSysInfo::kernelVersion(),
+                      QSysInfo::currentCpuArchitecture());
+    lines << QStringLiteral("表示: %1").arg(QGuiApplication::platformName());
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (qsizetype i = 0; i < screens.size(); ++i) {
+        const QScreen *s = screens.at(i);
+        lines << QStringLiteral("画面%1: %2×%3、倍率 %4、%5 dpi")
+                     .arg(i + 1)
+                     .arg(s->size().width())
+                     .arg(s->size().height())
+                     .arg(s->devicePixelRatio())
+                     .arg(qRound(s->logicalDotsPerInch()));
+    }
+    lines << QStringLiteral("プログラムのフォルダ: %1").arg(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+    lines << QStringLiteral("データのフォルダ: %1").arg(QDir::toNativeSeparators(AppDir()));
+    lines << QStringLiteral("ロケール: %1 (%2)")
+                 .arg(QLocale::system().name(), JoinedOrNone({EnvSetting("LC_ALL"), EnvSetting("LANG")}));
+    lines << QStringLiteral("入力メソッド: %1 (入力言語 %2)")
+                 .arg(JoinedOrNone({EnvSetting("QT_IM_MODULE"), EnvSetting("XMODIFIERS"), EnvSetting("GTK_IM_MODULE")}),
+                      QGuiApplication::inputMethod()->locale().name());
+    return lines;
 }
 
 HelpCommands::HelpCommands(MainForm *form, QObject *parent)

@@ -10,6 +10,7 @@
 class BrowserView;
 class MainForm;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 
 // The manual window "マニュアル": one browser showing AppDir\Help\Index.htm.
@@ -35,7 +36,7 @@ protected:
 };
 
 // The version box: the program's title and version, a short notice, and a
-// button that starts the desktop's system information tool.
+// button that shows the system information window.
 class frmAbout : public QDialog
 {
     Q_OBJECT
@@ -55,12 +56,26 @@ public:
     // The program's own version.
     static QVersionNumber programVersion();
 
-    // Tools that show the system's information, in the order they are tried.
-    static QStringList systemInfoTools();
-    // The first of them found in PATH; empty when none is installed.
-    static QString findSystemInfoTool();
-
     void cmdSysInfo_Click();
+};
+
+// "ｼｽﾃﾑ情報": what a user asking for help is asked about, as text to read and
+// to copy: the versions of the program, Qt and the browser engine, the
+// operating system, the screens, the program and data folders, the locale
+// and the input method.
+class SysInfoForm : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit SysInfoForm(QWidget *parent = nullptr);
+
+    QPlainTextEdit *Text1 = nullptr;
+    QPushButton *Command1 = nullptr; // "コピー"
+    QPushButton *Command2 = nullptr; // "閉じる"
+
+    // The lines shown, "name: value" each.
+    static QStringList infoLines();
 };
 
 // The help menu: the manual and the version box.

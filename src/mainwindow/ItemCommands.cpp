@@ -98,7 +98,8 @@ void ItemCommands::AddHTMLminmnyNew()
 
 void ItemCommands::AddHTMLminmnyFile()
 {
-    const QString path = Ui().openFileName(QStringLiteral("HTMLファイル|*.htm;*.html|全てのファイル|*.*"));
+    const QString path = OpenFileOfKind(DialogKind::Page, QStringLiteral("HTMLファイル|*.htm;*.html|全てのファイル|*.*"),
+                                        m_form->project().ProjectPath);
     if (path.isEmpty())
         return;
     // The file is read before anything is added, so that a file that cannot
@@ -458,6 +459,6 @@ void ItemCommands::minmnyUwagaki()
     for (const OutputMessage &m : UwagakiMessages(r))
         Ui().message(m.text, m.critical ? UiService::Icon::Critical : UiService::Icon::Exclamation);
     if (r.createProblem.isEmpty() && r.output.ok())
-        Ui().setStatusText(OutputDoneText(folder));
+        Ui().setStatusText(OutputDoneText(folder, r.output.changes));
     // Output into the stored folder changes nothing in the project.
 }

@@ -115,6 +115,10 @@ HTMLProp::HTMLProp(ProjectDates &project, QWidget *parent)
     m_command1->setDefault(true);
     m_command2 = makeButton(QStringLiteral("キャンセル"), QStringLiteral("Command2"), this);
 
+    // Each label names its box for screen readers (its text may change).
+    m_label1->setBuddy(m_nametxt);
+    m_label2->setBuddy(m_fnTxt);
+
     auto *options = new QHBoxLayout(m_frame1);
     options->addWidget(m_optionhtm);
     options->addWidget(m_optionhtml);
@@ -247,6 +251,10 @@ void FileItemDialog::buildControls(QWidget *preview, QPushButton *extraButton)
     m_command2 = makeButton(QStringLiteral("OK"), QStringLiteral("Command2"), this);
     m_command2->setDefault(true);
     m_command3 = makeButton(QStringLiteral("キャンセル"), QStringLiteral("Command3"), this);
+    // Names for screen readers: the labels name their boxes; the path has none.
+    m_label3->setBuddy(m_text3);
+    m_label2->setBuddy(m_text2);
+    m_text1->setAccessibleName(QStringLiteral("ファイルのパス"));
 
     auto *pathRow = new QHBoxLayout;
     pathRow->addWidget(m_text1, 1);
@@ -296,7 +304,8 @@ void FileItemDialog::buildControls(QWidget *preview, QPushButton *extraButton)
     for (QLineEdit *e : {m_text2, m_text3})
         connect(e, &QLineEdit::textChanged, this, &FileItemDialog::updateState);
     connect(m_command1, &QPushButton::clicked, this, [this] {
-        const QString chosen = Ui().openFileName(browseFilter());
+        const QString chosen = OpenFileOfKind(m_kind == KindPict ? DialogKind::Picture : DialogKind::OtherFile,
+                                              browseFilter(), m_project.ProjectPath);
         if (!chosen.isEmpty())
             m_text1->setText(chosen);
     });

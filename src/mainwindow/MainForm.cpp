@@ -111,6 +111,13 @@ void MainForm::buildControls()
     m_ui.MinDatList->setObjectName(QStringLiteral("MinDatList"));
     m_ui.DatList = new QListWidget(surface);
     m_ui.DatList->setObjectName(QStringLiteral("DatList"));
+    // Names for screen readers: these controls have no labels.
+    m_ui.TagTypeCombo->setAccessibleName(QStringLiteral("タグ挿入支援の種類"));
+    m_ui.InSelectList->setAccessibleName(QStringLiteral("タグ挿入支援の分類"));
+    m_ui.InTagList->setAccessibleName(QStringLiteral("タグ挿入支援の一覧"));
+    m_ui.MainText->setAccessibleName(QStringLiteral("ページの内容"));
+    m_ui.MinDatList->setAccessibleName(QStringLiteral("ファイル管理の種類"));
+    m_ui.DatList->setAccessibleName(QStringLiteral("ファイル管理の一覧"));
 
     // Built-in geometry in twips; the layout takes over from here.
     const struct

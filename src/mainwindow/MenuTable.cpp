@@ -41,7 +41,7 @@ const MenuRow rows[] = {
     {1, u"minmnyAddhina", u"雛型の追加", "", false, true},
     {2, u"minmnyNewPhina", u"現在のプロジェクトを雛型に登録", "", false, false},
     {2, u"minmnyNewHhina", u"現在のHTMLを雛型に登録", "", false, false},
-    {2, u"minmnyHinaList", u"雛型リスト", "", false, false},
+    {1, u"minmnyHinaList", u"雛型リスト", "", false, false},
     {1, u"minmnyLine18", u"-", "", false, false},
     {1, u"minmnySet", u"選択項目の設定(&R)", "", false, false},
     {0, u"mnyVew", u"表示(&V)", "", false, false},

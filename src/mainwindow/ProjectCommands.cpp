@@ -1,6 +1,7 @@
 #include "ProjectCommands.h"
 
 #include "AppPaths.h"
+#include "CharChanges.h"
 #include "MainForm.h"
 #include "PageEditor.h"
 #include "ProjectFile.h"
@@ -70,10 +71,13 @@ bool ProjectCommands::saveIfWanted()
 bool ProjectCommands::writeProject(const QString &path)
 {
     QString error;
-    if (!SaveProjectForUser(path, m_form->project(), &error)) {
+    CharChanges changes;
+    if (!SaveProjectForUser(path, m_form->project(), &error, &changes)) {
         Ui().message(error, UiService::Icon::Critical);
         return false;
     }
+    if (!changes.isEmpty())
+        Ui().setStatusText(CharChangesText(changes));
     m_form->project().Henkou = false;
     Q_EMIT m_form->projectUnchanged();
     return true;
@@ -107,7 +111,7 @@ bool ProjectCommands::minmnyProOpen()
 {
     if (!saveIfWanted())
         return false;
-    const QString path = Ui().openFileName(ProjectFilter);
+    const QString path = OpenFileOfKind(DialogKind::Project, ProjectFilter, m_form->project().ProjectPath);
     if (path.isEmpty())
         return false;
 
@@ -140,7 +144,8 @@ bool ProjectCommands::minmnyProNameSave()
 {
     // A name typed without an extension gets ".hpf", so that the open
     // dialog's filter lists it.
-    const QString path = WithDefaultExtension(Ui().saveFileName(ProjectFilter, QString(), u"hpf"_s), u".hpf"_s);
+    const QString path = WithDefaultExtension(
+        SaveFileOfKind(DialogKind::Project, ProjectFilter, m_form->project().ProjectPath, u"hpf"_s), u".hpf"_s);
     if (path.isEmpty())
         return false;
     if (!writeProject(path))
@@ -152,14 +157,19 @@ bool ProjectCommands::minmnyProNameSave()
 
 bool ProjectCommands::minmnyHTMLNameSave()
 {
-    const QString path = WithDefaultExtension(Ui().saveFileName(HtmlFilter, QString(), u"htm"_s), u".htm"_s);
+    const QString path = WithDefaultExtension(
+        SaveFileOfKind(DialogKind::Page, HtmlFilter, m_form->project().ProjectPath, u"htm"_s), u".htm"_s);
     if (path.isEmpty())
         return false;
     QString error;
-    if (!WritePageFile(path, m_form->ui().MainText->htmlText(), &error)) {
+    CharChanges changes;
+    if (!WritePageFile(path, m_form->ui().MainText->htmlText(), &error, WriteMode::Durable, LinkMode::Follow,
+                       &changes)) {
         Ui().message(error, UiService::Icon::Critical);
         return false;
     }
+    if (!changes.isEmpty())
+        Ui().setStatusText(CharChangesText(changes));
     return true;
 }
 

@@ -17,6 +17,7 @@ KakutyousiSettei::KakutyousiSettei(const QString &kakutyousiStr, QWidget *parent
     m_label1->setObjectName(QStringLiteral("Label1"));
     m_text1 = new QLineEdit(this);
     m_text1->setObjectName(QStringLiteral("Text1"));
+    m_label1->setBuddy(m_text1); // names the box for screen readers
     m_command1 = new QPushButton(QStringLiteral("OK"), this);
     m_command1->setObjectName(QStringLiteral("Command1"));
     m_command1->setDefault(true);

@@ -18,6 +18,7 @@ LinkCheckForm::LinkCheckForm(QWidget *parent)
     m_label1->setObjectName(QStringLiteral("Label1"));
     m_list1 = new QTreeWidget(this);
     m_list1->setObjectName(QStringLiteral("List1"));
+    m_list1->setAccessibleName(QStringLiteral("見つかった問題"));
     m_list1->setColumnCount(4);
     m_list1->setHeaderLabels({QStringLiteral("ページ"), QStringLiteral("行"), QStringLiteral("リンク"),
                               QStringLiteral("問題")});

@@ -89,6 +89,12 @@ SyuturyokuDat::SyuturyokuDat(ProjectDates &project, QWidget *parent)
     m_command2 = new QPushButton(QStringLiteral("キャンセル"), this);
     m_command2->setObjectName(QStringLiteral("Command2"));
 
+    // Names for screen readers.
+    m_label1->setBuddy(m_text1);
+    m_drive1->setAccessibleName(QStringLiteral("ドライブ"));
+    m_dir1->setAccessibleName(QStringLiteral("フォルダ"));
+    m_file1->setAccessibleName(QStringLiteral("フォルダの中のファイル"));
+
     auto *grid = new QGridLayout;
     grid->addWidget(m_drive1, 0, 0);
     grid->addWidget(m_folderLabel, 1, 0);
@@ -221,6 +227,6 @@ void SyuturyokuDat::onSave()
     if (const QString fail = SyuturyokuFailMessage(report); !fail.isEmpty())
         Ui().message(fail, UiService::Icon::Critical);
     else
-        Ui().setStatusText(OutputDoneText(path));
+        Ui().setStatusText(OutputDoneText(path, report.changes));
     accept();
 }

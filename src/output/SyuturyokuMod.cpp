@@ -1,5 +1,7 @@
 #include "SyuturyokuMod.h"
 
+#include "DialogFolders.h"
+
 #include "AppPaths.h"
 #include "OutputNames.h"
 #include "SystemErrors.h"
@@ -147,7 +149,7 @@ QString DescribeItem(ItemKind kind, const QString &datName)
     return QStringLiteral("しおり「%1」").arg(datName);
 }
 
-bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QString *error)
+bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QString *error, CharChanges *changes)
 {
     if (index < 0 || index >= p.Html.size())
         return false;
@@ -158,7 +160,7 @@ bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QSt
     if (takesProjectFile(p.ProjectPath, target))
         return refuseProjectFile(target, error);
     // A link standing in the folder is replaced, never written through.
-    return WritePageFile(target, h.HtmlStr, error, WriteMode::Durable, LinkMode::Replace);
+    return WritePageFile(target, h.HtmlStr, error, WriteMode::Durable, LinkMode::Replace, changes);
 }
 
 bool SyuturyokuPict(const ProjectDates &p, int index, const QString &folder, QString *error)
@@ -201,7 +203,7 @@ SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder)
     if (!run(
             KindHtml, int(p.Html.size()), [&](int i) { return p.Html.at(i).outputName(); },
             [&](int i) { return p.Html.at(i).DatName; },
-            [&](int i, QString *why) { return SyuturyokuHtml(p, i, folder, why); }))
+            [&](int i, QString *why) { return SyuturyokuHtml(p, i, folder, why, &r.changes); }))
         return r;
     if (!run(
             KindPict, int(p.Pict.size()), [&](int i) { return p.Pict.at(i).outputName(); },
@@ -438,15 +440,18 @@ QString OutputDialogStartFolder(const ProjectDates &p)
     if (QDir::isAbsolutePath(p.SyuturyokuFolder))
         candidates.append(QFileInfo(QDir::cleanPath(p.SyuturyokuFolder)).absolutePath());
     for (const QString &c : candidates) {
-        if (QFileInfo(c).isDir())
+        // Never inside the program's own folders, which an update may remove.
+        if (QFileInfo(c).isDir() && !IsProgramFolder(c))
             return QDir::cleanPath(c);
     }
     return QString();
 }
 
-QString OutputDoneText(const QString &folder)
+QString OutputDoneText(const QString &folder, const CharChanges &changes)
 {
-    return QStringLiteral("プロジェクトを\"%1\"に出力しました。").arg(QDir::toNativeSeparators(folder));
+    const QString done = QStringLiteral("プロジェクトを\"%1\"に出力しました。").arg(QDir::toNativeSeparators(folder));
+    const QString changed = CharChangesText(changes, true);
+    return changed.isEmpty() ? done : done + QStringLiteral("　") + changed;
 }
 
 QStringList OutputDriveRoots()

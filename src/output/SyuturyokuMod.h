@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CharChanges.h"
 #include "ProjectDates.h"
 
 #include <QString>
@@ -18,6 +19,7 @@ struct SyuturyokuReport
     QStringList skipped; // items passed over (their output name would leave the folder)
     QString failedItem;  // the item the output stopped at, e.g. "画像データ「ロゴ」"; empty when none
     QString failReason;  // why it failed
+    CharChanges changes; // characters the pages could not carry as they are
     bool ok() const { return failedItem.isEmpty(); }
 };
 
@@ -27,7 +29,10 @@ QString DescribeItem(ItemKind kind, const QString &datName);
 // Write one page, copy one picture, copy one other file into folder. False
 // with *error set when the item cannot be written (an output name that would
 // leave the folder included).
-bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QString *error = nullptr);
+// *changes (if given) counts the characters a page was written with
+// other than as themselves.
+bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QString *error = nullptr,
+                    CharChanges *changes = nullptr);
 bool SyuturyokuPict(const ProjectDates &p, int index, const QString &folder, QString *error = nullptr);
 bool SyuturyokuElse(const ProjectDates &p, int index, const QString &folder, QString *error = nullptr);
 
@@ -100,8 +105,9 @@ QVector<OutputMessage> UwagakiMessages(const UwagakiReport &r);
 // folder; empty (the home folder) when neither exists.
 QString OutputDialogStartFolder(const ProjectDates &p);
 
-// The status text after a finished output: where the site was written.
-QString OutputDoneText(const QString &folder);
+// The status text after a finished output: where the site was written, and
+// what became of characters the pages could not carry as they are.
+QString OutputDoneText(const QString &folder, const CharChanges &changes = {});
 
 // Drive list of the output dialog: the file-system roots and the user's home
 // folder, in this order, without repeats.

@@ -1,5 +1,6 @@
 #include "Cp932.h"
 
+#include "CharChanges.h"
 #include "Cp932Table.h"
 
 #include <cstdint>
@@ -63,6 +64,15 @@ bool IsOneWay(char16_t c)
         if (o.c == c)
             return true;
     return false;
+}
+
+// What a look-alike reads back as.
+char16_t OneWayCounterpart(char16_t c)
+{
+    for (const OneWay &o : kOneWay)
+        if (o.c == c)
+            return kDoubleByte[((o.jis >> 8) - kLeadFirst) * unsigned(kTrailCount) + ((o.jis & 0xFF) - kTrailFirst)];
+    return c;
 }
 
 // The code of every UTF-16 code unit: 0 for none, a value below 0x100 for a
@@ -233,13 +243,21 @@ bool encodeExactly(QStringView text, QByteArray *out, qsizetype *badIndex)
     return encode(text, out, badIndex);
 }
 
-QByteArray encodeWithCharRefs(QStringView text)
+QByteArray encodeWithCharRefs(QStringView text, CharChanges *changes)
 {
     // Most texts have a code for every character: the plain encoder does all
     // the work, and the slower loop below takes over at the first exception.
     QByteArray out;
     qsizetype first = 0;
-    if (encode(text, &out, &first))
+    const bool whole = encode(text, &out, &first);
+    if (changes) {
+        // The look-alikes go through the plain encoder unnoticed; count them
+        // here, the references in the loop below.
+        for (const QChar ch : text)
+            if (IsOneWay(ch.unicode()))
+                changes->addMapped(ch.unicode(), OneWayCounterpart(ch.unicode()));
+    }
+    if (whole)
         return out;
 
     const uint16_t *codes = EncodeCodes();
@@ -273,6 +291,8 @@ QByteArray encodeWithCharRefs(QStringView text)
         // A lone surrogate is no character at all; a browser shows U+FFFD for it.
         if (QChar::isSurrogate(cp))
             cp = kReplacement;
+        if (changes)
+            changes->addRef(cp);
         const QByteArray ref = "&#" + QByteArray::number(uint(cp)) + ';';
         if (pos + ref.size() + (n - i) * 2 > out.size())
             out.resize(pos + ref.size() + (n - i) * 2 + 64);

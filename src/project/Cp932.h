@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+struct CharChanges;
+
 // Windows code page 932 (Shift_JIS with the NEC and IBM extensions), mapped
 // exactly as Windows maps it. Every text file of the program goes through here.
 namespace Cp932 {
@@ -33,7 +35,8 @@ bool encodeExactly(QStringView text, QByteArray *out, qsizetype *badIndex = null
 
 // Encodes HTML page text: a character without a code is written as an HTML
 // numeric character reference ("&#" + code point + ";"), which a browser
-// renders as the same character.
-QByteArray encodeWithCharRefs(QStringView text);
+// renders as the same character. *changes (if given) counts the references
+// and the characters written as a look-alike (the seven above).
+QByteArray encodeWithCharRefs(QStringView text, CharChanges *changes = nullptr);
 
 } // namespace Cp932

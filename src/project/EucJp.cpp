@@ -1,5 +1,6 @@
 #include "EucJp.h"
 
+#include "CharChanges.h"
 #include "Cp932Table.h"
 #include "JisX0212Table.h"
 
@@ -156,7 +157,7 @@ bool encode(QStringView text, QByteArray *out, qsizetype *badIndex)
     return true;
 }
 
-QByteArray encodeWithCharRefs(QStringView text)
+QByteArray encodeWithCharRefs(QStringView text, CharChanges *changes)
 {
     const uint32_t *codes = EncodeCodes();
     QByteArray out;
@@ -174,6 +175,8 @@ QByteArray encodeWithCharRefs(QStringView text)
             // A lone surrogate is no character at all; a browser shows U+FFFD for it.
             cp = kReplacement;
         }
+        if (changes)
+            changes->addRef(cp);
         out += "&#" + QByteArray::number(uint(cp)) + ';';
     }
     return out;

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+struct CharChanges;
+
 // EUC-JP, as Japanese web pages use it: ASCII; JIS X 0208 as two bytes with
 // the high bit set, mapped through the rows of code page 932 (so a character
 // reads the same whether a page came as Shift_JIS or EUC-JP, NEC row 13 and
@@ -25,7 +27,8 @@ QString decode(QByteArrayView bytes, qsizetype *errors = nullptr);
 bool encode(QStringView text, QByteArray *out, qsizetype *badIndex = nullptr);
 
 // Encodes HTML page text: a character without a code is written as an HTML
-// numeric character reference ("&#" + code point + ";").
-QByteArray encodeWithCharRefs(QStringView text);
+// numeric character reference ("&#" + code point + ";"); *changes (if given)
+// counts them.
+QByteArray encodeWithCharRefs(QStringView text, CharChanges *changes = nullptr);
 
 } // namespace EucJp

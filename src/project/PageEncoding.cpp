@@ -1,5 +1,6 @@
 #include "PageEncoding.h"
 
+#include "CharChanges.h"
 #include "Cp932.h"
 #include "Cp932Table.h"
 #include "EucJp.h"
@@ -278,15 +279,15 @@ PageFileEncoding PageFileEncodingOf(const QString &html)
     }
 }
 
-QByteArray EncodePageText(const QString &html, PageFileEncoding encoding)
+QByteArray EncodePageText(const QString &html, PageFileEncoding encoding, CharChanges *changes)
 {
     switch (encoding) {
     case PageFileEncoding::Utf8: return html.toUtf8();
-    case PageFileEncoding::EucJp: return EucJp::encodeWithCharRefs(html);
-    case PageFileEncoding::Windows1252: return EncodeWindows1252WithCharRefs(html);
+    case PageFileEncoding::EucJp: return EucJp::encodeWithCharRefs(html, changes);
+    case PageFileEncoding::Windows1252: return EncodeWindows1252WithCharRefs(html, changes);
     case PageFileEncoding::Cp932: break;
     }
-    return Cp932::encodeWithCharRefs(html);
+    return Cp932::encodeWithCharRefs(html, changes);
 }
 
 QString DecodeWindows1252(QByteArrayView bytes)
@@ -300,7 +301,7 @@ QString DecodeWindows1252(QByteArrayView bytes)
     return text;
 }
 
-QByteArray EncodeWindows1252WithCharRefs(QStringView text)
+QByteArray EncodeWindows1252WithCharRefs(QStringView text, CharChanges *changes)
 {
     QByteArray out;
     out.reserve(text.size() + 2);
@@ -329,6 +330,8 @@ QByteArray EncodeWindows1252WithCharRefs(QStringView text)
         } else if (QChar::isSurrogate(c)) {
             cp = 0xFFFD;
         }
+        if (changes)
+            changes->addRef(cp);
         out += "&#" + QByteArray::number(uint(cp)) + ';';
     }
     return out;

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+struct CharChanges;
+
 // The character encodings of HTML pages: what a page declares, how the bytes
 // of a page file are read, and in which encoding a page is written.
 
@@ -41,8 +43,9 @@ enum class PageFileEncoding { Cp932, Utf8, EucJp, Windows1252 };
 PageFileEncoding PageFileEncodingOf(const QString &html);
 
 // The bytes of page text in an encoding; a character the encoding has no code
-// for is written as a numeric character reference.
-QByteArray EncodePageText(const QString &html, PageFileEncoding encoding);
+// for is written as a numeric character reference. *changes (if given)
+// counts what was written other than as itself.
+QByteArray EncodePageText(const QString &html, PageFileEncoding encoding, CharChanges *changes = nullptr);
 
 // A page file's text and how it was read.
 struct DecodedHtml
@@ -63,4 +66,4 @@ DecodedHtml DecodeHtmlFile(QByteArrayView bytes);
 
 // Windows-1252 both ways (used for pages that declare a Western charset).
 QString DecodeWindows1252(QByteArrayView bytes);
-QByteArray EncodeWindows1252WithCharRefs(QStringView text);
+QByteArray EncodeWindows1252WithCharRefs(QStringView text, CharChanges *changes = nullptr);

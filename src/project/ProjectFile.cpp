@@ -301,14 +301,14 @@ QString DescribeFieldProblems(const QVector<ProjectFieldProblem> &problems)
     return text;
 }
 
-QByteArray EncodeProjectFile(const ProjectDates &p)
+QByteArray EncodeProjectFile(const ProjectDates &p, CharChanges *changes)
 {
-    QByteArray bytes = Cp932::encodeWithCharRefs(MakeProjectText(p));
+    QByteArray bytes = Cp932::encodeWithCharRefs(MakeProjectText(p), changes);
     bytes += "\r\n";
     return bytes;
 }
 
-bool SaveProjectFile(const QString &path, const ProjectDates &p, QString *error)
+bool SaveProjectFile(const QString &path, const ProjectDates &p, QString *error, CharChanges *changes)
 {
     const QVector<ProjectFieldProblem> problems = CheckProjectFields(p);
     if (!problems.isEmpty()) {
@@ -317,5 +317,5 @@ bool SaveProjectFile(const QString &path, const ProjectDates &p, QString *error)
         return false;
     }
     // The writer's message names the file and the reason.
-    return WriteFileAtomically(path, EncodeProjectFile(p), error);
+    return WriteFileAtomically(path, EncodeProjectFile(p, changes), error);
 }

@@ -62,8 +62,9 @@ QString DescribeFieldProblems(const QVector<ProjectFieldProblem> &problems);
 
 // The bytes of a project file: MakeProjectText + CR LF, in code page 932, page
 // texts with characters that have no code written as character references.
-QByteArray EncodeProjectFile(const ProjectDates &p);
+// *changes (if given) counts those and the characters written as a look-alike.
+QByteArray EncodeProjectFile(const ProjectDates &p, CharChanges *changes = nullptr);
 
 // Checks the project, then writes it atomically. On failure returns false and
 // a message naming the file and the reason (or the fields that cannot be saved).
-bool SaveProjectFile(const QString &path, const ProjectDates &p, QString *error);
+bool SaveProjectFile(const QString &path, const ProjectDates &p, QString *error, CharChanges *changes = nullptr);

@@ -242,7 +242,7 @@ bool WriteFontDate(const QString &path, const EditorFontSettings &s, QString *er
 
 // --- Work-in-progress backup ---
 
-bool SaveProjectForUser(const QString &path, const ProjectDates &p, QString *error)
+bool SaveProjectForUser(const QString &path, const ProjectDates &p, QString *error, CharChanges *changes)
 {
     const QVector<ProjectFieldProblem> problems = CheckProjectFields(p);
     if (!problems.isEmpty()) {
@@ -251,7 +251,7 @@ bool SaveProjectForUser(const QString &path, const ProjectDates &p, QString *err
                      + DescribeFieldProblems(problems);
         return false;
     }
-    return SaveProjectFile(path, p, error);
+    return SaveProjectFile(path, p, error, changes);
 }
 
 bool WriteWorkBackup(const ProjectDates &p, QString *error)

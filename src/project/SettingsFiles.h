@@ -7,6 +7,8 @@
 #include <functional>
 #include <optional>
 
+struct CharChanges;
+
 // The small files in AppDir that carry state from one run to the next:
 // SizeDate.dat (window geometry and view options), FontDate.dat (editor font
 // and colours), and the work-in-progress backup WrBackUp.dat with its
@@ -135,7 +137,9 @@ constexpr bool IsSystemColorRef(quint32 colorRef)
 // Saves a project file for a command: checks the fields the format cannot
 // carry, writes atomically, and on failure gives a message that names the file
 // (and the item and field that cannot be saved).
-bool SaveProjectForUser(const QString &path, const ProjectDates &p, QString *error);
+// *changes (if given) counts the characters written other than as themselves.
+bool SaveProjectForUser(const QString &path, const ProjectDates &p, QString *error,
+                        CharChanges *changes = nullptr);
 
 // --- Work-in-progress backup ---
 

@@ -339,14 +339,15 @@ bool PageDeclaresUtf8(const QString &html)
     return PageFileEncodingOf(html) == PageFileEncoding::Utf8;
 }
 
-QByteArray EncodePageFile(const QString &html)
+QByteArray EncodePageFile(const QString &html, CharChanges *changes)
 {
-    QByteArray bytes = EncodePageText(html, PageFileEncodingOf(html));
+    QByteArray bytes = EncodePageText(html, PageFileEncodingOf(html), changes);
     bytes += "\r\n"; // in place: the encoder leaves room
     return bytes;
 }
 
-bool WritePageFile(const QString &path, const QString &html, QString *error, WriteMode mode, LinkMode links)
+bool WritePageFile(const QString &path, const QString &html, QString *error, WriteMode mode, LinkMode links,
+                   CharChanges *changes)
 {
-    return WriteFileAtomically(path, EncodePageFile(html), error, mode, links);
+    return WriteFileAtomically(path, EncodePageFile(html, changes), error, mode, links);
 }

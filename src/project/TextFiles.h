@@ -6,6 +6,8 @@
 
 #include <optional>
 
+struct CharChanges;
+
 // Reading and writing whole text files.
 
 // Reads a file whole. std::nullopt when it cannot be opened or read.
@@ -104,9 +106,12 @@ bool PageDeclaresUtf8(const QString &html);
 // The bytes of a page file: the page text followed by CR LF, in the encoding
 // the page declares when it is UTF-8, EUC-JP or a Western one, otherwise in
 // code page 932; characters that have no code are written as numeric
-// character references.
-QByteArray EncodePageFile(const QString &html);
+// character references. *changes (if given) counts those and the
+// characters written as a look-alike.
+QByteArray EncodePageFile(const QString &html, CharChanges *changes = nullptr);
 
-// Writes a page file (EncodePageFile) atomically.
+// Writes a page file (EncodePageFile) atomically; *changes (if given) counts
+// as EncodePageFile does, also when the write then fails.
 bool WritePageFile(const QString &path, const QString &html, QString *error = nullptr,
-                   WriteMode mode = WriteMode::Durable, LinkMode links = LinkMode::Follow);
+                   WriteMode mode = WriteMode::Durable, LinkMode links = LinkMode::Follow,
+                   CharChanges *changes = nullptr);

@@ -179,6 +179,7 @@ KensakuAllFrm::KensakuAllFrm(QWidget *parent)
     m_model = new HitListModel(this);
     m_list1 = new QTreeView(this);
     m_list1->setObjectName(QStringLiteral("List1"));
+    m_list1->setAccessibleName(QStringLiteral("見つかった箇所"));
     m_list1->setModel(m_model);
     m_list1->setRootIsDecorated(false);
     m_list1->setUniformRowHeights(true);

@@ -34,6 +34,7 @@ QGroupBox *makeListFrame(QWidget *parent, QListWidget **list, QLabel **label)
     frame->setObjectName(u"Frame1"_s);
     *list = new QListWidget(frame);
     (*list)->setObjectName(u"List1"_s);
+    (*list)->setAccessibleName(frame->title());
     (*list)->setMinimumSize(300, 160);
     *label = new QLabel(NoDescription, frame);
     (*label)->setObjectName(u"Label1"_s);

@@ -1,5 +1,6 @@
 #include "NumberBox.h"
 
+#include "AccessibleNames.h"
 #include "FieldReader.h"
 #include "UiService.h"
 
@@ -41,6 +42,7 @@ NumberBox::NumberBox(Kind kind, const QString &textName, const QString &upDownNa
         b->setFixedSize(16, 11);
         buttons->addWidget(b);
     }
+    NameUpDown(m_up, m_down);
     row->addWidget(m_upDown);
 
     connect(m_text, &QLineEdit::textChanged, this, &NumberBox::checkText);

@@ -42,22 +42,22 @@ void RecordingUi::beep()
     ++beeps;
 }
 
-QString RecordingUi::openFileName(const QString &filter, const QString &)
+QString RecordingUi::openFileName(const QString &filter, const QString &startDir)
 {
-    shown.append({QStringLiteral("open"), filter, Icon::None});
+    shown.append({QStringLiteral("open"), filter, Icon::None, Answer::Yes, startDir});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
-QString RecordingUi::saveFileName(const QString &filter, const QString &, const QString &defaultSuffix)
+QString RecordingUi::saveFileName(const QString &filter, const QString &startDir, const QString &defaultSuffix)
 {
-    shown.append({QStringLiteral("save"), filter, Icon::None});
+    shown.append({QStringLiteral("save"), filter, Icon::None, Answer::Yes, startDir});
     saveSuffixes.append(defaultSuffix);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
-QString RecordingUi::chooseFolder(const QString &)
+QString RecordingUi::chooseFolder(const QString &startDir)
 {
-    shown.append({QStringLiteral("folder"), QString(), Icon::None});
+    shown.append({QStringLiteral("folder"), QString(), Icon::None, Answer::Yes, startDir});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 

@@ -22,6 +22,7 @@ public:
         QString text; // message text, dialog filter, or program
         Icon icon = Icon::None;
         Answer defaultAnswer = Answer::Yes; // of a Yes/No question
+        QString startDir;                    // of a file or folder dialog
     };
 
     RecordingUi();

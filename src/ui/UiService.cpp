@@ -182,6 +182,20 @@ void SetUi(UiService *service)
     current() = service;
 }
 
+QString OpenFileOfKind(DialogKind kind, const QString &filter, const QString &projectPath)
+{
+    const QString path = Ui().openFileName(filter, DialogStartFolder(kind, projectPath));
+    RememberDialogChoice(kind, path);
+    return path;
+}
+
+QString SaveFileOfKind(DialogKind kind, const QString &filter, const QString &projectPath, const QString &defaultSuffix)
+{
+    const QString path = Ui().saveFileName(filter, DialogStartFolder(kind, projectPath), defaultSuffix);
+    RememberDialogChoice(kind, path);
+    return path;
+}
+
 void SetStatusPanel(QLabel *panel)
 {
     statusPanel() = panel;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DialogFolders.h"
+
 #include <QColor>
 #include <QFont>
 #include <QString>
@@ -70,6 +72,13 @@ void ShowOnStatusPanel(const QString &text);
 // Loads Qt's own Japanese translations (the common dialogs, the editor's
 // context menu) into the application. False when they are not installed.
 bool InstallQtTranslations();
+
+// An open or save dialog of a kind: it starts where DialogStartFolder says
+// (never in the program's own folders) and remembers where the user chose.
+// An empty text means cancelled.
+QString OpenFileOfKind(DialogKind kind, const QString &filter, const QString &projectPath);
+QString SaveFileOfKind(DialogKind kind, const QString &filter, const QString &projectPath,
+                       const QString &defaultSuffix = QString());
 
 // The title every message box carries.
 QString ProgramTitle();

@@ -244,6 +244,9 @@ void TestListFile::unfitTextsAreRefused()
     QString error;
     QVERIFY(!NewWizDate(dir.path(), name, setumei, false, &error));
     QVERIFY2(error.contains(named), qPrintable(error));
+    // A message about names, not the advice for output statements.
+    QVERIFY2(error.contains(u"名前と説明には使えません"_s), qPrintable(error));
+    QVERIFY2(!error.contains(u"出力"_s), qPrintable(error));
     QVERIFY(!SetWizList(dir.path(), 0, name, setumei, &error));
     QVERIFY2(error.contains(named), qPrintable(error));
     QCOMPARE(ReadBytes(dir.path() + u"/WizList.dat"_s), before);

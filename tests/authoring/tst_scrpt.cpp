@@ -469,6 +469,13 @@ void TestScrpt::unfitNameIsRefusedOnSave()
     child<QLineEdit>(fx.editor.get(), u"Text1"_s)->setText(u"a,b"_s);
     fx.button(4)->click();
     QVERIFY(fx.rec.lastMessage().contains(u"カンマ"_s));
+    // A character the file cannot hold: the message is about names, and
+    // names it.
+    child<QLineEdit>(fx.editor.get(), u"Text1"_s)->setText(u"顔😀"_s);
+    fx.button(4)->click();
+    QCOMPARE(fx.rec.lastMessage(), u"名前に次の文字は使えません：「😀」（保存できない文字）\r\n"
+                                   u"スクリプトの名前と説明はこれらの文字を含むと保存できないため、名前と説明には使えません。"
+                                   u"別の文字に変えてください。"_s);
     QCOMPARE(ReadBytes(fx.dates.EditWizPath), before);
     QCOMPARE(fx.dates.EditWizName, u"名前"_s);
 }

@@ -88,6 +88,16 @@ private Q_SLOTS:
         for (const QString &ticked : {u"minmnyTru"_s, u"minmnyStats"_s, u"minmnyShowTags"_s, u"minmnyShowFiles"_s,
                                       u"minmnyPrv"_s, u"minmnyAt"_s})
             QVERIFY2(m_form->action(ticked)->isChecked(), qPrintable(ticked));
+        // "雛型リスト" stands in the edit menu itself, right after the
+        // "雛型の追加" submenu, which holds the two register commands.
+        const QList<QAction *> edit = m_form->findChild<QMenu *>(u"mnyEdit"_s)->actions();
+        const qsizetype sub = edit.indexOf(m_form->action(u"minmnyAddhina"_s));
+        QVERIFY(sub >= 0 && sub + 1 < edit.size());
+        QCOMPARE(edit.at(sub + 1)->objectName(), u"minmnyHinaList"_s);
+        QStringList registers;
+        for (QAction *a : m_form->action(u"minmnyAddhina"_s)->menu()->actions())
+            registers << a->objectName();
+        QCOMPARE(registers, (QStringList{u"minmnyNewPhina"_s, u"minmnyNewHhina"_s}));
         QCOMPARE(m_form->ui().mnyHtmlPopUp->actions().size(), 8);
         QCOMPARE(m_form->ui().mnySounyuPopUp->actions().at(1)->text(), u"ファイル名のみ挿入"_s);
 

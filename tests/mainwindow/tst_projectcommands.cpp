@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 #include "Icons.h"
 #include "Cp932.h"
+#include "DialogFolders.h"
 #include "MainForm.h"
 #include "PageEditor.h"
 #include "ProjectFile.h"
@@ -24,6 +25,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QGuiApplication>
 #include <QScreen>
@@ -111,6 +113,9 @@ private Q_SLOTS:
     void saveHtmlWritesEditorText();
     void saveHtmlEmptyPage();
     void saveHtmlUtf8Page();
+    void savesTellWhatBecameOfCharacters_data();
+    void savesTellWhatBecameOfCharacters();
+    void fileDialogsStartOutsideTheProgram();
     void saveHtmlFailureReported();
     void saveHtmlCancelled();
 
@@ -925,6 +930,74 @@ void TestProjectCommands::saveHtmlUtf8Page()
     m_rec->fileAnswers.enqueue(target);
     act(u"minmnyHTMLNameSave")->trigger();
     QCOMPARE(ReadBytes(target), QByteArray("<p>&#39033;</p>\r\n"));
+}
+
+void TestProjectCommands::savesTellWhatBecameOfCharacters_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("save as") << u"minmnyProNameSave"_s << u"p.hpf"_s;
+    QTest::newRow("page as HTML") << u"minmnyHTMLNameSave"_s << u"page.htm"_s;
+}
+
+void TestProjectCommands::savesTellWhatBecameOfCharacters()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, target);
+    // A page that code page 932 holds whole: nothing to say.
+    form().ui().MainText->setHtmlText(u"<p>日本語</p>"_s);
+    m_rec->fileAnswers.enqueue(m_dir->filePath(target));
+    form().action(command)->trigger();
+    QVERIFY(QFileInfo::exists(m_dir->filePath(target)));
+    QVERIFY2(m_rec->statusTexts.filter(u"文字"_s).isEmpty(), qPrintable(m_rec->statusTexts.join(u'|')));
+
+    form().ui().MainText->setHtmlText(u"<p>😀と🍣、1〜2</p>"_s);
+    m_rec->clear();
+    m_rec->fileAnswers.enqueue(m_dir->filePath(target));
+    form().action(command)->trigger();
+    QCOMPARE(m_rec->statusText(), u"2文字を文字参照（&#…;）で保存しました（最初は😀）　"
+                                  u"1文字を似た形の文字に置き換えて保存しました（最初は〜→～）"_s);
+    QCOMPARE(form().ui().StatusPanel1->text(), m_rec->statusText());
+    QVERIFY(ReadBytes(m_dir->filePath(target)).contains("&#128512;"));
+}
+
+void TestProjectCommands::fileDialogsStartOutsideTheProgram()
+{
+    // A project opened from inside AppDir (the test folder): its folder is
+    // passed over, and the first dialog starts in Documents.
+    QVERIFY(PutBytes(m_dir->filePath(u"inside.hpf"_s), EncodeProjectFile(sampleProject())));
+    m_rec->fileAnswers.enqueue(m_dir->filePath(u"inside.hpf"_s));
+    act(u"minmnyProOpen")->trigger();
+    ForgetDialogFolders();
+    QTemporaryDir user; // the user's home, where the site lives
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(user.path()));
+    const auto restore = qScopeGuard([&] { qputenv("HOME", home); });
+    for (const QString &folder : {u"Documents"_s, u"sites"_s, u"pages"_s})
+        QVERIFY(QDir().mkpath(user.filePath(folder)));
+    const QString site = user.filePath(u"sites/site.hpf"_s);
+    QVERIFY(PutBytes(site, EncodeProjectFile(sampleProject())));
+    // Each step: the command, the file chosen in its dialog, where the dialog started.
+    const struct
+    {
+        const char16_t *command;
+        QString chosen;
+        QString startedIn;
+    } steps[] = {
+        {u"minmnyProOpen", site, user.filePath(u"Documents"_s)},
+        {u"minmnyHTMLNameSave", user.filePath(u"pages/a.htm"_s), user.filePath(u"sites"_s)},
+        {u"minmnyHTMLNameSave", QString(), user.filePath(u"pages"_s)},
+        {u"AddHTMLminmnyFile", QString(), user.filePath(u"pages"_s)},
+        {u"minmnyProNameSave", QString(), user.filePath(u"sites"_s)},
+    };
+    for (const auto &step : steps) {
+        m_rec->clear();
+        m_rec->fileAnswers.enqueue(step.chosen);
+        form().action(QString::fromUtf16(step.command))->trigger();
+        QVERIFY2(!m_rec->shown.isEmpty(), qPrintable(QString::fromUtf16(step.command)));
+        QCOMPARE(m_rec->shown.first().startDir, step.startedIn);
+        QVERIFY(!IsProgramFolder(m_rec->shown.first().startDir));
+    }
 }
 
 void TestProjectCommands::saveHtmlFailureReported()

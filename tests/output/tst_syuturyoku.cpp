@@ -119,6 +119,28 @@ private Q_SLOTS:
         QCOMPARE(readBytes(m_out + u"/a.htm"_s), QByteArray("\r\n"));
     }
 
+    void outputTellsWhatBecameOfCharacters()
+    {
+        QVERIFY(QDir().mkpath(m_out));
+        ProjectDates p;
+        p.SyuturyokuFolder = m_out;
+        AddHtmlDat(p, u"A"_s, u"a"_s, u"<p>😀</p>"_s, u".htm"_s);
+        AddHtmlDat(p, u"B"_s, u"b"_s, u"<meta charset=\"utf-8\"><p>😁〜</p>"_s, u".htm"_s);
+        AddHtmlDat(p, u"C"_s, u"c"_s, u"<p>🍣〜</p>"_s, u".htm"_s);
+        SyuturyokuReport r = SyuturyokuAll(p);
+        QVERIFY(r.ok());
+        QCOMPARE(OutputDoneText(m_out, r.changes),
+                 OutputDoneText(m_out) + u"　2文字を文字参照（&#…;）で出力しました（最初は😀）"
+                                         u"　1文字を似た形の文字に置き換えて出力しました（最初は〜→～）"_s);
+        // Overwrite reports the same.
+        r = Uwagaki(p, [](const QStringList &) { return true; }).output;
+        QCOMPARE(r.changes.refs, 2);
+        QCOMPARE(r.changes.mapped, 1);
+        p.Html.removeLast();
+        p.Html.removeFirst();
+        QCOMPARE(OutputDoneText(m_out, SyuturyokuAll(p).changes), OutputDoneText(m_out));
+    }
+
     void laterTablesReplaceEarlierNames()
     {
         // Pages first, then pictures, then other files: the last one written wins.
@@ -625,6 +647,9 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(m_dir.path() + u"/proj"_s));
         p.ProjectPath = m_dir.path() + u"/proj/site.hpf"_s;
         QCOMPARE(OutputDialogStartFolder(p), QDir::cleanPath(m_dir.path() + u"/proj"_s));
+        // Never a folder of the program's own, which an update may remove.
+        p.ProjectPath = AppDir() + u"/site.hpf"_s;
+        QCOMPARE(OutputDialogStartFolder(p), QDir::cleanPath(m_dir.path() + u"/sites"_s));
         QCOMPARE(OutputDoneText(u"/a/b"_s), u"プロジェクトを\"/a/b\"に出力しました。"_s);
     }
 

@@ -1,6 +1,7 @@
 // Reading pages written by other editors: byte-order marks, declarations,
 // UTF-8, code page 932 and EUC-JP; and writing a page back in the encoding it
 // declares. The byte samples were made by other encoders than this program's.
+#include "CharChanges.h"
 #include "EucJp.h"
 #include "PageEncoding.h"
 #include "ProjectFile.h"
@@ -51,6 +52,8 @@ private Q_SLOTS:
     void pageReadsBackAsWritten();
     void eucJpTablesAgree();
     void loadTextFileTellsHowItRead();
+    void changedCharactersAreCounted_data();
+    void changedCharactersAreCounted();
 };
 
 void TestPageEncoding::decode_data()
@@ -347,6 +350,47 @@ void TestPageEncoding::loadTextFileTellsHowItRead()
     QCOMPARE(how.undecodable, qsizetype(1));
 
     QCOMPARE(LoadTextFile(dir.filePath(u"none.htm"_s), &how), u"$NotFile"_s);
+}
+
+void TestPageEncoding::changedCharactersAreCounted_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("saved"); // status text after a save
+    QTest::addColumn<QString>("output"); // after an output
+    const QString utf8 = QString::fromLatin1(Head("<meta charset=\"utf-8\">"));
+    const QString euc = QString::fromLatin1(Head("<meta charset=\"euc-jp\">"));
+    const QString western = QString::fromLatin1(Head("<meta charset=\"iso-8859-1\">"));
+    QTest::newRow("nothing changed") << u"<p>日本語①～</p>"_s << QString() << QString();
+    QTest::newRow("references, a pair counts once")
+        << u"<p>😀a😁b项</p>"_s << u"3文字を文字参照（&#…;）で保存しました（最初は😀）"_s
+        << u"3文字を文字参照（&#…;）で出力しました（最初は😀）"_s;
+    QTest::newRow("lone surrogate") << (u"x"_s + QChar(0xD83D) + u"y"_s)
+                                    << u"1文字を文字参照（&#…;）で保存しました（最初は\uFFFD）"_s << u"-"_s;
+    QTest::newRow("look-alikes") << u"10〜20−3"_s
+                                 << u"2文字を似た形の文字に置き換えて保存しました（最初は〜→～）"_s
+                                 << u"2文字を似た形の文字に置き換えて出力しました（最初は〜→～）"_s;
+    QTest::newRow("both") << u"—😀〜"_s
+                          << u"1文字を文字参照（&#…;）で保存しました（最初は😀）　"
+                             u"2文字を似た形の文字に置き換えて保存しました（最初は—→―）"_s << u"-"_s;
+    QTest::newRow("UTF-8 page holds everything") << (utf8 + u"😀〜"_s) << QString() << QString();
+    QTest::newRow("EUC-JP page") << (euc + u"〜😀"_s) << u"2文字を文字参照（&#…;）で保存しました（最初は〜）"_s
+                                 << u"-"_s;
+    QTest::newRow("Western page") << (western + u"é日"_s)
+                                  << u"1文字を文字参照（&#…;）で保存しました（最初は日）"_s << u"-"_s;
+}
+
+void TestPageEncoding::changedCharactersAreCounted()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, saved);
+    QFETCH(QString, output);
+    CharChanges changes;
+    const QByteArray bytes = EncodePageFile(text, &changes);
+    QCOMPARE(CharChangesText(changes), saved);
+    if (output != u"-")
+        QCOMPARE(CharChangesText(changes, true), output);
+    // Counting changes nothing in what is written.
+    QCOMPARE(bytes, EncodePageFile(text));
 }
 
 QTEST_GUILESS_MAIN(TestPageEncoding)

@@ -1,5 +1,6 @@
 #include "StatementDialogs.h"
 
+#include "AccessibleNames.h"
 #include "AuthoringText.h"
 #include "UiService.h"
 #include "WizTextCheck.h"
@@ -117,6 +118,8 @@ TaguSien_AddOutPut::TaguSien_AddOutPut(WizProgram &program, bool WizEditNew, qin
     m_Combo1 = Combo(QStringLiteral("Combo1"),
                      {QStringLiteral("文字列型変数"), QStringLiteral("整数型変数"), QStringLiteral("真偽型変数")}, this);
     m_Text2 = numberBox(NumberBox::Kind::Count, QStringLiteral("Text2"), QStringLiteral("UpDown1"));
+    NameControl(m_Text1, QStringLiteral("出力する文字列"));
+    NameControl(m_Combo1, QStringLiteral("変数の型"));
 
     auto *grid = new QGridLayout(this);
     grid->addWidget(m_Option1, 0, 0);
@@ -299,6 +302,7 @@ TaguSien_AddSisoku::TaguSien_AddSisoku(WizProgram &program, bool WizEditNew, qin
                      {QStringLiteral("加算（+）"), QStringLiteral("減算（-）"), QStringLiteral("乗算（*）"),
                       QStringLiteral("除算（/）")},
                      this);
+    NameControl(m_Combo3, QStringLiteral("計算の種類"));
 
     // The two sides: a constant or an integer variable each.
     const auto side = [this](const QString &caption, const QString &frameName, QRadioButton *&direct,
@@ -319,6 +323,9 @@ TaguSien_AddSisoku::TaguSien_AddSisoku(WizProgram &program, bool WizEditNew, qin
         grid->addWidget(variable, 1, 0);
         grid->addWidget(label(QStringLiteral("変数番号："), varLabelName, number), 1, 1);
         grid->addWidget(number, 1, 2);
+        // Both sides have the same captions: the names say which side.
+        NameControl(constant, caption + QStringLiteral("の数値"));
+        NameControl(number, caption + QStringLiteral("の変数番号"));
         return frame;
     };
     QGroupBox *left = side(QStringLiteral("左辺"), QStringLiteral("Frame1"), m_Option1, QStringLiteral("Option1"),

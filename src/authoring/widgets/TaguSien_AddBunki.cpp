@@ -1,5 +1,6 @@
 #include "TaguSien_AddBunki.h"
 
+#include "AccessibleNames.h"
 #include "AuthoringText.h"
 #include "WizTextCheck.h"
 
@@ -62,6 +63,7 @@ void TaguSien_AddBunki::build()
     m_Combo2 = new QComboBox(this);
     m_Combo2->setObjectName(QStringLiteral("Combo2"));
     m_Combo2->addItems(ComparisonItems);
+    NameControl(m_Combo2, QStringLiteral("比較の方法"));
 
     // The two sides share one layout; only the control names differ.
     struct Names

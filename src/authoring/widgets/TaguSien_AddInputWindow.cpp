@@ -1,5 +1,6 @@
 #include "TaguSien_AddInputWindow.h"
 
+#include "AccessibleNames.h"
 #include "AuthoringText.h"
 #include "WizRun.h"
 #include "WizTextCheck.h"
@@ -95,6 +96,8 @@ TaguSien_AddInputWindow::TaguSien_AddInputWindow(WizProgram &program, bool WizEd
     m_Text5 = new QLineEdit(frame2);
     m_Text5->setObjectName(QStringLiteral("Text5"));
     m_Text6 = numberBox(NumberBox::Kind::Constant, QStringLiteral("Text6"), QStringLiteral("UpDown2"));
+    NameControl(m_Combo2, QStringLiteral("オブジェクトの種類"));
+    NameControl(m_Text6, QStringLiteral("整数の初期値"));
     m_Option7 = Radio(QStringLiteral("True"), QStringLiteral("Option7"), frame2);
     m_Option6 = Radio(QStringLiteral("False"), QStringLiteral("Option6"), frame2);
     auto *boolGroup = new QButtonGroup(frame2);

@@ -103,6 +103,9 @@ TaguSien_Scrpt::TaguSien_Scrpt(EditWizDates &dates, const ProjectDates &project,
     m_List1->setObjectName(QStringLiteral("List1"));
     m_List2 = new QListWidget(this);
     m_List2->setObjectName(QStringLiteral("List2"));
+    // Names for screen readers: neither list has a label.
+    m_List1->setAccessibleName(QStringLiteral("スクリプト"));
+    m_List2->setAccessibleName(QStringLiteral("追加する命令"));
     m_List2->setMaximumWidth(170);
     m_Command1 = makeButton(QStringLiteral("←追加"), QStringLiteral("Command1"));
     m_Command2 = makeButton(QStringLiteral("削除"), QStringLiteral("Command2"));

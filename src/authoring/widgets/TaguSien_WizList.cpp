@@ -1,6 +1,7 @@
 #include "TaguSien_WizList.h"
 
 #include "AppPaths.h"
+#include "ProjectDates.h"
 #include "TaguSien_ListFile.h"
 #include "TaguSien_MakeFont.h"
 #include "TaguSien_NewPrg.h"
@@ -46,6 +47,7 @@ TaguSien_WizList::TaguSien_WizList(const ProjectDates &project, QWidget *parent)
     frame->setObjectName(QStringLiteral("Frame1"));
     m_List1 = new QListWidget(frame);
     m_List1->setObjectName(QStringLiteral("List1"));
+    m_List1->setAccessibleName(frame->title());
     m_Label1 = new QLabel(QStringLiteral("ここに説明を表示します。"), frame);
     m_Label1->setObjectName(QStringLiteral("Label1"));
     m_Label1->setWordWrap(true);
@@ -197,7 +199,7 @@ void TaguSien_WizList::Command5_Click()
 {
     if (m_TabStrip1->currentIndex() != 1)
         return;
-    const QString file = Ui().openFileName(TisdFilter);
+    const QString file = OpenFileOfKind(DialogKind::Script, TisdFilter, m_project.ProjectPath);
     if (file.isEmpty())
         return;
     // A file that is not a whole script is refused before any entry is made.
@@ -230,8 +232,9 @@ void TaguSien_WizList::Command6_Click()
         return;
     // The dialog appends ".tisd" to a name typed without an extension before
     // it asks about replacing a file, so the question names the real file.
-    const QString file = WithDefaultExtension(Ui().saveFileName(TisdFilter, QString(), QStringLiteral("tisd")),
-                                              QStringLiteral(".tisd"));
+    const QString file = WithDefaultExtension(
+        SaveFileOfKind(DialogKind::Script, TisdFilter, m_project.ProjectPath, QStringLiteral("tisd")),
+        QStringLiteral(".tisd"));
     if (file.isEmpty())
         return;
     WizProgram program;

@@ -12,7 +12,10 @@ bool SaveEditedScript(EditWizDates &dates, const WizProgram &program,
                       const QLineEdit *name, const QLineEdit *description)
 {
     for (const auto &[what, edit] : checkedFields) {
-        if (const QString why = WizTextRefusal(what, edit->text()); !why.isEmpty()) {
+        // The name and description go into the list file, the rest into the script.
+        const bool isName = edit == name || edit == description;
+        if (const QString why = isName ? WizNameRefusal(what, edit->text()) : WizTextRefusal(what, edit->text());
+            !why.isEmpty()) {
             Ui().message(why, UiService::Icon::Critical);
             edit->setFocus();
             return false;

@@ -1,5 +1,7 @@
 #include "TaguSien_AddTokusyu.h"
 
+#include "AccessibleNames.h"
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -18,6 +20,7 @@ TaguSien_AddTokusyu::TaguSien_AddTokusyu(WizProgram &program, bool WizEditNew, q
     m_Combo1->addItems({QStringLiteral("「,」カンマ"), QStringLiteral("「\"」ダブルクォーテーション"),
                         QStringLiteral("「 」半角スペース")});
     m_Combo1->setCurrentIndex(0);
+    NameControl(m_Combo1, QStringLiteral("出力する特殊文字列"));
     if (const WizOp *op = editedOp(); op && op->I(0) >= 0 && op->I(0) <= 2)
         m_Combo1->setCurrentIndex(op->I(0));
 

@@ -1,5 +1,6 @@
 #include "TaguSien_MakeFont.h"
 
+#include "AccessibleNames.h"
 #include "NumberBox.h"
 #include "ScriptSave.h"
 #include "UiService.h"
@@ -45,7 +46,7 @@ TaguSien_MakeFont::TaguSien_MakeFont(EditWizDates &dates, QWidget *parent, WizPr
     const auto makeLabel = [this](const QString &text, const QString &name, QWidget *buddy) {
         auto *l = new QLabel(text, this);
         l->setObjectName(name);
-        l->setBuddy(buddy);
+        NameByLabel(l, buddy); // the size box's text box is no sibling of its label
         return l;
     };
     const auto makeEdit = [this](const QString &name) {
@@ -63,6 +64,7 @@ TaguSien_MakeFont::TaguSien_MakeFont(EditWizDates &dates, QWidget *parent, WizPr
     m_Command1 = new QPushButton(QStringLiteral("..."), this);
     m_Command1->setObjectName(QStringLiteral("Command1"));
     m_Command1->setAutoDefault(false);
+    m_Command1->setAccessibleName(QStringLiteral("文字色を選ぶ"));
     m_Command2 = new QPushButton(QStringLiteral("保存"), this);
     m_Command2->setObjectName(QStringLiteral("Command2"));
     m_Command2->setAutoDefault(false);

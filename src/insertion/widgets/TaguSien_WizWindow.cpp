@@ -1,5 +1,6 @@
 #include "TaguSien_WizWindow.h"
 
+#include "AccessibleNames.h"
 #include "ProjectDates.h"
 #include "Twips.h"
 #include "UiService.h"
@@ -93,6 +94,7 @@ void TaguSien_WizWindow::buildControls()
         s.down->setAutoRepeat(true);
         s.down->setFocusPolicy(Qt::NoFocus);
         s.down->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+        NameUpDown(s.up, s.down);
         updown->addWidget(s.up);
         updown->addWidget(s.down);
         connect(s.up, &QToolButton::clicked, this, [this, k] { stepInt(k, 1); });
@@ -242,6 +244,12 @@ void TaguSien_WizWindow::VewObjsMin(qint16 MakeObjType, const QString &caption, 
     s.Text1->resize(TwipsToPx(kind == 1 || kind == 8 ? NarrowWidth : FullWidth), s.Text1->height());
     s.Option1->setChecked(false);
     s.Check1->setChecked(false);
+    // The label above a box is no buddy of it (its rows move); the box is
+    // named after it for screen readers.
+    const QString name = NameFromCaption(caption);
+    s.Text1->setAccessibleName(name);
+    s.Combo1->setAccessibleName(name);
+    s.Command3->setAccessibleName(name + QStringLiteral("の色を選ぶ"));
 
     switch (kind) {
     case 0:

@@ -1,10 +1,12 @@
 #include "WizStatementDialog.h"
 
+#include "AccessibleNames.h"
 #include "TaguSien_WizEdit.h"
 #include "UiService.h"
 #include "WizRun.h"
 #include "WizTextCheck.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,9 +36,14 @@ QLabel *WizStatementDialog::label(const QString &text, const QString &name, QWid
 {
     auto *l = new QLabel(text, this);
     l->setObjectName(name);
+    // A number box's text box is no sibling of the label, which therefore
+    // cannot name it for screen readers, and a combo box would be read by its
+    // current choice: both are named here.
     if (auto *box = qobject_cast<NumberBox *>(buddy))
-        buddy = box->textBox();
-    if (buddy)
+        NameByLabel(l, box->textBox());
+    else if (qobject_cast<QComboBox *>(buddy))
+        NameByLabel(l, buddy);
+    else if (buddy)
         l->setBuddy(buddy);
     return l;
 }
