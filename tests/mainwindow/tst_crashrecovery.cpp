@@ -10,6 +10,7 @@
 #include "Recovery.h"
 #include "RecoveryCommands.h"
 #include "SettingsFiles.h"
+#include "FileSystemLimits.h"
 #include "TestSupport.h"
 #include "Twips.h"
 #include "WidgetTestSupport.h"
@@ -74,6 +75,9 @@ private Q_SLOTS:
     void exitRemovesRecord();
     void exitKeepingWorkRemovesRecordKeepsBackup();
     void writeFailureShownOnce();
+    void folderThatCannotBeWrittenSaidOnce_data();
+    void folderThatCannotBeWrittenSaidOnce();
+    void backupOfAnotherCopyIsNotWrittenOver();
 
 private:
     void start();
@@ -484,6 +488,79 @@ void TestCrashRecovery::writeFailureShownOnce()
     QTest::qWait(50);
     QCOMPARE(m_rec->statusTexts.size(), 1);
     QVERIFY(m_form->project().Henkou);
+}
+
+void TestCrashRecovery::folderThatCannotBeWrittenSaidOnce_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("a file in the folder's place") << u"file"_s;
+    QTest::newRow("a read-only disk") << u"read-only disk"_s;
+}
+
+// Without a place for records, a crash would lose the unsaved work: the
+// status bar says so once, in Japanese.
+void TestCrashRecovery::folderThatCannotBeWrittenSaidOnce()
+{
+    QFETCH(QString, how);
+    std::unique_ptr<SmallDisk> disk;
+    if (how == u"file") {
+        QVERIFY(PutBytes(RecoveryFolder(), "not a folder"));
+    } else {
+        disk = std::make_unique<SmallDisk>(256);
+        if (!disk->mounted())
+            QSKIP(qPrintable(disk->reason()));
+        QVERIFY(QDir(disk->path()).mkpath(u"temp"_s));
+        SetAppDir(disk->path());
+        if (!disk->makeReadOnly())
+            QSKIP("the system refuses to mount the disk read-only");
+    }
+    EditorOptions o;
+    o.RecoverySeconds = 1;
+    WriteOptionDate(OptionDatePath(), o);
+    const auto said = [this] {
+        return m_rec->statusTexts.filter(u"作業の記録（復旧用）"_s);
+    };
+    start();
+    QCOMPARE(said().size(), 1);
+    QVERIFY2(said().at(0).startsWith(u"作業の記録（復旧用）を残せないため"_s), qPrintable(said().at(0)));
+    QVERIFY(said().at(0).contains(QDir::toNativeSeparators(RecoveryFolder())));
+    // Typing and the timer add nothing more.
+    type(u"x"_s);
+    commands()->recordNow();
+    commands()->writer().waitForDone();
+    QCOMPARE(said().size(), 1);
+    m_form.reset();
+    SetAppDir(m_dir->path());
+}
+
+// Another copy kept its work in the backup a moment earlier (logout ends
+// every copy): this copy's work stays in its record, offered at the next
+// start, and the other copy's backup is resumed after it.
+void TestCrashRecovery::backupOfAnotherCopyIsNotWrittenOver()
+{
+    ProjectDates other;
+    NewStartProject(other);
+    other.Html[0].HtmlStr = u"もう一つのウィンドウの作業"_s;
+    start();
+    m_form->show();
+    type(u"mine"_s);
+    QVERIFY(WriteWorkBackup(other, nullptr));
+    const QByteArray wr = ReadBytes(WrBackUpPath());
+    m_form->runCommand(u"minmnyWrEnd"_s);
+    QVERIFY(!m_form->isVisible());
+    QVERIFY(m_rec->shown.isEmpty());
+    QCOMPARE(ReadBytes(WrBackUpPath()), wr);
+    QVERIFY(QFileInfo::exists(recordPath(1)));
+    QVERIFY(!QFileInfo::exists(JoinPath(RecoveryFolder(), u"Recovery1.lock"_s)));
+
+    m_rec->yesNoAnswers.enqueue(true);
+    start();
+    QCOMPARE(m_rec->messages().size(), 1);
+    QVERIFY(m_form->project().Html[0].HtmlStr.startsWith(u"mine"_s));
+    m_form->project().Henkou = false; // saved
+    m_rec->clear();
+    start();
+    QCOMPARE(m_form->project().Html[0].HtmlStr, other.Html[0].HtmlStr);
 }
 
 QTEST_MAIN(TestCrashRecovery)

@@ -5,6 +5,7 @@
 #include "OptionDate.h"
 #include "ProjectFile.h"
 #include "Recovery.h"
+#include "SettingsFiles.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -45,7 +46,121 @@ class TestRecoveryKill : public QObject
 private Q_SLOTS:
     void killedWhileTyping_data();
     void killedWhileTyping();
+    void twoCopiesEndedTogetherKeepBoth();
+    void signalDuringStartUpQuestion_data();
+    void signalDuringStartUpQuestion();
 };
+
+namespace {
+
+// Starts a copy of the program and waits until it says word.
+bool startAndWaitFor(QProcess &child, const QStringList &args, const QByteArray &word)
+{
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QStringLiteral(QV_RECOVERY_CHILD), args);
+    if (!child.waitForStarted(20000))
+        return false;
+    QByteArray out;
+    QElapsedTimer clock;
+    clock.start();
+    while (!out.contains(word) && child.state() == QProcess::Running && clock.elapsed() < 60000) {
+        child.waitForReadyRead(200);
+        out += child.readAllStandardOutput();
+    }
+    return out.contains(word);
+}
+
+// Sends SIGTERM and waits for a normal end.
+bool endsNormally(QProcess &child)
+{
+    return child.waitForFinished(30000) && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
+}
+
+// The work a start offers and restores, as the restoring copy wrote it.
+QString restoredPage(const QString &dir)
+{
+    QProcess restore;
+    restore.setProcessChannelMode(QProcess::ForwardedChannels);
+    restore.start(QStringLiteral(QV_RECOVERY_CHILD), {dir, u"restore"_s});
+    if (!restore.waitForFinished(60000) || restore.exitCode() != 0)
+        return u"(no restore)"_s;
+    return QString::fromUtf8(ReadBytes(JoinPath(dir, u"restored.txt"_s)));
+}
+
+} // namespace
+
+// Logout ends every copy of the program at once: each keeps its unsaved work,
+// one in the work-in-progress backup, the other in its recovery record.
+void TestRecoveryKill::twoCopiesEndedTogetherKeepBoth()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    SetAppDir(dir.path());
+    QVERIFY(QDir(dir.path()).mkpath(u"temp"_s));
+    QProcess first;
+    QProcess second;
+    QVERIFY(startAndWaitFor(first, {dir.path(), u"term"_s, u"firstcopy"_s}, "READY"));
+    QVERIFY(startAndWaitFor(second, {dir.path(), u"term"_s, u"secondcopy"_s}, "READY"));
+    first.terminate(); // SIGTERM, as at logout
+    second.terminate();
+    QVERIFY(endsNormally(first));
+    QVERIFY(endsNormally(second));
+
+    ProjectDates backup;
+    QCOMPARE(LoadProjectFile(WrBackUpPath(), backup), qint16(LoadOk));
+    const QString inBackup = backup.Html.value(0).HtmlStr;
+    const bool firstInBackup = inBackup.startsWith(u"firstcopy"_s);
+    QVERIFY2(firstInBackup || inBackup.startsWith(u"secondcopy"_s), qPrintable(inBackup.left(40)));
+    // The other copy's work waits in its record and is offered at the next start.
+    const QStringList records = QDir(RecoveryFolder()).entryList({u"Recovery*.hpf"_s});
+    QCOMPARE(records.size(), 1);
+    const QString restored = restoredPage(dir.path());
+    QVERIFY2(restored.contains(firstInBackup ? u"secondcopy"_s : u"firstcopy"_s), qPrintable(restored));
+}
+
+void TestRecoveryKill::signalDuringStartUpQuestion_data()
+{
+    QTest::addColumn<bool>("record");
+    QTest::addColumn<bool>("damagedBackup");
+    QTest::newRow("recovery question") << true << false;
+    QTest::newRow("backup damaged message") << false << true;
+}
+
+// SIGTERM while a start-up question is on the screen ends the program, and
+// whatever the question was about stays as it was.
+void TestRecoveryKill::signalDuringStartUpQuestion()
+{
+    QFETCH(bool, record);
+    QFETCH(bool, damagedBackup);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    SetAppDir(dir.path());
+    QVERIFY(QDir(dir.path()).mkpath(u"temp"_s));
+    ProjectDates p;
+    NewStartProject(p);
+    p.Html[0].HtmlStr = u"書きかけの作業"_s;
+    const QByteArray recordBytes = EncodeRecoveryFile(p);
+    const QString recordPath = JoinPath(RecoveryFolder(), u"Recovery1.hpf"_s);
+    if (record) {
+        QVERIFY(QDir().mkpath(RecoveryFolder()));
+        QVERIFY(PutBytes(recordPath, recordBytes));
+    }
+    const QByteArray backupBytes = damagedBackup ? QByteArray("$HtmlProjectFile$,3,cut") : EncodeProjectFile(p);
+    QVERIFY(PutBytes(WrBackUpPath(), backupBytes));
+
+    QProcess child;
+    QVERIFY(startAndWaitFor(child, {dir.path(), u"ask"_s}, "ASKING"));
+    child.terminate();
+    QVERIFY(endsNormally(child));
+    if (record) {
+        // Not answered: offered again next time; the backup waits behind it.
+        QCOMPARE(ReadBytes(recordPath), recordBytes);
+        QVERIFY(QDir(RecoveryFolder()).entryList({u"Recovered-*"_s}).isEmpty());
+        QCOMPARE(ReadBytes(WrBackUpPath()), backupBytes);
+    } else {
+        QCOMPARE(ReadBytes(AppPath(u"\\WrBackUp.broken.dat")), backupBytes);
+    }
+}
 
 void TestRecoveryKill::killedWhileTyping_data()
 {
