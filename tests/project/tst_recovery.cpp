@@ -462,7 +462,7 @@ void TestRecovery::folderThatCannotBeMade()
 void TestRecovery::lockThatNamesNoRunningCopy_data()
 {
     // %1 stands for a process id, %2 for this machine's name, %3 for this
-    // program's name.
+    // program's name, %4 for the name of the process's program.
     QTest::addColumn<QByteArray>("lock");
     QTest::addColumn<QString>("process"); // "self", "other user", "" (none)
     QTest::addColumn<bool>("offered");
@@ -470,7 +470,8 @@ void TestRecovery::lockThatNamesNoRunningCopy_data()
     QTest::newRow("damaged") << QByteArray("\x01\xff garbage\n") << QString() << true;
     QTest::newRow("process id 0") << QByteArray("0\nquorvel\n%2\n") << QString() << true;
     QTest::newRow("another machine") << QByteArray("%1\nquorvel\nsome-other-machine\n") << u"self"_s << true;
-    QTest::newRow("a live process of another user") << QByteArray("%1\nquorvel\n%2\n") << u"other user"_s << true;
+    // Named with that process's own program, so that only its owner tells.
+    QTest::newRow("a live process of another user") << QByteArray("%1\n%4\n%2\n") << u"other user"_s << true;
     QTest::newRow("a live process of this user") << QByteArray("%1\n%3\n%2\n") << u"self"_s << false;
 }
 
@@ -499,6 +500,8 @@ void TestRecovery::lockThatNamesNoRunningCopy()
     lock.replace("%1", QByteArray::number(pid));
     lock.replace("%2", QSysInfo::machineHostName().toLocal8Bit());
     lock.replace("%3", QCoreApplication::applicationName().toLocal8Bit());
+    const QString exe = QFileInfo(u"/proc/%1/exe"_s.arg(pid)).symLinkTarget();
+    lock.replace("%4", (exe.isEmpty() ? u"init"_s : QFileInfo(exe).fileName()).toLocal8Bit());
     QDir().mkpath(folder());
     RecoveryStore names(folder());
     QVERIFY(PutBytes(names.recordPath(1), EncodeRecoveryFile(SampleProject())));
