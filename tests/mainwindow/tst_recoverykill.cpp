@@ -51,117 +51,6 @@ private Q_SLOTS:
     void signalDuringStartUpQuestion();
 };
 
-namespace {
-
-// Starts a copy of the program and waits until it says word.
-bool startAndWaitFor(QProcess &child, const QStringList &args, const QByteArray &word)
-{
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QStringLiteral(QV_RECOVERY_CHILD), args);
-    if (!child.waitForStarted(20000))
-        return false;
-    QByteArray out;
-    QElapsedTimer clock;
-    clock.start();
-    while (!out.contains(word) && child.state() == QProcess::Running && clock.elapsed() < 60000) {
-        child.waitForReadyRead(200);
-        out += child.readAllStandardOutput();
-    }
-    return out.contains(word);
-}
-
-// Sends SIGTERM and waits for a normal end.
-bool endsNormally(QProcess &child)
-{
-    return child.waitForFinished(30000) && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
-}
-
-// The work a start offers and restores, as the restoring copy wrote it.
-QString restoredPage(const QString &dir)
-{
-    QProcess restore;
-    restore.setProcessChannelMode(QProcess::ForwardedChannels);
-    restore.start(QStringLiteral(QV_RECOVERY_CHILD), {dir, u"restore"_s});
-    if (!restore.waitForFinished(60000) || restore.exitCode() != 0)
-        return u"(no restore)"_s;
-    return QString::fromUtf8(ReadBytes(JoinPath(dir, u"restored.txt"_s)));
-}
-
-} // namespace
-
-// Logout ends every copy of the program at once: each keeps its unsaved work,
-// one in the work-in-progress backup, the other in its recovery record.
-void TestRecoveryKill::twoCopiesEndedTogetherKeepBoth()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    SetAppDir(dir.path());
-    QVERIFY(QDir(dir.path()).mkpath(u"temp"_s));
-    QProcess first;
-    QProcess second;
-    QVERIFY(startAndWaitFor(first, {dir.path(), u"term"_s, u"firstcopy"_s}, "READY"));
-    QVERIFY(startAndWaitFor(second, {dir.path(), u"term"_s, u"secondcopy"_s}, "READY"));
-    first.terminate(); // SIGTERM, as at logout
-    second.terminate();
-    QVERIFY(endsNormally(first));
-    QVERIFY(endsNormally(second));
-
-    ProjectDates backup;
-    QCOMPARE(LoadProjectFile(WrBackUpPath(), backup), qint16(LoadOk));
-    const QString inBackup = backup.Html.value(0).HtmlStr;
-    const bool firstInBackup = inBackup.startsWith(u"firstcopy"_s);
-    QVERIFY2(firstInBackup || inBackup.startsWith(u"secondcopy"_s), qPrintable(inBackup.left(40)));
-    // The other copy's work waits in its record and is offered at the next start.
-    const QStringList records = QDir(RecoveryFolder()).entryList({u"Recovery*.hpf"_s});
-    QCOMPARE(records.size(), 1);
-    const QString restored = restoredPage(dir.path());
-    QVERIFY2(restored.contains(firstInBackup ? u"secondcopy"_s : u"firstcopy"_s), qPrintable(restored));
-}
-
-void TestRecoveryKill::signalDuringStartUpQuestion_data()
-{
-    QTest::addColumn<bool>("record");
-    QTest::addColumn<bool>("damagedBackup");
-    QTest::newRow("recovery question") << true << false;
-    QTest::newRow("backup damaged message") << false << true;
-}
-
-// SIGTERM while a start-up question is on the screen ends the program, and
-// whatever the question was about stays as it was.
-void TestRecoveryKill::signalDuringStartUpQuestion()
-{
-    QFETCH(bool, record);
-    QFETCH(bool, damagedBackup);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    SetAppDir(dir.path());
-    QVERIFY(QDir(dir.path()).mkpath(u"temp"_s));
-    ProjectDates p;
-    NewStartProject(p);
-    p.Html[0].HtmlStr = u"書きかけの作業"_s;
-    const QByteArray recordBytes = EncodeRecoveryFile(p);
-    const QString recordPath = JoinPath(RecoveryFolder(), u"Recovery1.hpf"_s);
-    if (record) {
-        QVERIFY(QDir().mkpath(RecoveryFolder()));
-        QVERIFY(PutBytes(recordPath, recordBytes));
-    }
-    const QByteArray backupBytes = damagedBackup ? QByteArray("$HtmlProjectFile$,3,cut") : EncodeProjectFile(p);
-    QVERIFY(PutBytes(WrBackUpPath(), backupBytes));
-
-    QProcess child;
-    QVERIFY(startAndWaitFor(child, {dir.path(), u"ask"_s}, "ASKING"));
-    child.terminate();
-    QVERIFY(endsNormally(child));
-    if (record) {
-        // Not answered: offered again next time; the backup waits behind it.
-        QCOMPARE(ReadBytes(recordPath), recordBytes);
-        QVERIFY(QDir(RecoveryFolder()).entryList({u"Recovered-*"_s}).isEmpty());
-        QCOMPARE(ReadBytes(WrBackUpPath()), backupBytes);
-    } else {
-        QCOMPARE(ReadBytes(AppPath(u"\\WrBackUp.broken.dat")), backupBytes);
-    }
-}
-
 void TestRecoveryKill::killedWhileTyping_data()
 {
     QTest::addColumn<int>("recordsBeforeKill");
@@ -260,6 +149,89 @@ void TestRecoveryKill::killedWhileTyping()
     for (int n = lastTyped; n <= 4000 && !isTyped; ++n)
         isTyped = typedText(n) == typedPart;
     QVERIFY2(isTyped, qPrintable(typedPart.right(80)));
+}
+
+namespace {
+
+// Starts a copy of the program and waits until it says word.
+bool startAndWaitFor(QProcess &child, const QStringList &args, const QByteArray &word)
+{
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QStringLiteral(QV_RECOVERY_CHILD), args);
+    QByteArray out;
+    while (!out.contains(word) && child.waitForReadyRead(60000))
+        out += child.readAllStandardOutput();
+    return out.contains(word);
+}
+
+// SIGTERM, as at logout; true when the program then ended normally.
+bool endsNormally(QProcess &child)
+{
+    child.terminate();
+    return child.waitForFinished(30000) && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
+}
+
+void prepareAppDir(QTemporaryDir &dir)
+{
+    QVERIFY(dir.isValid());
+    SetAppDir(dir.path());
+    QVERIFY(QDir(dir.path()).mkpath(u"temp"_s));
+}
+
+} // namespace
+
+// Logout ends every copy at once: each keeps its unsaved work, one in the
+// work-in-progress backup, the other in its record, offered at the next start.
+void TestRecoveryKill::twoCopiesEndedTogetherKeepBoth()
+{
+    QTemporaryDir dir;
+    prepareAppDir(dir);
+    QProcess copies[2];
+    const QString typed[2] = {u"firstcopy"_s, u"secondcopy"_s};
+    for (int i = 0; i < 2; ++i)
+        QVERIFY(startAndWaitFor(copies[i], {dir.path(), u"term"_s, typed[i]}, "READY"));
+    QVERIFY(endsNormally(copies[0]) & endsNormally(copies[1]));
+    ProjectDates backup;
+    QCOMPARE(LoadProjectFile(WrBackUpPath(), backup), qint16(LoadOk));
+    const int inBackup = backup.Html[0].HtmlStr.startsWith(typed[0]) ? 0 : 1;
+    QVERIFY(backup.Html[0].HtmlStr.startsWith(typed[inBackup]));
+    QCOMPARE(QDir(RecoveryFolder()).entryList({u"Recovery*.hpf"_s}).size(), 1);
+    QProcess restore;
+    restore.start(QStringLiteral(QV_RECOVERY_CHILD), {dir.path(), u"restore"_s});
+    QVERIFY(restore.waitForFinished(60000));
+    QVERIFY(ReadBytes(dir.filePath(u"restored.txt"_s)).contains(typed[1 - inBackup].toUtf8()));
+}
+
+void TestRecoveryKill::signalDuringStartUpQuestion_data()
+{
+    QTest::addColumn<QByteArray>("backup");
+    QTest::addColumn<QString>("keptAs"); // where the backup is afterwards
+    QTest::newRow("recovery question") << QByteArray("$HtmlProjectFile$,0,a,a,.htm,b\r\n") << u"WrBackUp.dat"_s;
+    QTest::newRow("backup damaged message") << QByteArray("$HtmlProjectFile$,3,cut") << u"WrBackUp.broken.dat"_s;
+}
+
+// SIGTERM while a start-up question is on the screen ends the program, and
+// what the question was about stays as it was, offered again next time.
+void TestRecoveryKill::signalDuringStartUpQuestion()
+{
+    QFETCH(QByteArray, backup);
+    QFETCH(QString, keptAs);
+    QTemporaryDir dir;
+    prepareAppDir(dir);
+    ProjectDates p;
+    NewStartProject(p);
+    const QByteArray record = EncodeRecoveryFile(p);
+    const QString recordPath = JoinPath(RecoveryFolder(), u"Recovery1.hpf"_s);
+    QVERIFY(QDir().mkpath(RecoveryFolder()));
+    if (keptAs == u"WrBackUp.dat")
+        QVERIFY(PutBytes(recordPath, record));
+    QVERIFY(PutBytes(WrBackUpPath(), backup));
+    QProcess child;
+    QVERIFY(startAndWaitFor(child, {dir.path(), u"ask"_s}, "ASKING"));
+    QVERIFY(endsNormally(child));
+    QCOMPARE(ReadBytes(dir.filePath(keptAs)), backup);
+    QCOMPARE(ReadBytes(recordPath), keptAs == u"WrBackUp.dat" ? record : QByteArray("UNREADABLE"));
+    QVERIFY(QDir(RecoveryFolder()).entryList({u"Recovered-*"_s}).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestRecoveryKill)
