@@ -77,7 +77,6 @@ private Q_SLOTS:
     void writeFailureShownOnce();
     void folderThatCannotBeWrittenSaidOnce_data();
     void folderThatCannotBeWrittenSaidOnce();
-    void backupOfAnotherCopyIsNotWrittenOver();
 
 private:
     void start();
@@ -520,30 +519,6 @@ void TestCrashRecovery::folderThatCannotBeWrittenSaidOnce()
     QCOMPARE(said().size(), 1);
     m_form.reset();
     SetAppDir(m_dir->path());
-}
-
-// Another copy kept its work in the backup a moment earlier (logout ends
-// every copy): this copy's work stays in its record, offered at the next
-// start, and the other copy's backup is resumed after it.
-void TestCrashRecovery::backupOfAnotherCopyIsNotWrittenOver()
-{
-    start();
-    m_form->show();
-    type(u"mine"_s);
-    ProjectDates other;
-    NewStartProject(other);
-    other.Html[0].HtmlStr = u"もう一つのウィンドウの作業"_s;
-    QVERIFY(WriteWorkBackup(other, nullptr));
-    const QByteArray wr = ReadBytes(WrBackUpPath());
-    m_form->runCommand(u"minmnyWrEnd"_s);
-    QVERIFY(!m_form->isVisible() && m_rec->shown.isEmpty());
-    QCOMPARE(ReadBytes(WrBackUpPath()), wr);
-    for (const QString &html : {u"mine"_s, other.Html[0].HtmlStr}) {
-        m_rec->yesNoAnswers.enqueue(true);
-        start();
-        QVERIFY(m_form->project().Html[0].HtmlStr.startsWith(html));
-        m_form->project().Henkou = false; // saved
-    }
 }
 
 QTEST_MAIN(TestCrashRecovery)
