@@ -88,10 +88,9 @@ bool RecoveryCommands::offerRecords()
     bool restored = false;
     const QList<RecoveryStore::Orphan> orphans = m_store->claimOrphans();
     for (const RecoveryStore::Orphan &orphan : orphans) {
-        // The program is ending (a signal came during a question): what is
-        // not answered is offered again at the next start.
+        // One restored, or the program ending (a signal came during a
+        // question): the others are offered again at the next start.
         if (restored || m_form->startUpAbandoned()) {
-            // Offered again at the next start.
             m_store->release(orphan.slot);
             continue;
         }

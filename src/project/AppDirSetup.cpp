@@ -166,8 +166,7 @@ QString UnsafeFolderReason(const QString &dir)
     const QString where = link.isSymLink() ? u"「%1」（リンク先「%2」）"_s.arg(shown, real) : u"「%1」"_s.arg(shown);
     if (st.st_uid != ::getuid()) {
         return u"フォルダ%1の所有者があなたではないため、使用できません。"_s.arg(where)
-               + u"\r\n自分のフォルダにするか（chown %1 \"%2\"）、別の場所に移してから、もう一度起動してください。"_s.arg(
-                   QString::number(::getuid()), real);
+               + u"\r\nこのフォルダの名前を変えるか削除してから、もう一度起動してください（新しいフォルダが作られます）。"_s;
     }
     if (st.st_mode & (S_IWGRP | S_IWOTH)) {
         return u"フォルダ%1はほかのユーザーも書き込めるため、使用できません。"_s.arg(where)

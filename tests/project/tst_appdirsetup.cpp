@@ -565,7 +565,7 @@ void TestAppDirSetup::unsafePerUserFolderRefused_data()
     QTest::newRow("mode 0777") << u"777"_s << u"chmod 700"_s;
     QTest::newRow("the group may write") << u"770"_s << u"chmod 700"_s;
     QTest::newRow("link to a world-writable folder") << u"link 1777"_s << u"chmod 700"_s;
-    QTest::newRow("owned by another user") << u"other"_s << u"chown"_s;
+    QTest::newRow("owned by another user") << u"other"_s << u"削除"_s;
     QTest::newRow("others may read only") << u"755"_s << QString();
     QTest::newRow("link to the user's own folder") << u"link 700"_s << QString();
 }
