@@ -164,10 +164,9 @@ bool startAndWaitFor(QProcess &child, const QStringList &args, const QByteArray 
     return out.contains(word);
 }
 
-// SIGTERM, as at logout; true when the program then ended normally.
+// True when the program ends normally (after SIGTERM, as at logout).
 bool endsNormally(QProcess &child)
 {
-    child.terminate();
     return child.waitForFinished(30000) && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
 }
 
@@ -190,6 +189,8 @@ void TestRecoveryKill::twoCopiesEndedTogetherKeepBoth()
     const QString typed[2] = {u"firstcopy"_s, u"secondcopy"_s};
     for (int i = 0; i < 2; ++i)
         QVERIFY(startAndWaitFor(copies[i], {dir.path(), u"term"_s, typed[i]}, "READY"));
+    copies[0].terminate();
+    copies[1].terminate();
     QVERIFY(endsNormally(copies[0]) & endsNormally(copies[1]));
     ProjectDates backup;
     QCOMPARE(LoadProjectFile(WrBackUpPath(), backup), qint16(LoadOk));
@@ -228,6 +229,7 @@ void TestRecoveryKill::signalDuringStartUpQuestion()
     QVERIFY(PutBytes(WrBackUpPath(), backup));
     QProcess child;
     QVERIFY(startAndWaitFor(child, {dir.path(), u"ask"_s}, "ASKING"));
+    child.terminate();
     QVERIFY(endsNormally(child));
     QCOMPARE(ReadBytes(dir.filePath(keptAs)), backup);
     QCOMPARE(ReadBytes(recordPath), keptAs == u"WrBackUp.dat" ? record : QByteArray("UNREADABLE"));
