@@ -19,7 +19,11 @@ int main(int argc, char *argv[])
     // Logout, shutdown or a kill keep unsaved work for the next start.
     EndSignals endSignals;
     EndFormOnSignals(endSignals, form);
+    // A signal during a start-up question may already have ended the program.
+    bool ended = false;
+    QObject::connect(&form, &MainForm::closing, &form, [&ended] { ended = true; });
     form.startUp();
-    form.show();
+    if (!ended)
+        form.show();
     return app.exec();
 }

@@ -3,6 +3,7 @@
 #include "AppPaths.h"
 #include "BrowserView.h"
 #include "ButtonRow.h"
+#include "TextFiles.h"
 #include "UiService.h"
 
 #include <QApplication>
@@ -20,6 +21,8 @@ QString NoAppDirMessage(const AppDirPlaces &places, const AppDirChoice &choice)
         text += u"\r\n\r\nプログラムのフォルダに書き込めません:\r\n"_s + QDir::toNativeSeparators(places.exeDir);
     if (places.perUserDir.isEmpty())
         text += u"\r\n\r\nホームフォルダが分かりません (環境変数 HOME が設定されていません)。"_s;
+    else if (!choice.unsafe.isEmpty())
+        return text + u"\r\n\r\n"_s + choice.unsafe;
     else
         text += u"\r\n\r\n次のフォルダを作成できないか、書き込めません:\r\n"_s
                 + QDir::toNativeSeparators(places.perUserDir);
@@ -35,6 +38,8 @@ bool SetUpAppDir(const AppDirPlaces &places, const WritableTest &writable)
         return false;
     }
     SetAppDir(choice.dir);
+    // Everything written into the per-user folder is the user's alone.
+    SetPrivateFolder(choice.kind == AppDirKind::PerUser ? choice.dir : QString());
     if (choice.kind == AppDirKind::PerUser) {
         const SupplyResult r = SupplyUserAppDir(choice.source, choice.dir);
         if (!r.ok()) {

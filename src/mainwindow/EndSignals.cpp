@@ -1,6 +1,7 @@
 #include "EndSignals.h"
 
 #include "MainForm.h"
+#include "UiService.h"
 
 #include <QSocketNotifier>
 
@@ -88,6 +89,19 @@ void EndSignals::readPending()
 void EndFormOnSignals(EndSignals &watcher, MainForm &form)
 {
     QObject::connect(&watcher, &EndSignals::endRequested, &form, [&form] {
+        if (form.startingUp()) {
+            // A start-up question is open (the signal arrives in its event
+            // loop). Its answer is not taken, nothing more is asked, and the
+            // end comes once start-up has unwound: the recovery records and
+            // the backup stay as they are for the next start.
+            form.abandonStartUp();
+            Ui().closeOpenBoxes();
+            return;
+        }
         form.runCommand(u"endOnRequest"_s);
+    });
+    QObject::connect(&form, &MainForm::startedUp, &form, [&form] {
+        if (form.startUpAbandoned())
+            form.runCommand(u"endOnRequest"_s);
     });
 }

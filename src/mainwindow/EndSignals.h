@@ -36,5 +36,7 @@ private:
 
 // Ends the main window like 書きかけ終了 when one of those signals arrives:
 // a project with unsaved changes is kept in the work-in-progress backup and
-// resumed at the next start; an unchanged one closes as on 終了.
+// resumed at the next start; an unchanged one closes as on 終了. A signal
+// while start-up asks a question closes the question unanswered and ends the
+// program once start-up is done.
 void EndFormOnSignals(EndSignals &watcher, MainForm &form);

@@ -310,6 +310,7 @@ void MainForm::onToolButton(const QString &key)
 
 void MainForm::startUp()
 {
+    m_startingUp = true;
     m_project.ClipType = -1;
     m_project.ProjectPath = NewProjectPath;
     ResetDates(m_project);
@@ -332,7 +333,7 @@ void MainForm::startUp()
         onLoadSettings();
     NewStartProject(m_project);
     const bool recovered = onRecover && onRecover();
-    if (!recovered && onResumeBackup)
+    if (!recovered && onResumeBackup && !m_startAbandoned)
         onResumeBackup();
 
     // Entry 0 of the catalogue groups fills the catalogue.
@@ -344,6 +345,7 @@ void MainForm::startUp()
     updateTitle();
     Form_Resize();
     m_project.Henkou = false;
+    m_startingUp = false;
     Q_EMIT startedUp();
 }
 

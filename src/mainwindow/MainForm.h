@@ -134,6 +134,17 @@ public:
     std::function<void()> onFirstShow;          // once the window is first drawn: the browser exists
     // Closing: returns false to keep the window open.
     std::function<bool()> onClose;
+    // Keeps the work in this copy's recovery record, left for the next start
+    // (the work-in-progress backup is taken by another copy); false with
+    // *error when it cannot.
+    std::function<bool(QString *error)> onKeepWorkAsRecord;
+
+    // The program was asked to end (a signal) while start-up was still
+    // asking its questions: start-up asks nothing more, and the program ends
+    // as soon as it is done.
+    bool startingUp() const { return m_startingUp; }
+    void abandonStartUp() { m_startAbandoned = true; }
+    bool startUpAbandoned() const { return m_startAbandoned; }
 
     void EdPrv();
     void refreshCatalogue();
@@ -185,6 +196,8 @@ private:
     bool m_pageBehind = false;
     bool m_shownOnce = false;
     bool m_browserStarted = false;
+    bool m_startingUp = false;
+    bool m_startAbandoned = false;
 };
 
 // Creates the command groups of the main window (each registers its handlers).

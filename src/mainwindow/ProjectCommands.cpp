@@ -185,7 +185,16 @@ bool ProjectCommands::minmnyWrEnd()
     // The exit sequence must not ask: the work is kept in the backup.
     p.Henkou = false;
     QString error;
-    if (!WriteWorkBackup(p, &error)) {
+    bool occupied = false;
+    // Another copy's backup stands (two copies ended together, at logout):
+    // this copy's work stays in its recovery record for the next start.
+    bool kept = WriteWorkBackup(p, &error, &occupied);
+    if (!kept && occupied && m_form->onKeepWorkAsRecord) {
+        QString why;
+        kept = m_form->onKeepWorkAsRecord(&why);
+        error += u"\r\n"_s + why;
+    }
+    if (!kept) {
         p.Henkou = changed;
         Ui().message(u"作業中のデータを保存できなかったため、終了しませんでした。\r\n"_s + error,
                      UiService::Icon::Critical);

@@ -5,6 +5,7 @@
 #include "PageEditor.h"
 #include "SettingsFiles.h"
 #include "TempC.h"
+#include "TextFiles.h"
 #include "UiService.h"
 
 #include <QDir>
@@ -31,6 +32,7 @@ RecoveryCommands::RecoveryCommands(MainForm *form, QObject *parent)
     connect(&m_timer, &QTimer::timeout, this, &RecoveryCommands::tick);
     connect(&m_writer, &RecoveryWriter::written, this, &RecoveryCommands::onWritten);
     form->onRecover = [this] { return offerRecords(); };
+    form->onKeepWorkAsRecord = [this](QString *error) { return keepWorkAsRecord(error); };
     connect(form, &MainForm::startedUp, this, &RecoveryCommands::afterStartUp);
     connect(form, &MainForm::pageShown, this, [this] { recordNow(); });
     connect(form, &MainForm::projectUnchanged, this, [this] {
@@ -86,8 +88,9 @@ bool RecoveryCommands::offerRecords()
     bool restored = false;
     const QList<RecoveryStore::Orphan> orphans = m_store->claimOrphans();
     for (const RecoveryStore::Orphan &orphan : orphans) {
-        if (restored) {
-            // Offered again at the next start.
+        // One restored, or the program ending (a signal came during a
+        // question): the others are offered again at the next start.
+        if (restored || m_form->startUpAbandoned()) {
             m_store->release(orphan.slot);
             continue;
         }
@@ -98,7 +101,15 @@ bool RecoveryCommands::offerRecords()
             continue;
         }
         const QString aside = m_store->asideName(orphan.slot);
-        if (!Ui().askYesNo(OfferText(c, aside, backupWaiting), UiService::Icon::Question)) {
+        const bool yes = Ui().askYesNo(OfferText(c, aside, backupWaiting), UiService::Icon::Question);
+        // No answer reaches a store that is gone or a start that was given up.
+        if (!m_store)
+            return false;
+        if (m_form->startUpAbandoned()) {
+            m_store->release(orphan.slot);
+            continue;
+        }
+        if (!yes) {
             if (m_store->keepAside(orphan.slot).isEmpty()) {
                 Ui().message(u"前回の作業の記録\""_s + QDir::toNativeSeparators(orphan.path)
                                  + u"\"を移動できませんでした。次回の起動時にもう一度確認します。"_s,
@@ -121,8 +132,8 @@ bool RecoveryCommands::offerRecords()
         m_store->adopt(orphan.slot);
         restored = true;
     }
-    if (m_store->ownSlot() == 0)
-        m_store->takeFreeSlot();
+    if (m_store->ownSlot() == 0 && !m_form->startUpAbandoned() && !m_store->takeFreeSlot())
+        m_noRecords = m_store->failure();
     m_writer.setPath(m_store->ownPath());
     return restored;
 }
@@ -142,6 +153,34 @@ void RecoveryCommands::afterStartUp()
     }
     m_armed = true;
     m_timer.start();
+    // Said once: a crash would now cost the unsaved work.
+    if (!m_noRecords.isEmpty())
+        Ui().setStatusText(u"作業の記録（復旧用）を残せないため、異常終了すると保存していない作業は失われます: "_s
+                           + m_noRecords);
+}
+
+bool RecoveryCommands::keepWorkAsRecord(QString *error)
+{
+    if (!m_store || (m_store->ownSlot() == 0 && !m_store->takeFreeSlot())) {
+        if (error)
+            *error = u"作業の記録（復旧用）も残せません: "_s + (m_store ? m_store->failure() : QString());
+        return false;
+    }
+    // Nothing written in the background may land after this record.
+    m_armed = false;
+    m_timer.stop();
+    m_writer.waitForDone();
+    ProjectDates &p = m_form->project();
+    QString why;
+    if (!WriteFileAtomically(m_store->ownPath(), EncodeRecoveryFile(p), &why, WriteMode::Durable, LinkMode::Replace)) {
+        if (error)
+            *error = u"作業の記録（復旧用）も残せません: "_s + why;
+        m_armed = true;
+        m_timer.start();
+        return false;
+    }
+    m_keepRecord = true;
+    return true;
 }
 
 quint64 RecoveryCommands::recordNow()
@@ -182,9 +221,15 @@ void RecoveryCommands::endRecords()
     m_timer.stop();
     if (!m_store)
         return;
-    m_writer.remove();
-    m_writer.waitForDone();
-    m_store->close();
+    if (m_keepRecord) {
+        // The work lives in the record until the next start offers it.
+        m_writer.waitForDone();
+        m_store->leave();
+    } else {
+        m_writer.remove();
+        m_writer.waitForDone();
+        m_store->close();
+    }
     m_store.reset();
     m_writer.setPath(QString());
     m_haveRecord = false;

@@ -43,6 +43,7 @@ Q_SIGNALS:
 
 private:
     bool offerRecords();
+    bool keepWorkAsRecord(QString *error);
     void afterStartUp();
     void tick();
     void endRecords();
@@ -56,4 +57,6 @@ private:
     bool m_haveRecord = false;
     bool m_failing = false;
     int m_restoredPage = -1;
+    bool m_keepRecord = false;
+    QString m_noRecords; // why no record can be kept, said once after start-up
 };

@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -66,8 +69,14 @@ public:
             if (entry.isDir()) {
                 const bool childUser = userSet || (underTools && entry.fileName() == u"User");
                 bool childMade = false;
-                if (!QFileInfo(target).isDir()) {
-                    if (!QDir().mkpath(target)) {
+                // A user's own set reached through a link stays as the user
+                // made it; the program only fills sets it makes.
+                if (childUser && QFileInfo(target).isSymLink())
+                    continue;
+                if (!QFileInfo(target).isDir() || QFileInfo(target).isSymLink()) {
+                    // A link here was not made by the program: it is replaced
+                    // by a folder, never written through.
+                    if (!MakeOwnFolder(target)) {
                         m_result.failures.append(u"フォルダ「%1」を作成できませんでした。"_s.arg(nativePath(target)));
                         continue;
                     }
@@ -89,7 +98,7 @@ private:
     {
         const QFileInfo have(target);
         const QDateTime time = src.lastModified();
-        if (have.isFile() && have.size() == src.size() && have.lastModified() == time)
+        if (have.isFile() && !have.isSymLink() && have.size() == src.size() && have.lastModified() == time)
             return;
         const std::optional<QByteArray> bytes = ReadFileBytes(src.absoluteFilePath());
         if (!bytes) {
@@ -99,7 +108,7 @@ private:
         QString error;
         // No sync: a copy lost in a crash has the wrong size and is made again
         // at the next start.
-        if (!WriteFileAtomically(target, *bytes, &error, WriteMode::Throwaway)) {
+        if (!WriteFileAtomically(target, *bytes, &error, WriteMode::Throwaway, LinkMode::Replace)) {
             m_result.failures.append(error);
             return;
         }
@@ -146,6 +155,26 @@ bool FolderIsWritable(const QString &dir)
     return probe.open();
 }
 
+QString UnsafeFolderReason(const QString &dir)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(dir).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return QString(); // missing: not usable for another reason
+    const QFileInfo link(dir);
+    const QString shown = nativePath(dir);
+    const QString real = link.isSymLink() ? nativePath(link.canonicalFilePath()) : shown;
+    const QString where = link.isSymLink() ? u"「%1」（リンク先「%2」）"_s.arg(shown, real) : u"「%1」"_s.arg(shown);
+    if (st.st_uid != ::getuid()) {
+        return u"フォルダ%1の所有者があなたではないため、使用できません。"_s.arg(where)
+               + u"\r\nこのフォルダの名前を変えるか削除してから、もう一度起動してください（新しいフォルダが作られます）。"_s;
+    }
+    if (st.st_mode & (S_IWGRP | S_IWOTH)) {
+        return u"フォルダ%1はほかのユーザーも書き込めるため、使用できません。"_s.arg(where)
+               + u"\r\n自分だけが使えるようにしてから（chmod 700 \"%1\"）、もう一度起動してください。"_s.arg(real);
+    }
+    return QString();
+}
+
 AppDirChoice ChooseAppDir(const AppDirPlaces &places, const WritableTest &writable)
 {
     AppDirChoice choice;
@@ -161,7 +190,10 @@ AppDirChoice ChooseAppDir(const AppDirPlaces &places, const WritableTest &writab
         choice.source = places.exeDir;
     else if (hasTools(places.installedData))
         choice.source = places.installedData;
-    if (places.perUserDir.isEmpty() || !makeOwnFolder(places.perUserDir) || !writable(places.perUserDir))
+    if (places.perUserDir.isEmpty() || !makeOwnFolder(places.perUserDir))
+        return choice;
+    choice.unsafe = UnsafeFolderReason(places.perUserDir);
+    if (!choice.unsafe.isEmpty() || !writable(places.perUserDir))
         return choice;
     choice.kind = AppDirKind::PerUser;
     choice.dir = places.perUserDir;
@@ -172,8 +204,8 @@ SupplyResult SupplyUserAppDir(const QString &source, const QString &dir)
 {
     SupplyResult result;
     const QString temp = JoinPath(dir, u"temp"_s);
-    if (!QFileInfo(temp).isDir()) {
-        if (QDir().mkpath(temp))
+    if (!QFileInfo(temp).isDir() || QFileInfo(temp).isSymLink()) {
+        if (MakeOwnFolder(temp))
             ++result.foldersMade;
         else
             result.failures.append(u"フォルダ「%1」を作成できませんでした。"_s.arg(nativePath(temp)));
@@ -187,8 +219,8 @@ SupplyResult SupplyUserAppDir(const QString &source, const QString &dir)
             continue;
         const QString dst = JoinPath(dir, top);
         bool made = false;
-        if (!QFileInfo(dst).isDir()) {
-            if (!QDir().mkpath(dst)) {
+        if (!QFileInfo(dst).isDir() || QFileInfo(dst).isSymLink()) {
+            if (!MakeOwnFolder(dst)) {
                 result.failures.append(u"フォルダ「%1」を作成できませんでした。"_s.arg(nativePath(dst)));
                 continue;
             }

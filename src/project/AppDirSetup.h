@@ -44,10 +44,17 @@ struct AppDirChoice
     QString dir;                // the folder to use as AppDir (empty when unavailable)
     QString source;             // supplied data to copy into a per-user folder, or empty
     bool programFolder = false; // exeDir holds a program folder (Tools/ beside the executable)
+    QString unsafe;             // why the per-user folder was refused (owner, permissions), or empty
 };
 
+// Why a per-user folder may not be used, in Japanese with what to do about
+// it; empty when it is safe. Like ssh with ~/.ssh: the folder (after its
+// links) must belong to the user, and neither the group nor others may write
+// it, since it keeps the user's work and the scripts the program runs.
+QString UnsafeFolderReason(const QString &dir);
+
 // Chooses AppDir. The per-user folder is created (readable by its owner only)
-// when it is needed and missing.
+// when it is needed and missing; one that others could change is refused.
 AppDirChoice ChooseAppDir(const AppDirPlaces &places, const WritableTest &writable = FolderIsWritable);
 
 struct SupplyResult

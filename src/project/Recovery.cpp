@@ -13,11 +13,14 @@
 #include <QMutexLocker>
 #include <QRegularExpression>
 #include <QRunnable>
+#include <QSysInfo>
 #include <QUrl>
 
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
 #include <unistd.h>
 #endif
 
@@ -184,32 +187,99 @@ QString RecoveryStore::ownPath() const
     return m_own > 0 ? recordPath(m_own) : QString();
 }
 
-std::unique_ptr<QLockFile> RecoveryStore::tryLock(int slot) const
+bool RecoveryStore::LockLooksStale(const QString &lockPath)
+{
+    QLockFile probe(lockPath);
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    if (!probe.getLockInfo(&pid, &host, &app))
+        return true; // empty or damaged: no running copy writes such a lock
+    if (!host.isEmpty() && host != QSysInfo::machineHostName())
+        return true;
+#ifdef Q_OS_UNIX
+    if (pid <= 0 || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH))
+        return true;
+#ifdef Q_OS_LINUX
+    // A process of another user took the number of the copy that is gone.
+    const QFileInfo proc(u"/proc/%1"_s.arg(pid));
+    if (proc.exists() && proc.ownerId() != uint(::getuid()))
+        return true;
+#endif
+#endif
+    return false;
+}
+
+std::unique_ptr<QLockFile> RecoveryStore::tryLock(int slot, QLockFile::LockError *why) const
 {
     auto lock = std::make_unique<QLockFile>(lockPath(slot));
     // Held for as long as the program runs: only a lock whose process is gone
     // is stale, never an old one.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0))
-        return nullptr;
-    return lock;
+    if (lock->tryLock(0))
+        return lock;
+    if (why)
+        *why = lock->error();
+    // Qt takes a lock naming a process that is gone; one that names nothing
+    // it can check stays for ever, and would hide its record. Such a lock is
+    // removed only when no process holds it (removeStaleLockFile takes the
+    // file's own lock first).
+    if (lock->error() == QLockFile::LockFailedError && LockLooksStale(lockPath(slot))
+        && lock->removeStaleLockFile() && lock->tryLock(0))
+        return lock;
+    return nullptr;
 }
+
+namespace {
+
+// The names the writer gives a record while it writes it: the record's name,
+// a dot and a base-36 number of up to 8 characters.
+const QRegularExpression &leftoverName()
+{
+    static const QRegularExpression re(u"^Recovery([1-9][0-9]{0,2})\\.hpf\\.[0-9A-Za-z]{1,8}$"_s);
+    return re;
+}
+
+} // namespace
 
 void RecoveryStore::removeLeftovers(int slot) const
 {
     // Half-written copies that a crash in the middle of a write left beside
-    // the record ("Recovery1.hpf.XXXXXX").
-    const QString prefix = u"Recovery%1.hpf."_s.arg(slot);
-    const QStringList names = QDir(m_folder).entryList({prefix + u'*'}, QDir::Files | QDir::Hidden);
+    // the record ("Recovery1.hpf.d9xz3hos").
+    const QStringList names =
+        QDir(m_folder).entryList({u"Recovery%1.hpf.*"_s.arg(slot)}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : names) {
-        if (name.size() == prefix.size() + 6)
-            QFile::remove(JoinPath(m_folder, name));
+        const QRegularExpressionMatch m = leftoverName().match(name);
+        if (m.hasMatch() && m.captured(1).toInt() == slot)
+            RemoveInsideFolder(m_folder, name);
+    }
+}
+
+void RecoveryStore::sweepLeftovers()
+{
+    // Leftovers of slots whose copy is gone and left no record: nothing else
+    // would ever take those slots again.
+    const QStringList names = QDir(m_folder).entryList({u"Recovery*.hpf.*"_s}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        const QRegularExpressionMatch m = leftoverName().match(name);
+        if (!m.hasMatch())
+            continue;
+        const int slot = m.captured(1).toInt();
+        if (slot == m_own || m_claimed.contains(slot) || QFileInfo::exists(recordPath(slot))
+            || !ownedByUser(JoinPath(m_folder, name)))
+            continue;
+        if (std::unique_ptr<QLockFile> lock = tryLock(slot))
+            removeLeftovers(slot);
     }
 }
 
 QList<RecoveryStore::Orphan> RecoveryStore::claimOrphans()
 {
     QList<Orphan> found;
+    // A link in the folder's place is not the program's: nothing in it is
+    // taken (the folder is made anew when a slot is taken).
+    if (QFileInfo(m_folder).isSymLink())
+        return found;
     const QStringList names = QDir(m_folder).entryList(QDir::Files);
     for (const QString &name : names) {
         const QRegularExpressionMatch m = recordName().match(name);
@@ -230,6 +300,7 @@ QList<RecoveryStore::Orphan> RecoveryStore::claimOrphans()
         m_claimed.insert(slot, std::shared_ptr<QLockFile>(lock.release()));
         found.append(Orphan{slot, path, QFileInfo(path).lastModified()});
     }
+    sweepLeftovers();
     std::sort(found.begin(), found.end(), [](const Orphan &a, const Orphan &b) {
         return a.written != b.written ? a.written > b.written : a.slot < b.slot;
     });
@@ -284,14 +355,25 @@ bool RecoveryStore::takeFreeSlot()
 {
     if (m_own > 0)
         return true;
-    if (!QDir().mkpath(m_folder))
+    m_failure.clear();
+    QString reason;
+    if (!MakeOwnFolder(m_folder, &reason)) {
+        m_failure = u"フォルダ「%1」を作成できません（%2）"_s.arg(QDir::toNativeSeparators(m_folder), reason);
         return false;
+    }
     for (int slot = 1; slot <= MaxSlot; ++slot) {
         if (m_claimed.contains(slot) || QFileInfo::exists(recordPath(slot)))
             continue; // someone's record, running or left behind
-        std::unique_ptr<QLockFile> lock = tryLock(slot);
-        if (!lock)
+        QLockFile::LockError why = QLockFile::NoError;
+        std::unique_ptr<QLockFile> lock = tryLock(slot, &why);
+        if (!lock) {
+            // A folder where no lock can be made has no slot at all.
+            if (why != QLockFile::LockFailedError) {
+                m_failure = u"フォルダ「%1」に書き込めません"_s.arg(QDir::toNativeSeparators(m_folder));
+                return false;
+            }
             continue;
+        }
         if (QFileInfo::exists(recordPath(slot)))
             continue; // written just now by the copy that held the lock
         m_ownLock = std::shared_ptr<QLockFile>(lock.release());
@@ -299,14 +381,24 @@ bool RecoveryStore::takeFreeSlot()
         removeLeftovers(slot);
         return true;
     }
+    m_failure = u"フォルダ「%1」の記録がいっぱいです"_s.arg(QDir::toNativeSeparators(m_folder));
     return false;
+}
+
+void RecoveryStore::leave()
+{
+    if (m_own <= 0)
+        return;
+    removeLeftovers(m_own);
+    m_ownLock.reset();
+    m_own = 0;
 }
 
 void RecoveryStore::close()
 {
     if (m_own <= 0)
         return;
-    QFile::remove(recordPath(m_own));
+    RemoveInsideFolder(m_folder, QFileInfo(recordPath(m_own)).fileName());
     removeLeftovers(m_own);
     m_ownLock.reset();
     m_own = 0;
@@ -400,7 +492,7 @@ void RecoveryWriter::runWrite(quint64 epoch)
         const QByteArray hash = QCryptographicHash::hash(bytes, QCryptographicHash::Sha1);
         if (hash != m_lastHash || path != m_lastPath || !QFileInfo::exists(path)) {
             QString error;
-            const bool ok = WriteFileAtomically(path, bytes, &error, WriteMode::Durable);
+            const bool ok = WriteFileAtomically(path, bytes, &error, WriteMode::Durable, LinkMode::Replace);
             if (ok) {
                 m_lastHash = hash;
                 m_lastPath = path;

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QList>
+#include <QLockFile>
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -15,8 +16,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-
-class QLockFile;
 
 // Recovery records: while a project has unsaved changes, the running program
 // keeps a copy of it in AppDir\Recovery\, so that a crash or a power cut costs
@@ -107,6 +106,17 @@ public:
     // Removes this copy's record (and half-written copies of it) and gives
     // the slot up: the program ends normally.
     void close();
+    // Gives the slot up and leaves the record where it is, to be offered at
+    // the next start (the work could be kept nowhere else).
+    void leave();
+    // Why takeFreeSlot failed, in Japanese.
+    QString failure() const { return m_failure; }
+
+    // True when a lock file that cannot be taken belongs to no running copy:
+    // it is empty or damaged, or it names another machine, a process that is
+    // gone, or a process of another user. Such a lock is removed only while
+    // no process holds it.
+    static bool LockLooksStale(const QString &lockPath);
 
     QString folder() const { return m_folder; }
     QString recordPath(int slot) const;
@@ -115,13 +125,15 @@ public:
     static constexpr int MaxSlot = 999;
 
 private:
-    std::unique_ptr<QLockFile> tryLock(int slot) const;
+    std::unique_ptr<QLockFile> tryLock(int slot, QLockFile::LockError *why = nullptr) const;
     void removeLeftovers(int slot) const;
+    void sweepLeftovers();
 
     QString m_folder;
     int m_own = 0;
     std::shared_ptr<QLockFile> m_ownLock;
     QHash<int, std::shared_ptr<QLockFile>> m_claimed;
+    QString m_failure;
 };
 
 // What is written: the project as it stands, and, when the shown page's record

@@ -254,18 +254,39 @@ bool SaveProjectForUser(const QString &path, const ProjectDates &p, QString *err
     return SaveProjectFile(path, p, error, changes);
 }
 
-bool WriteWorkBackup(const ProjectDates &p, QString *error)
+bool WriteWorkBackup(const ProjectDates &p, QString *error, bool *occupied)
 {
+    if (occupied)
+        *occupied = false;
     const QString wr = WrBackUpPath();
-    if (!SaveProjectForUser(wr, p, error))
+    const QVector<ProjectFieldProblem> problems = CheckProjectFields(p);
+    if (!problems.isEmpty()) {
+        if (error)
+            *error = u"ファイル\"%1\"に保存できませんでした。\r\n"_s.arg(nativePath(wr))
+                     + DescribeFieldProblems(problems);
         return false;
+    }
+    // The backup of another copy of the program, ended a moment earlier, is
+    // never written over: the name is taken only when it is free.
+    AtomicFileWriter writer(wr, WriteMode::Durable, LinkMode::Replace);
+    if (!writer.open() || !writer.write(EncodeProjectFile(p)) || !writer.commitNew()) {
+        if (occupied)
+            *occupied = writer.existed();
+        if (error) {
+            *error = writer.existed()
+                         ? u"ファイル\"%1\"には、ほかのウィンドウで「書きかけ終了」した作業が既に保存されています。"_s.arg(
+                               nativePath(wr))
+                         : writer.errorMessage();
+        }
+        return false;
+    }
 
     const QString line = p.ProjectPath + u"\r\n";
     QByteArray bytes;
     // The path must read back as the same file.
     if (!Cp932::encodeExactly(line, &bytes))
         bytes = Utf8Bom + line.toUtf8();
-    if (!WriteFileAtomically(NmBackUpPath(), bytes, error)) {
+    if (!WriteFileAtomically(NmBackUpPath(), bytes, error, WriteMode::Durable, LinkMode::Replace)) {
         // A backup without its path would be resumed under the wrong name.
         QFile::remove(wr);
         return false;

@@ -148,7 +148,9 @@ bool SaveProjectForUser(const QString &path, const ProjectDates &p, QString *err
 // removed again. On failure *error holds a message for the user naming the
 // file. NmBackUp.dat is code page 932; a path that code page 932 cannot hold is
 // written as UTF-8 with a byte-order mark (read back by ReadNmBackUp).
-bool WriteWorkBackup(const ProjectDates &p, QString *error);
+// A backup that is already there (another copy of the program kept its work
+// a moment earlier) is never written over: false, with *occupied true.
+bool WriteWorkBackup(const ProjectDates &p, QString *error, bool *occupied = nullptr);
 
 // The first line of NmBackUp.dat; std::nullopt when it cannot be read or is empty.
 std::optional<QString> ReadNmBackUp(const QString &path);

@@ -15,8 +15,10 @@ namespace TempC {
 
 QString TempFolder()
 {
+    // A link standing in temp's place is replaced by a folder: copies and
+    // their deletion stay inside the program's own folder.
     const QString dir = AppPath(u"\\temp");
-    if (!QDir().mkpath(dir))
+    if (!MakeOwnFolder(dir))
         return QString();
     return dir;
 }
@@ -174,7 +176,7 @@ static void removeCopy(const QString &outputName)
         return;
     // No background write may bring the copy back.
     TempWriter::SettleAll(path);
-    QFile::remove(path);
+    RemoveInsideFolder(QFileInfo(path).path(), outputName);
 }
 
 void DelHtmlTemp(const ProjectDates &p, int index)

@@ -1,5 +1,6 @@
 #include "TextFiles.h"
 
+#include "AppPaths.h"
 #include "Cp932.h"
 #include "PageEncoding.h"
 #include "SystemErrors.h"
@@ -121,6 +122,68 @@ bool OpenRegularFile(QFile &file, const QString &path, QString *reason)
     return true;
 }
 
+namespace {
+QString &privateFolder()
+{
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+void SetPrivateFolder(const QString &folder)
+{
+    privateFolder() = folder.isEmpty() ? QString() : QDir::cleanPath(folder);
+}
+
+QString PrivateFolder()
+{
+    return privateFolder();
+}
+
+bool PathIsInside(const QString &path, const QString &folder)
+{
+    if (folder.isEmpty() || path.isEmpty())
+        return false;
+    const QString f = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    const QString p = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (f == u"/")
+        return p.size() > 1;
+    return p.size() > f.size() + 1 && p.startsWith(f) && p.at(f.size()) == u'/';
+}
+
+bool MakeOwnFolder(const QString &path, QString *reason)
+{
+    struct stat st {};
+    if (::lstat(nativeName(path).constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (::unlink(nativeName(path).constData()) != 0 && errno != ENOENT) {
+            if (reason)
+                *reason = LastSystemErrorText();
+            return false;
+        }
+    }
+    if (!MakeFolderPath(path, reason))
+        return false;
+    // Made by someone else between the two steps.
+    if (::lstat(nativeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        if (reason)
+            *reason = u"「%1」はフォルダではありません"_s.arg(QDir::toNativeSeparators(path));
+        return false;
+    }
+    return true;
+}
+
+bool RemoveInsideFolder(const QString &folder, const QString &name)
+{
+    if (name.isEmpty() || name.contains(u'/') || name == u"." || name == u"..")
+        return false;
+    const int dir = ::open(nativeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dir < 0)
+        return errno == ENOENT;
+    const bool ok = ::unlinkat(dir, nativeName(name).constData(), 0) == 0 || errno == ENOENT;
+    ::close(dir);
+    return ok;
+}
+
 bool MakeFolderPath(const QString &path, QString *reason)
 {
     const auto fail = [&](const QString &why) {
@@ -186,6 +249,11 @@ bool AtomicFileWriter::open()
     if (m_path.contains(QChar(0)))
         return fail(u"ファイル名にNUL文字が含まれています"_s);
     m_target = m_path;
+    m_existed = false;
+    // Nothing in the program's own folders is written through a link.
+    if (PathIsInside(m_path, AppDir()))
+        m_links = LinkMode::Replace;
+    m_private = PathIsInside(m_path, PrivateFolder());
     struct stat st {};
     if (m_links == LinkMode::Follow && ::lstat(nativeName(m_path).constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
         // The file the link names is replaced and the link stays; a link
@@ -203,7 +271,7 @@ bool AtomicFileWriter::open()
             if (::access(nativeName(m_target).constData(), W_OK) != 0)
                 return fail(errno == EACCES ? u"書き込みが許可されていないファイルです"_s : LastSystemErrorText());
             m_keepMode = true;
-            m_fileMode = st.st_mode & 07777;
+            m_fileMode = st.st_mode & (m_private ? 07700 : 07777);
             m_owner = st.st_uid;
             m_group = st.st_gid;
         } else if (!S_ISLNK(st.st_mode)) {
@@ -215,7 +283,8 @@ bool AtomicFileWriter::open()
 
     // A new file gets the permissions any new file gets (the umask applies);
     // one that replaces a file gets that file's permissions at commit.
-    const mode_t createMode = m_keepMode ? 0600 : 0666;
+    // A file of the private folder is the user's alone from the start.
+    const mode_t createMode = m_keepMode || m_private ? 0600 : 0666;
     int err = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString temp = tempNameBeside(m_target);
@@ -254,6 +323,21 @@ bool AtomicFileWriter::write(const char *data, qint64 size)
 
 bool AtomicFileWriter::commit()
 {
+    return finish(true);
+}
+
+bool AtomicFileWriter::commitNew()
+{
+    return finish(false);
+}
+
+bool AtomicFileWriter::finish(bool replace)
+{
+    if (!replace && m_keepMode) {
+        cancel();
+        m_existed = true;
+        return fail(SystemErrorText(EEXIST));
+    }
     if (m_fd < 0)
         return fail(m_reason.isEmpty() ? SystemErrorText(EBADF) : m_reason);
     if (m_keepMode) {
@@ -278,10 +362,33 @@ bool AtomicFileWriter::commit()
         cancel();
         return fail(SystemErrorText(err));
     }
-    if (::rename(nativeName(m_temp).constData(), nativeName(m_target).constData()) != 0) {
-        const int err = errno;
-        cancel();
-        return fail(SystemErrorText(err));
+    if (replace) {
+        if (::rename(nativeName(m_temp).constData(), nativeName(m_target).constData()) != 0) {
+            const int err = errno;
+            cancel();
+            return fail(SystemErrorText(err));
+        }
+    } else {
+        // A hard link is made only where no name stands: of two processes,
+        // exactly one gets the name.
+        if (::link(nativeName(m_temp).constData(), nativeName(m_target).constData()) != 0) {
+            int err = errno;
+            struct stat st {};
+            if (err != EEXIST && ::lstat(nativeName(m_target).constData(), &st) != 0) {
+                // A file system without hard links: the name was free a
+                // moment ago.
+                err = ::rename(nativeName(m_temp).constData(), nativeName(m_target).constData()) == 0 ? 0 : errno;
+            } else if (err != EEXIST) {
+                err = EEXIST;
+            }
+            if (err != 0) {
+                m_existed = err == EEXIST;
+                cancel();
+                return fail(SystemErrorText(err));
+            }
+        } else {
+            ::unlink(nativeName(m_temp).constData());
+        }
     }
     m_temp.clear();
     if (m_mode == WriteMode::Durable) {

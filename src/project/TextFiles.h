@@ -51,6 +51,32 @@ enum class LinkMode { Follow, Replace };
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr,
                          WriteMode mode = WriteMode::Durable, LinkMode links = LinkMode::Follow);
 
+// Files inside AppDir (the program folder or the per-user folder) are the
+// program's own: the writer never follows a link there, whatever the caller
+// asked, and replaces the link instead.
+//
+// The per-user folder is private: a file the writer creates in it is readable
+// by its owner only, and one it replaces loses the permissions it gave the
+// group and others. Empty (the default) for a program folder, which may be
+// shared.
+void SetPrivateFolder(const QString &folder);
+QString PrivateFolder();
+
+// True when path lies inside folder (folder itself excluded); both are taken
+// as written, without resolving links.
+bool PathIsInside(const QString &path, const QString &folder);
+
+// Makes path stand as a real folder (not a link), the folders above it
+// included: a link standing at path itself, which the program never makes, is
+// removed and a folder made in its place; what it pointed to is left alone.
+// False with *reason when that cannot be done.
+bool MakeOwnFolder(const QString &path, QString *reason = nullptr);
+
+// Removes the entry name from folder without leaving folder: the folder is
+// opened without following a link, and a link standing at name is removed
+// itself. A missing entry is no error.
+bool RemoveInsideFolder(const QString &folder, const QString &name);
+
 // Writes a file in pieces with the same promise as WriteFileAtomically: the
 // target is replaced only by commit(), once every byte is on the disk; a
 // writer destroyed without commit() leaves the target as it was. Every write
@@ -70,6 +96,11 @@ public:
     bool write(const char *data, qint64 size);
     bool write(const QByteArray &bytes) { return write(bytes.constData(), bytes.size()); }
     bool commit();
+    // Like commit, but only when nothing stands at the target yet: a file
+    // another process put there in the meantime is never replaced. Fails
+    // with existed() true in that case.
+    bool commitNew();
+    bool existed() const { return m_existed; }
     // Drops what was written; the target stays as it was.
     void cancel();
 
@@ -80,6 +111,7 @@ public:
 
 private:
     bool fail(const QString &reason);
+    bool finish(bool replace);
 
     QString m_path;
     QString m_target;
@@ -88,6 +120,8 @@ private:
     LinkMode m_links;
     int m_fd = -1;
     bool m_keepMode = false;
+    bool m_private = false;
+    bool m_existed = false;
     unsigned m_fileMode = 0;
     unsigned m_owner = 0;
     unsigned m_group = 0;

@@ -39,6 +39,7 @@ public:
     std::optional<QFont> chooseFont(const QFont &initial) override;
     bool startProgram(const QString &program, const QStringList &arguments) override;
     void setStatusText(const QString &text) override;
+    void closeOpenBoxes() override { ++boxesClosed; }
     QString statusText() const override { return statusTexts.isEmpty() ? QString() : statusTexts.last(); }
 
     // Answers, taken in order.
@@ -56,6 +57,7 @@ public:
     QStringList statusTexts;
     QStringList saveSuffixes; // the default suffix of each save dialog, in order
     int beeps = 0;
+    int boxesClosed = 0; // closeOpenBoxes calls
 
     QStringList messages() const;        // texts of message boxes and questions, in order
     QString lastMessage() const;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
@@ -99,6 +100,16 @@ public:
     }
 
     void beep() override { QApplication::beep(); }
+
+    void closeOpenBoxes() override
+    {
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        for (QWidget *w : windows) {
+            auto *dialog = qobject_cast<QDialog *>(w);
+            if (dialog && dialog->isVisible() && dialog->isModal())
+                dialog->reject();
+        }
+    }
 
     QString openFileName(const QString &filter, const QString &startDir) override
     {

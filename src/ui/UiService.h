@@ -50,6 +50,10 @@ public:
     // Starts a program detached; false when it cannot be started.
     virtual bool startProgram(const QString &program, const QStringList &arguments) = 0;
 
+    // Closes every message box and question that is open, as if dismissed:
+    // the program is ending and nobody may be there to answer.
+    virtual void closeOpenBoxes() = 0;
+
     // The first panel of the main window's status bar.
     virtual void setStatusText(const QString &text) = 0;
     virtual QString statusText() const = 0;

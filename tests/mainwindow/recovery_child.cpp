@@ -7,8 +7,18 @@
 //
 //   recovery_child APPDIR type PROJECT
 //   recovery_child APPDIR restore
+//
+// Two more modes end by a signal, as a desktop session ends a program:
+// "term TEXT" types TEXT, says READY and waits; "ask" starts with the real
+// message boxes and says ASKING once a start-up question is on the screen.
+// Both end only through the signal (exit code 0 when the program ended as it
+// should).
+//
+//   recovery_child APPDIR term TEXT
+//   recovery_child APPDIR ask
 
 #include "AppPaths.h"
+#include "EndSignals.h"
 #include "MainForm.h"
 #include "PageEditor.h"
 #include "RecordingUi.h"
@@ -21,10 +31,12 @@
 #include <QHash>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -47,6 +59,35 @@ static void typeChar(QWidget *w, QChar c)
     QApplication::sendEvent(w, &release);
 }
 
+static int endBySignal(QApplication &app, const QStringList &args)
+{
+    QApplication::setQuitOnLastWindowClosed(true);
+    std::unique_ptr<RecordingUi> ui(args.at(2) == u"term" ? new RecordingUi : nullptr);
+    MainForm form;
+    EndSignals endSignals;
+    EndFormOnSignals(endSignals, form);
+    QTimer watch; // runs in the question's own event loop
+    QObject::connect(&watch, &QTimer::timeout, &app, [&watch] {
+        if (qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            std::printf("ASKING\n");
+            std::fflush(stdout);
+            watch.stop();
+        }
+    });
+    watch.start(20);
+    form.startUp();
+    // Not shown: the browser pane that starts with the window is not part of
+    // these tests.
+    if (args.size() > 3) {
+        form.action(u"minmnyAt"_s)->setChecked(false);
+        for (const QChar c : args.at(3))
+            typeChar(form.ui().MainText, c);
+        std::printf("READY\n");
+        std::fflush(stdout);
+    }
+    return app.exec();
+}
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -55,6 +96,8 @@ int main(int argc, char *argv[])
     if (args.size() < 3)
         return 2;
     SetAppDir(args.at(1));
+    if (args.at(2) == u"term" || args.at(2) == u"ask")
+        return endBySignal(app, args);
     RecordingUi ui;
 
     if (args.at(2) == u"restore") {

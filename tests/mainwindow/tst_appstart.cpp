@@ -4,8 +4,10 @@
 #include "AppStart.h"
 #include "RecordingUi.h"
 #include "TestSupport.h"
+#include "TextFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,6 +62,7 @@ void TestAppStart::init()
 void TestAppStart::cleanup()
 {
     SetAppDir(QString());
+    SetPrivateFolder(QString());
 }
 
 void TestAppStart::portableFolderUsedAsItIs()
@@ -70,6 +73,8 @@ void TestAppStart::portableFolderUsedAsItIs()
     QCOMPARE(AppDir(), m_places.exeDir);
     QVERIFY(ui.shown.isEmpty());
     QVERIFY(!QFileInfo::exists(m_places.perUserDir));
+    // A program folder may be shared: files keep the usual permissions.
+    QVERIFY(PrivateFolder().isEmpty());
 }
 
 void TestAppStart::installedCopyUsesThePerUserFolder()
@@ -78,6 +83,8 @@ void TestAppStart::installedCopyUsesThePerUserFolder()
     QVERIFY(SetUpAppDir(m_places));
     QCOMPARE(AppDir(), m_places.perUserDir);
     QVERIFY(ui.shown.isEmpty());
+    // What the program writes there is the user's alone.
+    QCOMPARE(PrivateFolder(), m_places.perUserDir);
     QCOMPARE(ReadBytes(AppPath(u"\\Tools\\WizDates\\Olz\\Basic\\WizList.dat")),
              ReadBytes(m_places.installedData + u"/Tools/WizDates/Olz/Basic/WizList.dat"_s));
     QVERIFY(QFileInfo::exists(AppPath(u"\\Help\\Index.htm")));
@@ -91,10 +98,13 @@ void TestAppStart::noWritablePlaceSaysSoAndDoesNotRun_data()
     QTest::addColumn<bool>("programFolder");
     QTest::addColumn<bool>("home");
     QTest::addColumn<QStringList>("named");
-    QTest::newRow("installed") << false << true << QStringList{u".local/share/quorvel"_s};
-    QTest::newRow("installed, no home") << false << false << QStringList{u"HOME"_s};
+    QTest::addColumn<bool>("openToOthers"); // the per-user folder exists with mode 0777
+    QTest::newRow("installed") << false << true << QStringList{u".local/share/quorvel"_s} << false;
+    QTest::newRow("installed, no home") << false << false << QStringList{u"HOME"_s} << false;
     QTest::newRow("read-only program folder") << true << true
-                                              << QStringList{u"usr/bin"_s, u".local/share/quorvel"_s};
+                                              << QStringList{u"usr/bin"_s, u".local/share/quorvel"_s} << false;
+    QTest::newRow("per-user folder others can write")
+        << false << true << QStringList{u".local/share/quorvel"_s, u"chmod 700"_s} << true;
 }
 
 void TestAppStart::noWritablePlaceSaysSoAndDoesNotRun()
@@ -102,9 +112,12 @@ void TestAppStart::noWritablePlaceSaysSoAndDoesNotRun()
     QFETCH(bool, programFolder);
     QFETCH(bool, home);
     QFETCH(QStringList, named);
+    QFETCH(bool, openToOthers);
     if (programFolder)
         QVERIFY(QDir().mkpath(m_places.exeDir + u"/Tools"_s));
-    if (home)
+    if (openToOthers)
+        QVERIFY(QDir().mkpath(m_places.perUserDir) && QFile::setPermissions(m_places.perUserDir, QFileDevice::Permissions(0x7777)));
+    else if (home)
         QVERIFY(Put(m_dir->path() + u"/home/taro/.local"_s, "a file, not a folder"));
     else
         m_places.perUserDir.clear();
@@ -121,6 +134,8 @@ void TestAppStart::noWritablePlaceSaysSoAndDoesNotRun()
     // AppDir is left as it was, and nothing was written anywhere.
     QCOMPARE(AppDir(), m_before);
     QCOMPARE(QDir(m_places.exeDir).entryList(QDir::Files | QDir::Hidden), QStringList());
+    if (openToOthers)
+        QVERIFY(QDir(m_places.perUserDir).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
 }
 
 void TestAppStart::failedCopyIsToldAndTheProgramRuns()

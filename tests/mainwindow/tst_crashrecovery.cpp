@@ -10,6 +10,7 @@
 #include "Recovery.h"
 #include "RecoveryCommands.h"
 #include "SettingsFiles.h"
+#include "FileSystemLimits.h"
 #include "TestSupport.h"
 #include "Twips.h"
 #include "WidgetTestSupport.h"
@@ -74,6 +75,8 @@ private Q_SLOTS:
     void exitRemovesRecord();
     void exitKeepingWorkRemovesRecordKeepsBackup();
     void writeFailureShownOnce();
+    void folderThatCannotBeWrittenSaidOnce_data();
+    void folderThatCannotBeWrittenSaidOnce();
 
 private:
     void start();
@@ -484,6 +487,38 @@ void TestCrashRecovery::writeFailureShownOnce()
     QTest::qWait(50);
     QCOMPARE(m_rec->statusTexts.size(), 1);
     QVERIFY(m_form->project().Henkou);
+}
+
+void TestCrashRecovery::folderThatCannotBeWrittenSaidOnce_data()
+{
+    QTest::addColumn<bool>("readOnlyDisk"); // else a file stands in the folder's place
+    QTest::newRow("a file in the folder's place") << false;
+    QTest::newRow("a read-only disk") << true;
+}
+
+// Without a place for records a crash would lose the unsaved work: the
+// status bar says so once, in Japanese.
+void TestCrashRecovery::folderThatCannotBeWrittenSaidOnce()
+{
+    QFETCH(bool, readOnlyDisk);
+    SmallDisk disk(256);
+    if (readOnlyDisk && !(disk.mounted() && QDir(disk.path()).mkpath(u"temp"_s) && disk.makeReadOnly()))
+        QSKIP("no read-only disk can be mounted here");
+    if (readOnlyDisk)
+        SetAppDir(disk.path());
+    else
+        QVERIFY(PutBytes(RecoveryFolder(), "not a folder"));
+    start();
+    const auto said = [this] { return m_rec->statusTexts.filter(u"作業の記録（復旧用）"_s); };
+    QCOMPARE(said().size(), 1);
+    QVERIFY(said().at(0).startsWith(u"作業の記録（復旧用）を残せないため"_s));
+    QVERIFY(said().at(0).contains(QDir::toNativeSeparators(RecoveryFolder())));
+    type(u"x"_s);
+    commands()->recordNow();
+    commands()->writer().waitForDone();
+    QCOMPARE(said().size(), 1);
+    m_form.reset();
+    SetAppDir(m_dir->path());
 }
 
 QTEST_MAIN(TestCrashRecovery)

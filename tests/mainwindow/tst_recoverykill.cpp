@@ -5,6 +5,7 @@
 #include "OptionDate.h"
 #include "ProjectFile.h"
 #include "Recovery.h"
+#include "SettingsFiles.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -45,6 +46,9 @@ class TestRecoveryKill : public QObject
 private Q_SLOTS:
     void killedWhileTyping_data();
     void killedWhileTyping();
+    void twoCopiesEndedTogetherKeepBoth();
+    void signalDuringStartUpQuestion_data();
+    void signalDuringStartUpQuestion();
 };
 
 void TestRecoveryKill::killedWhileTyping_data()
@@ -145,6 +149,91 @@ void TestRecoveryKill::killedWhileTyping()
     for (int n = lastTyped; n <= 4000 && !isTyped; ++n)
         isTyped = typedText(n) == typedPart;
     QVERIFY2(isTyped, qPrintable(typedPart.right(80)));
+}
+
+namespace {
+
+// Starts a copy of the program and waits until it says word.
+bool startAndWaitFor(QProcess &child, const QStringList &args, const QByteArray &word)
+{
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QStringLiteral(QV_RECOVERY_CHILD), args);
+    QByteArray out;
+    while (!out.contains(word) && child.waitForReadyRead(60000))
+        out += child.readAllStandardOutput();
+    return out.contains(word);
+}
+
+// True when the program ends normally (after SIGTERM, as at logout).
+bool endsNormally(QProcess &child)
+{
+    return child.waitForFinished(30000) && child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
+}
+
+void prepareAppDir(QTemporaryDir &dir)
+{
+    QVERIFY(dir.isValid());
+    SetAppDir(dir.path());
+    QVERIFY(QDir(dir.path()).mkpath(u"temp"_s));
+}
+
+} // namespace
+
+// Logout ends every copy at once: each keeps its unsaved work, one in the
+// work-in-progress backup, the other in its record, offered at the next start.
+void TestRecoveryKill::twoCopiesEndedTogetherKeepBoth()
+{
+    QTemporaryDir dir;
+    prepareAppDir(dir);
+    QProcess copies[2];
+    const QString typed[2] = {u"firstcopy"_s, u"secondcopy"_s};
+    for (int i = 0; i < 2; ++i)
+        QVERIFY(startAndWaitFor(copies[i], {dir.path(), u"term"_s, typed[i]}, "READY"));
+    copies[0].terminate();
+    copies[1].terminate();
+    QVERIFY(endsNormally(copies[0]) & endsNormally(copies[1]));
+    ProjectDates backup;
+    QCOMPARE(LoadProjectFile(WrBackUpPath(), backup), qint16(LoadOk));
+    const int inBackup = backup.Html[0].HtmlStr.startsWith(typed[0]) ? 0 : 1;
+    QVERIFY(backup.Html[0].HtmlStr.startsWith(typed[inBackup]));
+    QCOMPARE(QDir(RecoveryFolder()).entryList({u"Recovery*.hpf"_s}).size(), 1);
+    QProcess restore;
+    restore.start(QStringLiteral(QV_RECOVERY_CHILD), {dir.path(), u"restore"_s});
+    QVERIFY(restore.waitForFinished(60000));
+    QVERIFY(ReadBytes(dir.filePath(u"restored.txt"_s)).contains(typed[1 - inBackup].toUtf8()));
+}
+
+void TestRecoveryKill::signalDuringStartUpQuestion_data()
+{
+    QTest::addColumn<QByteArray>("backup");
+    QTest::addColumn<QString>("keptAs"); // where the backup is afterwards
+    QTest::newRow("recovery question") << QByteArray("$HtmlProjectFile$,0,a,a,.htm,b\r\n") << u"WrBackUp.dat"_s;
+    QTest::newRow("backup damaged message") << QByteArray("$HtmlProjectFile$,3,cut") << u"WrBackUp.broken.dat"_s;
+}
+
+// SIGTERM while a start-up question is on the screen ends the program, and
+// what the question was about stays as it was, offered again next time.
+void TestRecoveryKill::signalDuringStartUpQuestion()
+{
+    QFETCH(QByteArray, backup);
+    QFETCH(QString, keptAs);
+    QTemporaryDir dir;
+    prepareAppDir(dir);
+    ProjectDates p;
+    NewStartProject(p);
+    const QByteArray record = EncodeRecoveryFile(p);
+    const QString recordPath = JoinPath(RecoveryFolder(), u"Recovery1.hpf"_s);
+    QVERIFY(QDir().mkpath(RecoveryFolder()));
+    if (keptAs == u"WrBackUp.dat")
+        QVERIFY(PutBytes(recordPath, record));
+    QVERIFY(PutBytes(WrBackUpPath(), backup));
+    QProcess child;
+    QVERIFY(startAndWaitFor(child, {dir.path(), u"ask"_s}, "ASKING"));
+    child.terminate();
+    QVERIFY(endsNormally(child));
+    QCOMPARE(ReadBytes(dir.filePath(keptAs)), backup);
+    QCOMPARE(ReadBytes(recordPath), keptAs == u"WrBackUp.dat" ? record : QByteArray("UNREADABLE"));
+    QVERIFY(QDir(RecoveryFolder()).entryList({u"Recovered-*"_s}).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestRecoveryKill)

@@ -4,7 +4,11 @@
 // writing into the user's own sets.
 #include "AppDirSetup.h"
 #include "AppPaths.h"
+#include "Recovery.h"
+#include "SettingsFiles.h"
+#include "TempC.h"
 #include "TestSupport.h"
+#include "TextFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -14,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,6 +50,33 @@ QMap<QString, QByteArray> Tree(const QString &root)
         tree.insert(rel, it.fileInfo().isDir() ? QByteArray("<dir>") : ReadBytes(path));
     }
     return tree;
+}
+
+unsigned ModeOf(const QString &path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0xFFFF;
+}
+
+// What the program writes into AppDir at start, while running and at exit.
+void WriteEverything(const QString &supplied)
+{
+    ProjectDates p;
+    NewStartProject(p);
+    WriteSizeDate(SizeDatePath(), WindowSettings());
+    WriteFontDate(FontDatePath(), EditorFontSettings());
+    WriteWorkBackup(p, nullptr);
+    TempC::CopyAllTemp(p);
+    TempC::DelAllTemp(p);
+    TempC::MakeHtmlTemp(p, 0);
+    SupplyUserAppDir(supplied, AppDir());
+    RecoveryStore store(RecoveryFolder());
+    store.claimOrphans();
+    store.takeFreeSlot();
+    RecoveryWriter writer;
+    writer.setPath(JoinPath(RecoveryFolder(), u"Recovery1.hpf"_s));
+    writer.write({p, {}});
+    writer.waitForDone();
 }
 
 // Supplied data as an install delivers it.
@@ -124,9 +156,16 @@ private Q_SLOTS:
     void failedCopyIsReportedAndTheRestCopied();
     void noSourceMakesOnlyTemp();
 
+    void linksAreNotWrittenThrough_data();
+    void linksAreNotWrittenThrough();
+    void unsafePerUserFolderRefused_data();
+    void unsafePerUserFolderRefused();
+    void filesInThePerUserFolderAreTheUsersOnly();
+
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString root() const { return m_dir->path(); }
+    QString path(const QString &rel) const { return m_dir->filePath(rel); }
 };
 
 void TestAppDirSetup::init()
@@ -483,6 +522,102 @@ void TestAppDirSetup::noSourceMakesOnlyTemp()
     QVERIFY(r.ok());
     QCOMPARE(r.foldersMade, 1);
     QCOMPARE(Tree(dst).keys(), QStringList{u"temp"_s});
+}
+
+void TestAppDirSetup::linksAreNotWrittenThrough_data()
+{
+    // A link in AppDir to the victim's folder ("") or to a file in it.
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("target");
+    const QStringList files{u"SizeDate.dat"_s, u"FontDate.dat"_s, u"WrBackUp.dat"_s, u"NmBackUp.dat"_s,
+                            u"temp/Index.htm"_s, u"Help/Index.htm"_s, u"Tools/HTMLTemp/Olz/TempFile0.dat"_s,
+                            u"Recovery/Recovery1.hpf"_s};
+    for (const QString &f : files)
+        QTest::newRow(qPrintable(f)) << f << (f.endsWith(u".htm") ? u"Index.htm"_s : u"secret.txt"_s);
+    for (const QString &f : {u"temp"_s, u"Help"_s, u"Tools/HTMLTemp/Olz"_s, u"Recovery"_s})
+        QTest::newRow(qPrintable(f + u" (folder)"_s)) << f << QString();
+}
+
+// Whatever link stands in the program's own folders, what it points to is
+// neither written nor deleted (a preview copy and its deletion stay in temp).
+void TestAppDirSetup::linksAreNotWrittenThrough()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, target);
+    SetAppDir(path(u"app"_s));
+    for (const QString &f : {u"supplied/Help/Index.htm"_s, u"supplied/Tools/HTMLTemp/Olz/TempFile0.dat"_s,
+                             u"victim/secret.txt"_s, u"victim/Index.htm"_s, u"app/temp/x"_s})
+        QVERIFY(Put(path(f), "bytes of " + f.toUtf8()));
+    const QString at = path(u"app/"_s + link);
+    QDir().mkpath(QFileInfo(at).path());
+    if (target.isEmpty())
+        QVERIFY(QDir(at).removeRecursively());
+    QVERIFY(QFile::link(path(u"victim/"_s + target), at));
+    const auto before = Tree(path(u"victim"_s));
+    WriteEverything(path(u"supplied"_s));
+    QCOMPARE(Tree(path(u"victim"_s)), before);
+}
+
+void TestAppDirSetup::unsafePerUserFolderRefused_data()
+{
+    QTest::addColumn<QString>("mode"); // "link " + mode: a link to a folder of that mode
+    QTest::addColumn<QString>("fix");  // what the message says to do; "" when the folder is used
+    QTest::newRow("mode 0777") << u"777"_s << u"chmod 700"_s;
+    QTest::newRow("the group may write") << u"770"_s << u"chmod 700"_s;
+    QTest::newRow("link to a world-writable folder") << u"link 1777"_s << u"chmod 700"_s;
+    QTest::newRow("owned by another user") << u"other"_s << u"削除"_s;
+    QTest::newRow("others may read only") << u"755"_s << QString();
+    QTest::newRow("link to the user's own folder") << u"link 700"_s << QString();
+}
+
+// Like ssh with ~/.ssh: a per-user folder that others could change is not
+// used, and the message names it (the link's target too) and how to fix it.
+void TestAppDirSetup::unsafePerUserFolderRefused()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, fix);
+    AppDirPlaces places;
+    places.exeDir = path(u"bin"_s);
+    places.installedData = path(u"supplied"_s);
+    places.perUserDir = path(u"quorvel"_s);
+    const QString real = mode.startsWith(u"link ") ? path(u"elsewhere"_s) : places.perUserDir;
+    QVERIFY(QDir().mkpath(real));
+    if (real != places.perUserDir)
+        QVERIFY(QFile::link(real, places.perUserDir));
+    if (mode == u"other" && ::getuid() != 0)
+        QSKIP("giving a folder to another user needs root");
+    if (mode == u"other")
+        QCOMPARE(::chown(QFile::encodeName(real).constData(), 65534, 65534), 0);
+    else
+        QCOMPARE(::chmod(QFile::encodeName(real).constData(), mode.section(u' ', -1).toUInt(nullptr, 8)), 0);
+
+    const AppDirChoice c = ChooseAppDir(places);
+    QCOMPARE(c.kind, fix.isEmpty() ? AppDirKind::PerUser : AppDirKind::Unavailable);
+    QVERIFY2(c.unsafe.contains(fix) && c.unsafe.contains(fix.isEmpty() ? QString() : real), qPrintable(c.unsafe));
+    if (!fix.isEmpty())
+        QVERIFY(QDir(real).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+}
+
+// Every file the program writes into the per-user folder is readable by the
+// user only, whatever the umask, one of an older version included; in a
+// program folder files keep the usual permissions.
+void TestAppDirSetup::filesInThePerUserFolderAreTheUsersOnly()
+{
+    const mode_t oldMask = ::umask(022);
+    QVERIFY(Put(path(u"supplied/Help/Index.htm"_s), "manual"));
+    const QStringList files{u"SizeDate.dat"_s, u"FontDate.dat"_s, u"WrBackUp.dat"_s, u"NmBackUp.dat"_s,
+                            u"temp/Index.htm"_s, u"Help/Index.htm"_s, u"Recovery/Recovery1.hpf"_s};
+    for (const bool perUser : {false, true}) {
+        SetAppDir(path(perUser ? u"user"_s : u"program"_s));
+        SetPrivateFolder(perUser ? AppDir() : QString());
+        QVERIFY(QDir().mkpath(AppDir()) && PutBytes(FontDatePath(), "of an older version"));
+        QCOMPARE(::chmod(QFile::encodeName(FontDatePath()).constData(), 0644), 0);
+        WriteEverything(path(u"supplied"_s));
+        for (const QString &f : files)
+            QVERIFY2(ModeOf(JoinPath(AppDir(), f)) == (perUser ? 0600u : 0644u), qPrintable(f));
+    }
+    ::umask(oldMask);
+    SetPrivateFolder(QString());
 }
 
 QTEST_GUILESS_MAIN(TestAppDirSetup)

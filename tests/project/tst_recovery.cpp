@@ -5,6 +5,7 @@
 #include "ProjectFile.h"
 #include "Recovery.h"
 #include "TestSupport.h"
+#include "TextFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,11 +15,14 @@
 #include <QRandomGenerator>
 #include <QSemaphore>
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
 #ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -90,6 +94,9 @@ private Q_SLOTS:
     void halfWrittenCopiesRemoved();
     void otherUsersRecordsLeftAlone();
     void folderThatCannotBeMade();
+    void lockThatNamesNoRunningCopy_data();
+    void lockThatNamesNoRunningCopy();
+    void leftoversOfKilledWritesRemoved();
 
     // Writer
     void writeThenRemove();
@@ -449,6 +456,95 @@ void TestRecovery::folderThatCannotBeMade()
     QVERIFY(!store.takeFreeSlot());
     QVERIFY(store.ownPath().isEmpty());
     store.close();
+}
+
+void TestRecovery::lockThatNamesNoRunningCopy_data()
+{
+    // %1 stands for a process id, %2 for this machine's name, %3 for this
+    // program's name, %4 for the name of the process's program.
+    QTest::addColumn<QByteArray>("lock");
+    QTest::addColumn<QString>("process"); // "self", "other user", "" (none)
+    QTest::addColumn<bool>("offered");
+    QTest::newRow("empty") << QByteArray() << QString() << true;
+    QTest::newRow("damaged") << QByteArray("\x01\xff garbage\n") << QString() << true;
+    QTest::newRow("process id 0") << QByteArray("0\nquorvel\n%2\n") << QString() << true;
+    QTest::newRow("another machine") << QByteArray("%1\nquorvel\nsome-other-machine\n") << u"self"_s << true;
+    // Named with that process's own program, so that only its owner tells.
+    QTest::newRow("a live process of another user") << QByteArray("%1\n%4\n%2\n") << u"other user"_s << true;
+    QTest::newRow("a live process of this user") << QByteArray("%1\n%3\n%2\n") << u"self"_s << false;
+}
+
+// A lock file that no running copy of the program can have written does not
+// hide the record beside it.
+void TestRecovery::lockThatNamesNoRunningCopy()
+{
+    QFETCH(QByteArray, lock);
+    QFETCH(QString, process);
+    QFETCH(bool, offered);
+    QProcess other;
+    qint64 pid = QCoreApplication::applicationPid();
+    if (process == u"other user") {
+        if (::getuid() != 0) {
+            pid = 1; // init belongs to root
+        } else {
+            // Root starts a process as nobody, when the machine has the tool.
+            other.start(u"setpriv"_s, {u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s,
+                                       u"sleep"_s, u"30"_s});
+            if (!other.waitForStarted(5000))
+                QSKIP("setpriv cannot start a process as another user here");
+            pid = other.processId();
+            QTRY_COMPARE(QFileInfo(u"/proc/%1"_s.arg(pid)).ownerId(), 65534u);
+        }
+    }
+    lock.replace("%1", QByteArray::number(pid));
+    lock.replace("%2", QSysInfo::machineHostName().toLocal8Bit());
+    lock.replace("%3", QCoreApplication::applicationName().toLocal8Bit());
+    const QString exe = QFileInfo(u"/proc/%1/exe"_s.arg(pid)).symLinkTarget();
+    lock.replace("%4", (exe.isEmpty() ? u"init"_s : QFileInfo(exe).fileName()).toLocal8Bit());
+    QDir().mkpath(folder());
+    RecoveryStore names(folder());
+    QVERIFY(PutBytes(names.recordPath(1), EncodeRecoveryFile(SampleProject())));
+    QVERIFY(PutBytes(names.lockPath(1), lock));
+    RecoveryStore store(folder());
+    const QList<RecoveryStore::Orphan> found = store.claimOrphans();
+    QCOMPARE(found.size(), offered ? 1 : 0);
+    // Offered once: the claim holds a real lock now.
+    QVERIFY(RecoveryStore(folder()).claimOrphans().isEmpty());
+    other.kill();
+    other.waitForFinished();
+}
+
+// A copy killed in the middle of writing its record leaves the writer's
+// temporary file; the next copy that takes the slot removes it, and so does
+// any start for a slot that no record uses any more.
+void TestRecovery::leftoversOfKilledWritesRemoved()
+{
+    QDir().mkpath(folder());
+    RecoveryStore names(folder());
+    for (int i = 0; i < 40; ++i) { // killed between the writer's open and commit
+        const pid_t child = ::fork();
+        if (child == 0) {
+            AtomicFileWriter w(names.recordPath(i < 30 ? 1 : 7));
+            if (w.open() && w.write("cut off record"))
+                ::kill(::getpid(), SIGKILL);
+            ::_exit(1);
+        }
+        int status = 0;
+        QVERIFY(child > 0 && ::waitpid(child, &status, 0) == child && WIFSIGNALED(status));
+    }
+    QCOMPARE(QDir(folder()).entryList(QDir::Files).size(), 40);
+    // Names a user or another program may have put there stay.
+    const QStringList others{u"Recovery1.hpf.keep-me"_s, u"Recovery1.hpf.abcdefghi"_s, u"notes.txt"_s};
+    for (const QString &name : others)
+        QVERIFY(PutBytes(JoinPath(folder(), name), "mine"));
+    RecoveryStore store(folder());
+    QVERIFY(store.claimOrphans().isEmpty()); // slot 7 has no record: swept
+    QVERIFY(store.takeFreeSlot());
+    QStringList now = QDir(folder()).entryList(QDir::Files);
+    QStringList want = others + QStringList{u"Recovery1.lock"_s};
+    now.sort();
+    want.sort();
+    QCOMPARE(now, want);
 }
 
 void TestRecovery::writeThenRemove()
