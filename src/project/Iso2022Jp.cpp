@@ -134,14 +134,8 @@ QString decode(QByteArrayView bytes, qsizetype *errors)
 
 QByteArray encodeWithCharRefs(QStringView text)
 {
-    // The EUC-JP form holds the same sets with the high bit set; JIS X 0212
-    // and characters without a code come out of it as references already or
-    // as 0x8F and two bytes.
-    const QByteArray euc = EucJp::encodeWithCharRefs(text);
-    const auto *p = reinterpret_cast<const unsigned char *>(euc.constData());
-    const qsizetype n = euc.size();
     QByteArray out;
-    out.reserve(n + n / 8 + 8);
+    out.reserve(text.size() + text.size() / 8 + 8);
     Set set = Set::Ascii;
     auto use = [&](Set s) {
         if (set != s) {
@@ -149,31 +143,52 @@ QByteArray encodeWithCharRefs(QStringView text)
             set = s;
         }
     };
-    for (qsizetype i = 0; i < n;) {
-        const unsigned b = p[i];
-        if (b < 0x80) {
-            use(Set::Ascii);
-            if (b == Esc || b == 0x0E || b == 0x0F)
-                out += "&#" + QByteArray::number(b) + ';';
-            else
-                out += char(b);
-            ++i;
-        } else if (b == 0x8E && i + 1 < n) {
-            use(Set::Katakana);
-            out += char(p[i + 1] - 0x80);
-            i += 2;
-        } else if (b == 0x8F && i + 2 < n) {
-            const char16_t c = JisX0212Table::kChars[(p[i + 1] - 0xA1) * unsigned(JisX0212Table::kCols) + (p[i + 2] - 0xA1)];
-            use(Set::Ascii);
-            out += "&#" + QByteArray::number(uint(c)) + ';';
-            i += 3;
-        } else {
-            use(Set::Jis0208);
-            out += char(b - 0x80);
-            out += char(i + 1 < n ? p[i + 1] - 0x80 : 0x21);
-            i += 2;
+    // The EUC-JP form holds the same sets with the high bit set; characters
+    // without a code come out of it as references already, JIS X 0212 as 0x8F
+    // and two bytes.
+    auto putEuc = [&](QStringView part) {
+        const QByteArray euc = EucJp::encodeWithCharRefs(part);
+        const auto *p = reinterpret_cast<const unsigned char *>(euc.constData());
+        const qsizetype n = euc.size();
+        for (qsizetype i = 0; i < n;) {
+            const unsigned b = p[i];
+            if (b < 0x80) {
+                use(Set::Ascii);
+                if (b == Esc || b == 0x0E || b == 0x0F)
+                    out += "&#" + QByteArray::number(b) + ';';
+                else
+                    out += char(b);
+                ++i;
+            } else if (b == 0x8E && i + 1 < n) {
+                use(Set::Katakana);
+                out += char(p[i + 1] - 0x80);
+                i += 2;
+            } else if (b == 0x8F && i + 2 < n) {
+                const char16_t c =
+                    JisX0212Table::kChars[(p[i + 1] - 0xA1) * unsigned(JisX0212Table::kCols) + (p[i + 2] - 0xA1)];
+                use(Set::Ascii);
+                out += "&#" + QByteArray::number(uint(c)) + ';';
+                i += 3;
+            } else {
+                use(Set::Jis0208);
+                out += char(b - 0x80);
+                out += char(i + 1 < n ? p[i + 1] - 0x80 : 0x21);
+                i += 2;
+            }
         }
+    };
+    // The yen sign and the overline are JIS X 0201 Roman's own.
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != 0x00A5 && c != 0x203E)
+            continue;
+        putEuc(text.sliced(from, i - from));
+        use(Set::Roman);
+        out += c == 0x00A5 ? '\\' : '~';
+        from = i + 1;
     }
+    putEuc(text.sliced(from));
     use(Set::Ascii);
     return out;
 }

@@ -319,8 +319,9 @@ void TestPageEncoding::pageFileFollowsDeclaration_data()
                                 << (latin.toLatin1()
                                     + "&#26085;&#26412;&#35486;&#12398;&#12506;&#12540;&#12472;&#12391;&#12377;&#12290;caf\xE9\x80\r\n");
     const QString jis = u"<head><meta charset=\"ISO-2022-JP\"></head>"_s;
-    QTest::newRow("ISO-2022-JP") << (jis + body + u"ｱ\x1B"_s) << PageFileEncoding::Iso2022Jp
-                                 << (jis.toLatin1() + Jis(EucSentence) + "caf&#233;\x1B(I\x31\x1B(B&#27;\r\n");
+    QTest::newRow("ISO-2022-JP") << (jis + body + u"ｱ\x1B¥"_s) << PageFileEncoding::Iso2022Jp
+                                 << (jis.toLatin1() + Jis(EucSentence)
+                                     + "caf&#233;\x1B(I\x31\x1B(B&#27;\x1B(J\\\x1B(B\r\n");
     QTest::newRow("Shift_JIS") << (u"<meta charset=\"Shift_JIS\">"_s + body) << PageFileEncoding::Cp932
                                << ("<meta charset=\"Shift_JIS\">" + SjisSentence + "caf&#233;\r\n");
     QTest::newRow("none") << body << PageFileEncoding::Cp932 << (SjisSentence + "caf&#233;\r\n");
