@@ -8,6 +8,7 @@
 #include "TestSupport.h"
 #include "TextFiles.h"
 
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -61,6 +62,7 @@ private Q_SLOTS:
     void pageReadsBackAsWritten();
     void eucJpTablesAgree();
     void iso2022JpWritesEveryCharacterBack();
+    void iso2022JpReadsAsTheSystemConverter();
     void loadTextFileTellsHowItRead();
 };
 
@@ -396,6 +398,26 @@ void TestPageEncoding::iso2022JpWritesEveryCharacterBack()
     }
     // ASCII but ESC, SO and SI; JIS X 0208 with row 13 and the IBM rows; half-width katakana.
     QVERIFY2(coded > 7000, qPrintable(QString::number(coded)));
+}
+
+void TestPageEncoding::iso2022JpReadsAsTheSystemConverter()
+{
+    // Every JIS X 0208 code reads as the system's converter reads it, which
+    // cannot be used itself: it drops a code cut at the end without a trace.
+    if (!QStringDecoder("ISO-2022-JP").isValid())
+        QSKIP("Qt was built without a converter for ISO-2022-JP");
+    for (char row = 0x21; row <= 0x7E; ++row) {
+        for (char col = 0x21; col <= 0x7E; ++col) {
+            const QByteArray bytes = QByteArray("\x1B$B") + row + col + "\x1B(B";
+            QStringDecoder system("ISO-2022-JP", QStringDecoder::Flag::Stateless);
+            QString expected = system.decode(bytes);
+            if (system.hasError())
+                expected = u"\uFFFD"_s;
+            QCOMPARE(Iso2022Jp::decode(bytes), expected);
+        }
+    }
+    QStringDecoder system("ISO-2022-JP", QStringDecoder::Flag::Stateless);
+    QCOMPARE(Iso2022Jp::decode("\x1B(J\\~\x1B(I\x21\x5F\x1B(B"), system.decode("\x1B(J\\~\x1B(I\x21\x5F\x1B(B"));
 }
 
 void TestPageEncoding::loadTextFileTellsHowItRead()
