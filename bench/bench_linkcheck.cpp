@@ -2,7 +2,8 @@
 // text and markup, each with 60 links (pages, pictures, other files, places,
 // outside addresses; one link in twenty wrong), beside the bare cost of one
 // pass over the same text (counting its "<"). Prints the median of several
-// runs; the goal is under 1 s.
+// runs; the goal is under 1 s. Then one page whose href is a million "&"
+// without ";", beside a pass counting its "&": the goal is under 100 ms.
 #include "LinkCheck.h"
 
 #include <QElapsedTimer>
@@ -90,5 +91,16 @@ int main()
     std::printf("CheckLinks %8.1f ms (%d problems) | bare pass over the text %6.1f ms (%lld '<') | ratio %5.1f | "
                 "goal under 1000 ms: %s\n",
                 checkMs, issues, bareMs, static_cast<long long>(lt), checkMs / bareMs, checkMs < 1000 ? "met" : "MISSED");
-    return checkMs < 1000 ? 0 : 1;
+
+    ProjectDates amps;
+    AddHtmlDat(amps, u"アンド"_s, u"amp"_s, u"<a href=\""_s + QString(1'000'000, u'&') + u"\">"_s, u".htm"_s);
+    int ampIssues = 0;
+    const double ampMs = MedianMs(7, [&] { ampIssues = int(CheckLinks(amps).size()); });
+    qsizetype ampCount = 0;
+    const double ampBareMs = MedianMs(7, [&] { ampCount = amps.Html.first().HtmlStr.count(u'&'); });
+    std::printf("CheckLinks of one href of %lld '&' %8.2f ms (%d problems) | bare pass %6.2f ms | ratio %5.1f | "
+                "goal under 100 ms: %s\n",
+                static_cast<long long>(ampCount), ampMs, ampIssues, ampBareMs, ampMs / ampBareMs,
+                ampMs < 100 ? "met" : "MISSED");
+    return checkMs < 1000 && ampMs < 100 ? 0 : 1;
 }

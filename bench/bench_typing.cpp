@@ -12,8 +12,10 @@
 // Then, in the program, the time from the last key until the preview pane
 // shows the typed text.
 //
-// Usage: bench_typing [page MB ...] (default 1 20); QV_BENCH_KEYS (default
-// 300) and QV_BENCH_PACE_MS (default 30) change the session.
+// Usage: bench_typing [page MB ...] (default 1 20); a size written "nul1" is
+// a page of that many MB of NUL characters, "line1" one line of that many MB
+// of letters. QV_BENCH_KEYS (default 300) and QV_BENCH_PACE_MS (default 30)
+// change the session.
 // bench_typing --project FILE KB writes a project file whose one page is
 // such a page of KB kilobytes (bench/xtyping.sh starts the program with it).
 #include "AppPaths.h"
@@ -213,11 +215,11 @@ int main(int argc, char *argv[])
     const int keys = qEnvironmentVariableIsSet("QV_BENCH_KEYS") ? qEnvironmentVariableIntValue("QV_BENCH_KEYS") : 300;
     const int pace =
         qEnvironmentVariableIsSet("QV_BENCH_PACE_MS") ? qEnvironmentVariableIntValue("QV_BENCH_PACE_MS") : 30;
-    QList<double> sizes;
+    QStringList sizes;
     for (int i = 1; i < argc; ++i)
-        sizes.append(QString::fromLocal8Bit(argv[i]).toDouble());
+        sizes.append(QString::fromLocal8Bit(argv[i]));
     if (sizes.isEmpty())
-        sizes = {1, 20};
+        sizes = {u"1"_s, u"20"_s};
 
     QTemporaryDir dir;
     SetAppDir(dir.path());
@@ -246,10 +248,15 @@ int main(int argc, char *argv[])
     std::printf("Typing %d characters, one every %d ms, into the middle of a page (offscreen; automatic "
                 "preview %s)\n",
                 keys, pace, form.action(u"minmnyAt"_s)->isChecked() ? "on" : "off");
-    for (double mb : sizes) {
-        const QString page = bench::BigPage(qsizetype(mb * 1024 * 1024));
-        std::printf("Page of %.1f MB (%lld characters, %lld lines)\n", mb, static_cast<long long>(page.size()),
-                    static_cast<long long>(page.count(u'\n') + 1));
+    for (const QString &size : sizes) {
+        const bool nul = size.startsWith(u"nul"_s);
+        const bool line = size.startsWith(u"line"_s);
+        const double mb = QStringView(size).sliced(nul ? 3 : line ? 4 : 0).toDouble();
+        const qsizetype chars = qsizetype(mb * 1024 * 1024);
+        const QString page = nul ? QString(chars, QChar(0)) : line ? QString(chars, u'x') : bench::BigPage(chars);
+        std::printf("Page of %.1f MB%s (%lld characters, %lld lines)\n", mb,
+                    nul ? " of NUL characters" : line ? " of letters in one line" : "",
+                    static_cast<long long>(page.size()), static_cast<long long>(page.count(u'\n') + 1));
 
         PageEditor *editor = form.ui().MainText;
         QElapsedTimer load;

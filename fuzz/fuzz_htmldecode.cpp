@@ -4,6 +4,7 @@
 
 #include "Cp932.h"
 #include "EucJp.h"
+#include "Iso2022Jp.h"
 #include "PageEncoding.h"
 
 #include <cstddef>
@@ -19,13 +20,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (d.declared && d.undecodable != 0)
         std::abort();
     const qsizetype replaced = d.text.count(QChar(0xFFFD));
-    if (d.encoding == TextEncoding::Cp932 || d.encoding == TextEncoding::EucJp) {
+    if (d.undecodable > replaced)
+        std::abort();
+    if (d.encoding == TextEncoding::Cp932 || d.encoding == TextEncoding::EucJp
+        || d.encoding == TextEncoding::Iso2022Jp) {
         if (d.undecodable != replaced)
             std::abort();
         if (replaced == 0) {
-            const bool euc = d.encoding == TextEncoding::EucJp;
-            const QByteArray again = EncodePageText(d.text, euc ? PageFileEncoding::EucJp : PageFileEncoding::Cp932);
-            if ((euc ? EucJp::decode(again) : Cp932::decode(again)) != d.text)
+            const QByteArray again = EncodePageText(d.text, d.encoding == TextEncoding::EucJp ? PageFileEncoding::EucJp
+                                                            : d.encoding == TextEncoding::Cp932
+                                                                ? PageFileEncoding::Cp932
+                                                                : PageFileEncoding::Iso2022Jp);
+            const QString back = d.encoding == TextEncoding::EucJp ? EucJp::decode(again)
+                                 : d.encoding == TextEncoding::Cp932 ? Cp932::decode(again)
+                                                                     : Iso2022Jp::decode(again);
+            if (back != d.text)
                 std::abort();
         }
     }

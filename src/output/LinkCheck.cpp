@@ -31,55 +31,82 @@ QStringView TrimAscii(QStringView s)
     return s;
 }
 
+bool IsAsciiDigit(char16_t u)
+{
+    return u >= u'0' && u <= u'9';
+}
+
+bool IsHexDigit(char16_t u)
+{
+    return IsAsciiDigit(u) || (u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F');
+}
+
+// The length of the character reference at s[amp] ("&" + name or "#" + number
+// + ";"), with its character in *c; 0 when none stands there. Only the reference's own characters are
+// read, never as far as a ";" further on: a long run of "&" without ";" costs
+// no more than its length.
+qsizetype CharRefAt(QStringView s, qsizetype amp, char32_t *c)
+{
+    static const struct
+    {
+        const char16_t *name;
+        char16_t c;
+    } named[] = {{u"amp", u'&'}, {u"lt", u'<'}, {u"gt", u'>'}, {u"quot", u'"'}, {u"apos", u'\''}, {u"nbsp", 0xA0}};
+    const qsizetype n = s.size();
+    qsizetype j = amp + 1;
+    if (j < n && s[j] == u'#') {
+        ++j;
+        const bool hex = j < n && (s[j] == u'x' || s[j] == u'X');
+        if (hex)
+            ++j;
+        const qsizetype digits = j;
+        char32_t cp = 0;
+        while (j < n && (hex ? IsHexDigit(s[j].unicode()) : IsAsciiDigit(s[j].unicode()))) {
+            const char16_t u = s[j].unicode();
+            const uint d = IsAsciiDigit(u) ? u - u'0' : (u | 0x20) - u'a' + 10;
+            cp = qMin<char32_t>(cp * (hex ? 16 : 10) + d, 0x110000); // saturates: no overflow
+            ++j;
+        }
+        if (j == digits || j >= n || s[j] != u';' || cp == 0 || cp > 0x10FFFF || QChar::isSurrogate(cp))
+            return 0;
+        *c = cp;
+        return j + 1 - amp;
+    }
+    const qsizetype name = j;
+    while (j < n && j - name < 5 && IsAsciiLetter(s[j]))
+        ++j;
+    if (j >= n || s[j] != u';')
+        return 0;
+    const QStringView ref = s.sliced(name, j - name);
+    for (const auto &e : named) {
+        if (ref == QStringView(e.name)) {
+            *c = e.c;
+            return j + 1 - amp;
+        }
+    }
+    return 0;
+}
+
 // Character references of an attribute value: the five of XML, &nbsp; and
 // numeric ones. Others stay as written.
 QString DecodeEntities(QStringView s)
 {
     if (!s.contains(u'&'))
         return s.toString();
-    static const struct
-    {
-        const char16_t *name;
-        char16_t c;
-    } named[] = {{u"amp", u'&'}, {u"lt", u'<'}, {u"gt", u'>'}, {u"quot", u'"'}, {u"apos", u'\''}, {u"nbsp", 0xA0}};
     QString out;
     out.reserve(s.size());
-    qsizetype i = 0;
-    while (i < s.size()) {
-        const qsizetype amp = s.indexOf(u'&', i);
-        if (amp < 0) {
-            out += s.sliced(i);
-            break;
-        }
-        out += s.sliced(i, amp - i);
-        const qsizetype semi = s.indexOf(u';', amp + 1);
-        const QStringView ref = semi < 0 ? QStringView() : s.sliced(amp + 1, semi - amp - 1);
-        bool done = false;
-        if (ref.size() > 1 && ref.front() == u'#') {
-            bool ok = false;
-            const uint cp = (ref.at(1) == u'x' || ref.at(1) == u'X') ? ref.sliced(2).toUInt(&ok, 16)
-                                                                     : ref.sliced(1).toUInt(&ok, 10);
-            if (ok && cp > 0 && cp <= 0x10FFFF && !QChar::isSurrogate(cp)) {
-                const char32_t c = cp;
-                out += QString::fromUcs4(&c, 1);
-                done = true;
-            }
-        } else if (!ref.isEmpty()) {
-            for (const auto &e : named) {
-                if (ref == QStringView(e.name)) {
-                    out += QChar(e.c);
-                    done = true;
-                    break;
-                }
-            }
-        }
-        if (done) {
-            i = semi + 1;
-        } else {
-            out += u'&';
-            i = amp + 1;
-        }
+    qsizetype copied = 0; // s is in out up to here
+    for (qsizetype amp = s.indexOf(u'&'); amp >= 0; amp = s.indexOf(u'&', amp + 1)) {
+        char32_t c = 0;
+        const qsizetype length = CharRefAt(s, amp, &c);
+        if (length == 0)
+            continue; // stays as written
+        out += s.sliced(copied, amp - copied);
+        out += QString::fromUcs4(&c, 1);
+        copied = amp + length;
+        amp = copied - 1;
     }
+    out += s.sliced(copied);
     return out;
 }
 

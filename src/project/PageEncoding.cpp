@@ -4,6 +4,7 @@
 #include "Cp932.h"
 #include "Cp932Table.h"
 #include "EucJp.h"
+#include "Iso2022Jp.h"
 #include "JisX0212Table.h"
 
 #include <QRegularExpression>
@@ -54,21 +55,73 @@ bool IsAscii(QByteArrayView bytes)
     return true;
 }
 
-// Text decoded by one of Qt's own decoders; *errors counts U+FFFD put in.
-QString DecodeWith(QStringDecoder::Encoding encoding, QByteArrayView bytes, qsizetype *errors)
+// UTF-8 decoded by Qt's decoder; *errors counts the U+FFFD it put in (those
+// written in the bytes themselves, EF BF BD, are text).
+QString DecodeUtf8(QByteArrayView bytes, qsizetype *errors)
 {
-    // UTF-16 in an odd number of bytes: the last byte is no character.
-    const bool oddByte = encoding != QStringDecoder::Utf8 && bytes.size() % 2 == 1;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    *errors = 0;
+    if (decoder.hasError())
+        *errors = qMax<qsizetype>(1, text.count(QChar(0xFFFD)) - bytes.count("\xEF\xBF\xBD"));
+    return text;
+}
+
+// UTF-16 decoded by Qt's decoder, which passes a lone surrogate through: it is
+// no character, so it becomes U+FFFD and counts in *errors, as does a last
+// byte of an odd number of bytes.
+QString DecodeUtf16(QByteArrayView bytes, bool littleEndian, qsizetype *errors)
+{
+    const bool oddByte = bytes.size() % 2 == 1;
     if (oddByte)
         bytes.chop(1);
-    QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
+    QStringDecoder decoder(littleEndian ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                           QStringDecoder::Flag::Stateless);
     QString text = decoder.decode(bytes);
-    *errors = decoder.hasError() ? qMax<qsizetype>(1, text.count(QChar(0xFFFD))) : 0;
+    qsizetype bad = 0;
+    const qsizetype n = text.size();
+    char16_t *d = reinterpret_cast<char16_t *>(text.data());
+    for (qsizetype i = 0; i < n; ++i) {
+        if (QChar::isHighSurrogate(d[i]) && i + 1 < n && QChar::isLowSurrogate(d[i + 1])) {
+            ++i;
+        } else if (QChar::isSurrogate(d[i])) {
+            d[i] = 0xFFFD;
+            ++bad;
+        }
+    }
     if (oddByte) {
         text += QChar(0xFFFD);
-        ++*errors;
+        ++bad;
     }
+    *errors = bad;
     return text;
+}
+
+// The byte order of UTF-16 without a byte-order mark, when the bytes are
+// that: a page's markup is ASCII, so in UTF-16 many characters have one zero
+// byte, always on the same side. Text in an 8-bit encoding has no zero bytes
+// (a page of NUL characters has them on both sides); Japanese text in UTF-16
+// has some on the other side (U+3000, U+4E00), far fewer.
+std::optional<bool> Utf16ByteOrder(QByteArrayView bytes)
+{
+    if (bytes.size() < 2 || !bytes.contains('\0'))
+        return std::nullopt;
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype units = bytes.size() / 2;
+    qsizetype le = 0;
+    qsizetype be = 0;
+    for (qsizetype i = 0; i < units; ++i) {
+        const unsigned a = p[2 * i];
+        const unsigned b = p[2 * i + 1];
+        if (b == 0 && a != 0 && a < 0x80)
+            ++le;
+        else if (a == 0 && b != 0 && b < 0x80)
+            ++be;
+    }
+    const qsizetype most = qMax(le, be);
+    if (most * 4 < units || qMin(le, be) * 2 >= most)
+        return std::nullopt;
+    return le > be;
 }
 
 // How plausibly bytes read as Japanese text in one encoding: the byte
@@ -190,6 +243,7 @@ QString EncodingDisplayName(TextEncoding encoding)
     case TextEncoding::Cp932: return u"シフトJIS"_s;
     case TextEncoding::EucJp: return u"EUC-JP"_s;
     case TextEncoding::Windows1252: return u"ISO-8859-1 (Windows-1252)"_s;
+    case TextEncoding::Iso2022Jp: return u"ISO-2022-JP"_s;
     }
     return QString();
 }
@@ -212,6 +266,7 @@ std::optional<TextEncoding> EncodingForCharsetName(QStringView name)
         {u"cp932", TextEncoding::Cp932},
         {u"euc-jp", TextEncoding::EucJp}, {u"x-euc-jp", TextEncoding::EucJp},
         {u"cseucpkdfmtjapanese", TextEncoding::EucJp},
+        {u"iso-2022-jp", TextEncoding::Iso2022Jp}, {u"csiso2022jp", TextEncoding::Iso2022Jp},
         {u"iso-8859-1", TextEncoding::Windows1252}, {u"iso8859-1", TextEncoding::Windows1252},
         {u"iso88591", TextEncoding::Windows1252}, {u"iso_8859-1", TextEncoding::Windows1252},
         {u"iso_8859-1:1987", TextEncoding::Windows1252}, {u"iso-ir-100", TextEncoding::Windows1252},
@@ -275,6 +330,7 @@ PageFileEncoding PageFileEncodingOf(const QString &html)
     case TextEncoding::Utf8: return PageFileEncoding::Utf8;
     case TextEncoding::EucJp: return PageFileEncoding::EucJp;
     case TextEncoding::Windows1252: return PageFileEncoding::Windows1252;
+    case TextEncoding::Iso2022Jp: return PageFileEncoding::Iso2022Jp;
     default: return PageFileEncoding::Cp932;
     }
 }
@@ -285,6 +341,7 @@ QByteArray EncodePageText(const QString &html, PageFileEncoding encoding, CharCh
     case PageFileEncoding::Utf8: return html.toUtf8();
     case PageFileEncoding::EucJp: return EucJp::encodeWithCharRefs(html, changes);
     case PageFileEncoding::Windows1252: return EncodeWindows1252WithCharRefs(html, changes);
+    case PageFileEncoding::Iso2022Jp: return Iso2022Jp::encodeWithCharRefs(html, changes);
     case PageFileEncoding::Cp932: break;
     }
     return Cp932::encodeWithCharRefs(html, changes);
@@ -343,23 +400,33 @@ DecodedHtml DecodeHtmlFile(QByteArrayView bytes)
     // A byte-order mark decides.
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         r.encoding = TextEncoding::Utf8;
-        r.text = DecodeWith(QStringDecoder::Utf8, bytes.sliced(3), &r.undecodable);
+        r.text = DecodeUtf8(bytes.sliced(3), &r.undecodable);
         return r;
     }
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         const bool le = bytes.startsWith("\xFF\xFE");
         r.encoding = le ? TextEncoding::Utf16LE : TextEncoding::Utf16BE;
-        r.text = DecodeWith(le ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE, bytes.sliced(2), &r.undecodable);
+        r.text = DecodeUtf16(bytes.sliced(2), le, &r.undecodable);
+        return r;
+    }
+    if (const std::optional<bool> le = Utf16ByteOrder(bytes)) {
+        r.encoding = *le ? TextEncoding::Utf16LE : TextEncoding::Utf16BE;
+        r.text = DecodeUtf16(bytes, *le, &r.undecodable);
         return r;
     }
 
     if (IsAscii(bytes)) {
+        if (Iso2022Jp::hasEscapes(bytes)) {
+            r.encoding = TextEncoding::Iso2022Jp;
+            r.text = Iso2022Jp::decode(bytes, &r.undecodable);
+            return r;
+        }
         r.encoding = TextEncoding::Ascii;
         r.text = QString::fromLatin1(bytes);
         return r;
     }
     qsizetype utf8Errors = 0;
-    QString utf8 = DecodeWith(QStringDecoder::Utf8, bytes, &utf8Errors);
+    QString utf8 = DecodeUtf8(bytes, &utf8Errors);
 
     // Then the page's own declaration, unless the bytes contradict it: bytes
     // that are not valid in the encoding it names, or valid UTF-8 under the

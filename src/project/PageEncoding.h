@@ -20,6 +20,7 @@ enum class TextEncoding {
     Cp932,       // Shift_JIS as Windows has it
     EucJp,
     Windows1252, // what browsers read for "iso-8859-1" and "us-ascii" too
+    Iso2022Jp,
 };
 
 // The name shown to the user ("シフトJIS", "UTF-8", "EUC-JP", ...).
@@ -37,9 +38,9 @@ std::optional<TextEncoding> EncodingForCharsetName(QStringView name);
 QString DeclaredCharsetName(const QString &html);
 
 // The encoding a page file is written in, decided by the page's declaration:
-// UTF-8, EUC-JP or Windows-1252 when it declares one of them, otherwise code
-// page 932.
-enum class PageFileEncoding { Cp932, Utf8, EucJp, Windows1252 };
+// UTF-8, EUC-JP, Windows-1252 or ISO-2022-JP when it declares one of them,
+// otherwise code page 932.
+enum class PageFileEncoding { Cp932, Utf8, EucJp, Windows1252, Iso2022Jp };
 PageFileEncoding PageFileEncodingOf(const QString &html);
 
 // The bytes of page text in an encoding; a character the encoding has no code
@@ -53,15 +54,18 @@ struct DecodedHtml
     QString text;
     TextEncoding encoding = TextEncoding::Ascii;
     bool declared = false;     // the page's own declaration decided
-    qsizetype undecodable = 0; // byte sequences read as U+FFFD
+    qsizetype undecodable = 0; // characters put in as U+FFFD for bytes that could not be read
 };
 
 // Reads the bytes of an HTML page file: a byte-order mark decides first (it is
-// dropped); then the page's own declaration, when the bytes are valid in the
+// dropped); then UTF-16 without one, told by its zero bytes; bytes that are
+// only ASCII are ISO-2022-JP when they hold its escape sequences, else read as
+// they are; then the page's own declaration, when the bytes are valid in the
 // encoding it names (valid UTF-8 is never read as another encoding); then
 // bytes that are valid UTF-8 are UTF-8; the rest is code page 932 or EUC-JP,
 // whichever reads as Japanese text more plausibly (code page 932 when in
-// doubt). Bytes that are only ASCII are read as they are.
+// doubt). A lone UTF-16 surrogate counts as a byte sequence that could not be
+// read.
 DecodedHtml DecodeHtmlFile(QByteArrayView bytes);
 
 // Windows-1252 both ways (used for pages that declare a Western charset).

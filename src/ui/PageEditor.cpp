@@ -131,7 +131,41 @@ QString PageEditor::htmlText() const
 
 void PageEditor::setHtmlText(const QString &html)
 {
-    setPlainText(HtmlToEditorText(html));
+    const QString text = HtmlToEditorText(html);
+    qsizetype nul = text.indexOf(QChar(0));
+    if (nul < 0) {
+        setPlainText(text);
+        return;
+    }
+    // No font has a glyph for NUL, and the text layout looks through every
+    // fallback font for each NUL it meets: a line of a million took seconds to
+    // lay out, and again after every keystroke. Runs of NUL keep to the
+    // editor's own font instead. Their format is set in the same edit as the
+    // text, so that the lines are laid out once, with it; the editor tells of
+    // the new text once, at the end, and the formats are no undo step.
+    QTextDocument *doc = document();
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    {
+        const QSignalBlocker quiet(this);
+        setPlainText(text);
+    }
+    QTextCharFormat ownFontOnly;
+    ownFontOnly.setFontStyleStrategy(QFont::NoFontMerging);
+    while (nul >= 0) {
+        qsizetype end = nul;
+        while (end < text.size() && text.at(end).isNull())
+            ++end;
+        c.setPosition(int(nul));
+        c.setPosition(int(end), QTextCursor::KeepAnchor);
+        c.mergeCharFormat(ownFontOnly);
+        nul = text.indexOf(QChar(0), end);
+    }
+    c.endEditBlock();
+    doc->setUndoRedoEnabled(undo);
+    doc->setModified(false);
 }
 
 QString PageEditor::selectedHtml() const

@@ -269,6 +269,20 @@ private Q_SLOTS:
         QVERIFY(m_ui->messages().isEmpty());
     }
 
+    void addPageFromIso2022JpFile()
+    {
+        // Mail-era pages in ISO-2022-JP are 7-bit: they read as Japanese, not
+        // as ASCII with escape sequences; a code cut short is told of.
+        const QString path = source(u"jis.htm"_s, "<p>\x1B$BF|K\\8l\x1B(B</p>\n<p>\x1B$BF|K\n");
+        m_ui->fileAnswers << path;
+        QVERIFY(drive(u"AddHTMLminmnyFile"_s, [](QWidget *dlg) { click(dlg, u"Command1"_s); }));
+        QCOMPARE(project().HtmlMax(), 1);
+        QCOMPARE(project().Html.at(1).HtmlStr, u"<p>日本語</p>\r\n<p>日\uFFFD"_s);
+        QCOMPARE(m_ui->statusText(), u"文字コード ISO-2022-JP として読み込みました"_s);
+        QCOMPARE(m_ui->lastMessage(),
+                 u"ファイル\""_s + path + u"\"には読み取れない文字が 1 か所あり、「\uFFFD」に置き換えました。"_s);
+    }
+
     void addPageFromFileWithUnreadableBytes()
     {
         // A Western page without a declaration: the byte of "é" is no

@@ -2,6 +2,7 @@
 // says about them, where it finds them, and that it changes nothing.
 #include "LinkCheck.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -44,6 +45,8 @@ private Q_SLOTS:
     void scannerOnBrokenMarkup();
     void damagedPagesNeverBreakTheCheck();
     void nothingIsChanged();
+    void longRunsOfAmpersandsTakeLinearTime_data();
+    void longRunsOfAmpersandsTakeLinearTime();
 };
 
 void TestLinkCheck::goodLinksPass_data()
@@ -139,6 +142,12 @@ void TestLinkCheck::wrongLinksAreReported_data()
                                                  << LinkProblem::MissingAnchor << u"page2.htm"_s;
     QTest::newRow("name of a non-link is no place") << u"<a href=\"#f\"></a><input name=\"f\">"_s << u"#f"_s
                                                     << LinkProblem::MissingAnchor << u"Index.htm"_s;
+    QTest::newRow("reference after a lone &") << u"<a href=\"&&#105;ndex.htm\">"_s << u"&&#105;ndex.htm"_s
+                                              << LinkProblem::Missing << QString();
+    QTest::newRow("unfinished reference before one") << u"<img src=\"&amp&lt;x.gif\">"_s << u"&amp&lt;x.gif"_s
+                                                    << LinkProblem::Missing << QString();
+    QTest::newRow("hexadecimal reference") << u"<a href=\"&#X69;ndex.htm\">"_s << u"&#X69;ndex.htm"_s
+                                           << LinkProblem::CaseDiffers << u"Index.htm"_s;
     QTest::newRow("missing page with a place") << u"<a href=\"gone.htm#x\">"_s << u"gone.htm#x"_s
                                                << LinkProblem::Missing << QString();
 }
@@ -284,6 +293,37 @@ void TestLinkCheck::nothingIsChanged()
     QVERIFY(p.Html == before.Html);
     QVERIFY(p.Pict == before.Pict);
     QVERIFY(!p.Henkou);
+}
+
+void TestLinkCheck::longRunsOfAmpersandsTakeLinearTime_data()
+{
+    // A million characters of each pattern in one href. Read in linear time
+    // they take milliseconds; a search for the next ";" from every "&" takes
+    // about a minute, far beyond the margin below.
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("tail");
+    QTest::newRow("& alone") << u"&"_s << QString();
+    QTest::newRow("& and a ; at the end") << u"&"_s << u";"_s;
+    QTest::newRow("&# and a ; at the end") << u"&#"_s << u";"_s;
+    QTest::newRow("&#1 and a ; at the end") << u"&#1"_s << u";"_s;
+    QTest::newRow("&a and a ; at the end") << u"&a"_s << u";"_s;
+    QTest::newRow("&amp without ;") << u"&amp"_s << QString();
+}
+
+void TestLinkCheck::longRunsOfAmpersandsTakeLinearTime()
+{
+    QFETCH(QString, unit);
+    QFETCH(QString, tail);
+    const QString link = unit.repeated(1'000'000 / unit.size()) + tail;
+    const ProjectDates p = Project(u"<a href=\""_s + link + u"\" name=\""_s + link + u"\">"_s);
+    QElapsedTimer timer;
+    timer.start();
+    const QVector<LinkIssue> issues = CheckLinks(p);
+    const qint64 ms = timer.elapsed();
+    QCOMPARE(issues.size(), 1);
+    QCOMPARE(issues.first().problem, LinkProblem::Missing);
+    QCOMPARE(issues.first().link.size(), link.size());
+    QVERIFY2(ms < 5000, qPrintable(u"%1 ms"_s.arg(ms)));
 }
 
 QTEST_GUILESS_MAIN(TestLinkCheck)

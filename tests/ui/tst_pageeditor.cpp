@@ -66,6 +66,7 @@ private Q_SLOTS:
         QTest::newRow("CR LF") << u"a\r\nb\r\n"_s;
         QTest::newRow("only breaks") << u"\r\n\r\n\r\n"_s;
         QTest::newRow("no-break space and line separator") << startPage();
+        QTest::newRow("NUL characters") << (u"<p>"_s + QString(9, QChar(0)) + u"</p>\r\n"_s + QChar(0) + u"x"_s);
     }
 
     void keepsSpecialCharacters()
@@ -80,6 +81,34 @@ private Q_SLOTS:
         TypeText(m_editor.get(), Nbsp + LineSep + u"x"_s);
         QCOMPARE(m_editor->htmlText(), page + Nbsp + LineSep + u"x"_s);
         QCOMPARE(m_editor->htmlText(), shownPage(*m_editor));
+        QCOMPARE(m_editor->rebuilds(), 0);
+    }
+
+    void nulCharactersKeepToTheEditorsFont()
+    {
+        // No font has NUL: looking through every fallback font for each one
+        // took seconds per line of them. The page still shows with one notice
+        // of its text, as a new page (no undo step).
+        const QString page = u"<p>"_s + QString(5000, QChar(0)) + u"</p>\r\n"_s + QString(3, QChar(0)) + u"x"_s;
+        QSignalSpy changed(m_editor.get(), &QPlainTextEdit::textChanged);
+        m_editor->setHtmlText(page);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(m_editor->htmlText(), page);
+        QVERIFY(!m_editor->document()->isUndoAvailable());
+        QVERIFY(!m_editor->document()->isModified());
+        QCOMPARE(m_editor->textCursor().position(), 0);
+        const QString text = HtmlToEditorText(page);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text.at(i) == u'\n')
+                continue;
+            QTextCursor c(m_editor->document());
+            c.setPosition(int(i + 1)); // the format of the character before
+            QCOMPARE(bool(c.charFormat().fontStyleStrategy() & QFont::NoFontMerging), text.at(i).isNull());
+        }
+        // Typing into it keeps the page in step.
+        m_editor->selectHtml(10, 0);
+        TypeText(m_editor.get(), u"ab"_s);
+        QCOMPARE(m_editor->htmlText(), QString(page).insert(10, u"ab"_s));
         QCOMPARE(m_editor->rebuilds(), 0);
     }
 

@@ -1,0 +1,142 @@
+// Damaged files of the user's own stores: every truncation and a few thousand
+// seeded mutations of OptionDate.dat and of a recovery record's lock file.
+// None may crash or hang. The options read stay within their limits and write
+// back to a line that reads to the same options. A lock file, whatever it
+// holds, never costs the record beside it: the record is neither removed nor
+// changed, nothing but that record is offered (and it reads whole), and the
+// program takes another slot for its own work.
+#include "OptionDate.h"
+#include "Recovery.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QLockFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString OptionLine = u"False,45.5"_s;
+
+void CheckOptions(const QString &text)
+{
+    const EditorOptions o = ParseOptionDateText(text);
+    QVERIFY2(o.RecoverySeconds >= EditorOptions::MinRecoverySeconds
+                 && o.RecoverySeconds <= EditorOptions::MaxRecoverySeconds,
+             qPrintable(text));
+    const QString line = MakeOptionDateText(o);
+    const EditorOptions again = ParseOptionDateText(line);
+    QCOMPARE(again.HtmlIroWake, o.HtmlIroWake);
+    QCOMPARE(MakeOptionDateText(again), line);
+}
+
+// One record beside a lock file of the given bytes, looked at as the program
+// looks at the recovery folder when it starts.
+void CheckLock(const QString &folder, const QByteArray &record, const QByteArray &lock)
+{
+    RecoveryStore store(folder);
+    QVERIFY(PutBytes(store.recordPath(1), record));
+    QVERIFY(PutBytes(store.lockPath(1), lock));
+    const QList<RecoveryStore::Orphan> orphans = store.claimOrphans();
+    QVERIFY(orphans.size() <= 1);
+    for (const RecoveryStore::Orphan &o : orphans) {
+        QCOMPARE(o.slot, 1);
+        QCOMPARE(ReadRecoveryFile(o.path).code, qint16(0));
+        store.release(o.slot);
+    }
+    QVERIFY(store.takeFreeSlot());
+    QVERIFY(store.ownSlot() != 1);
+    store.close();
+    QCOMPARE(ReadBytes(store.recordPath(1)), record);
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+        QVERIFY(QFile::remove(QDir(folder).filePath(name)));
+}
+
+template<typename Text>
+Text Mutate(Text s, const Text &alphabet, QRandomGenerator &rng)
+{
+    const int edits = 1 + int(rng.bounded(4));
+    for (int e = 0; e < edits; ++e) {
+        const qsizetype pos = s.isEmpty() ? 0 : qsizetype(rng.bounded(quint32(s.size())));
+        const auto c = alphabet.at(qsizetype(rng.bounded(quint32(alphabet.size()))));
+        switch (rng.bounded(4)) {
+        case 0: if (!s.isEmpty()) s[pos] = c; break;
+        case 1: s.insert(pos, c); break;
+        case 2: if (!s.isEmpty()) s.remove(pos, 1 + qsizetype(rng.bounded(3))); break;
+        default: s.insert(pos, s.mid(pos, qsizetype(rng.bounded(12)))); break;
+        }
+    }
+    return s;
+}
+
+} // namespace
+
+class TestUserFilesMutations : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void optionDate()
+    {
+        for (qsizetype n = 0; n <= OptionLine.size(); ++n)
+            CheckOptions(OptionLine.left(n));
+        QCOMPARE(ParseOptionDateText(OptionLine).RecoverySeconds, 45.5);
+        const QString alphabet = u",,,-.0123456789eE\r\n TrueFalsnai\t"_s;
+        QRandomGenerator rng(0x0d47);
+        for (int round = 0; round < 3000 && !QTest::currentTestFailed(); ++round)
+            CheckOptions(Mutate(OptionLine, alphabet, rng));
+
+        // The file reader over bytes no code page reads.
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(u"OptionDate.dat"_s);
+        for (int round = 0; round < 200; ++round) {
+            QByteArray b = Sjis(OptionLine + u"\r\n"_s);
+            for (int e = 0; e < 3; ++e)
+                b[qsizetype(rng.bounded(quint32(b.size())))] = char(rng.bounded(256));
+            QVERIFY(PutBytes(path, b.left(qsizetype(rng.bounded(quint32(b.size() + 1))))));
+            const std::optional<EditorOptions> o = ReadOptionDate(path);
+            QVERIFY(o.has_value());
+            QVERIFY(o->RecoverySeconds >= EditorOptions::MinRecoverySeconds
+                    && o->RecoverySeconds <= EditorOptions::MaxRecoverySeconds);
+        }
+    }
+
+    void recoveryLockFiles()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        ProjectDates p;
+        NewStartProject(p);
+        p.ProjectPath = u"/home/user/site.hpf"_s;
+        p.Html[0].HtmlStr += u"\r\n<p>書きかけ</p>"_s;
+        const QByteArray record = EncodeRecoveryFile(p);
+
+        // A lock as this running program writes it, and one naming a process
+        // that is gone.
+        QByteArray live;
+        {
+            QLockFile lock(dir.filePath(u"sample.lock"_s));
+            QVERIFY(lock.tryLock(0));
+            live = ReadBytes(dir.filePath(u"sample.lock"_s));
+        }
+        QVERIFY(live.startsWith(QByteArray(QByteArray::number(QCoreApplication::applicationPid()) + '\n')));
+        QByteArray gone = live;
+        gone.replace(0, live.indexOf('\n'), "99999999");
+        const QByteArray alphabet("0123456789\n\n -x\0\xFF", 17);
+
+        QRandomGenerator rng(0x10c6);
+        for (const QByteArray &sample : {live, gone}) {
+            for (qsizetype n = 0; n <= sample.size() && !QTest::currentTestFailed(); ++n)
+                CheckLock(dir.path(), record, sample.left(n));
+            for (int round = 0; round < 300 && !QTest::currentTestFailed(); ++round)
+                CheckLock(dir.path(), record, Mutate(sample, alphabet, rng));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUserFilesMutations)
+#include "tst_userfiles_mutations.moc"
