@@ -1,6 +1,5 @@
 #include "WizStatementDialog.h"
 
-#include "TaguSien_WizEdit.h"
 #include "UiService.h"
 #include "WizRun.h"
 #include "WizTextCheck.h"
