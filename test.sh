@@ -15,6 +15,9 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 jobs=$(nproc)
 
 export QT_QPA_PLATFORM=offscreen
+# Root (as in CI) can run every test: mount the small disks, give files away.
+# There a test that skips a case fails, so no test stops running unnoticed.
+if [ "$(id -u)" -eq 0 ]; then export QV_TESTS_MUST_RUN=ON; else export QV_TESTS_MUST_RUN=OFF; fi
 
 echo "== Sanitizer build of the window-free libraries"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_WITH_WIDGETS=OFF -DQV_SANITIZE=ON \

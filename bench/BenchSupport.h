@@ -4,9 +4,11 @@
 
 #include "TextFiles.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace bench {
@@ -36,6 +38,19 @@ inline double Median(std::vector<double> v)
         return 0;
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+// The median time of runs runs of work, in milliseconds.
+inline double MedianMs(int runs, const std::function<void()> &work)
+{
+    std::vector<double> t;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        t.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    return Median(t);
 }
 
 inline double Worst(const std::vector<double> &v)

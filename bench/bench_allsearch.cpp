@@ -5,6 +5,7 @@
 // window, from "検索" to the last row listed. Prints the median of several
 // runs; the goal is under 100 ms.
 #include "AllPageSearch.h"
+#include "BenchSupport.h"
 
 #ifdef QV_BENCH_WINDOW
 #include "KensakuAllFrm.h"
@@ -14,12 +15,8 @@
 #include <QLineEdit>
 #endif
 
-#include <QElapsedTimer>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -47,19 +44,6 @@ QStringList MakePages()
     return pages;
 }
 
-double MedianMs(int runs, const std::function<void()> &work)
-{
-    std::vector<double> t;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        t.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -79,9 +63,9 @@ int main(int argc, char **argv)
     bool met = true;
     for (const QString &word : {u"お知らせ"_s, u"説明"_s, u"見つからない"_s}) {
         qsizetype hits = 0;
-        const double searchMs = MedianMs(9, [&] { hits = FindInAllPages(pages, word).size(); });
+        const double searchMs = bench::MedianMs(9, [&] { hits = FindInAllPages(pages, word).size(); });
         qsizetype bare = 0;
-        const double bareMs = MedianMs(9, [&] {
+        const double bareMs = bench::MedianMs(9, [&] {
             bare = 0;
             for (const QString &p : pages) {
                 for (qsizetype at = p.indexOf(word); at >= 0; at = p.indexOf(word, at + 1))
@@ -103,7 +87,7 @@ int main(int argc, char **argv)
         names.append(u"ページ%1"_s.arg(i));
     for (const QString &word : {u"お知らせ"_s, u"説明"_s}) {
         window.findChild<QLineEdit *>(u"Text1"_s)->setText(word);
-        const double windowMs = MedianMs(5, [&] {
+        const double windowMs = bench::MedianMs(5, [&] {
             QEventLoop loop;
             QObject::connect(&window, &KensakuAllFrm::searchFinished, &loop, &QEventLoop::quit);
             window.startSearch(pages, names);

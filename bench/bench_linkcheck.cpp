@@ -5,13 +5,10 @@
 // runs; the goal is under 1 s. Then one page whose href is a million "&"
 // without ";", beside a pass counting its "&": the goal is under 100 ms.
 #include "LinkCheck.h"
+#include "BenchSupport.h"
 
-#include <QElapsedTimer>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -56,19 +53,6 @@ ProjectDates MakeProject()
     return p;
 }
 
-double MedianMs(int runs, const std::function<void()> &work)
-{
-    std::vector<double> t;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        t.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
-}
-
 } // namespace
 
 int main()
@@ -78,9 +62,9 @@ int main()
     for (const HtmlDat &h : p.Html)
         chars += h.HtmlStr.size();
     int issues = 0;
-    const double checkMs = MedianMs(7, [&] { issues = int(CheckLinks(p).size()); });
+    const double checkMs = bench::MedianMs(7, [&] { issues = int(CheckLinks(p).size()); });
     qsizetype lt = 0;
-    const double bareMs = MedianMs(7, [&] {
+    const double bareMs = bench::MedianMs(7, [&] {
         lt = 0;
         for (const HtmlDat &h : p.Html)
             lt += h.HtmlStr.count(u'<');

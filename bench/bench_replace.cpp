@@ -5,6 +5,7 @@
 // editor. Prints the median of several runs and the 4x-hits time ratios,
 // which stay near or below 4 when the work is linear in the hits.
 #include "KensakuMod.h"
+#include "BenchSupport.h"
 
 #ifdef QV_BENCH_EDITOR
 #include "AppPaths.h"
@@ -24,7 +25,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -56,19 +56,6 @@ QString makePage(int hits)
     while (page.size() < PageSize)
         page += filler.at(f++ % filler.size());
     return page;
-}
-
-double medianMs(int runs, const std::function<void()> &work)
-{
-    std::vector<double> t;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        t.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(t.begin(), t.end());
-    return t[t.size() / 2];
 }
 
 } // namespace
@@ -104,12 +91,12 @@ int main(int argc, char **argv)
     for (int k = 0; k < 3; ++k) {
         const QString page = makePage(hitCounts[k]);
         int count = 0;
-        tikan[k] = medianMs(runs, [&] { count = TikanAll(page, find, repl).count; });
-        const double copyMs = medianMs(runs, [&] {
+        tikan[k] = bench::MedianMs(runs, [&] { count = TikanAll(page, find, repl).count; });
+        const double copyMs = bench::MedianMs(runs, [&] {
             QString c = page;
             c.detach();
         });
-        const double qtMs = medianMs(runs, [&] {
+        const double qtMs = bench::MedianMs(runs, [&] {
             QString c = page;
             c.replace(find, repl);
         });
@@ -123,7 +110,7 @@ int main(int argc, char **argv)
         // QPlainTextEdit making the same cursor edits in one edit block.
         PageEditor editor;
         editor.resize(800, 600);
-        const double loadMs = medianMs(3, [&] { editor.setHtmlText(page); });
+        const double loadMs = bench::MedianMs(3, [&] { editor.setHtmlText(page); });
         const QString expected = TikanAll(page, find, repl).text;
         std::vector<double> t;
         for (int i = 0; i < 5; ++i) {
@@ -137,8 +124,7 @@ int main(int argc, char **argv)
                 return 1;
             }
         }
-        std::sort(t.begin(), t.end());
-        editorMs[k] = t[t.size() / 2];
+        editorMs[k] = bench::Median(t);
 
         QPlainTextEdit bareEditor;
         bareEditor.resize(800, 600);
@@ -186,8 +172,7 @@ int main(int argc, char **argv)
                 }
                 QCoreApplication::processEvents();
             }
-            std::sort(p.begin(), p.end());
-            programMs[k] = p[p.size() / 2];
+            programMs[k] = bench::Median(p);
             std::printf("             in the program (record stored, preview asked for) %7.2f ms "
                         "(ratio to the bare edits %4.2f)\n",
                         programMs[k], programMs[k] / bareMs);
@@ -207,7 +192,7 @@ int main(int argc, char **argv)
     // each replacement moves the rest of the page.
     {
         const QString page = makePage(2500);
-        const double stepMs = medianMs(3, [&] {
+        const double stepMs = bench::MedianMs(3, [&] {
             QString s = page;
             qsizetype pos = 0;
             for (;;) {

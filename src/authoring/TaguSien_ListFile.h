@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include "WizList.h" // EditWizDates
+
 // The user script folders: WizList.dat names every entry and describes it in
 // one line, and entry i's script is "WizDate" + i + ".dat" beside it, numbered
 // without gaps. These procedures create, rename and delete entries, keeping
@@ -22,16 +24,6 @@ struct WizListFile
     // Each script file's bytes as they are on disk; null when missing. A delete
     // moves these, so a script is renumbered without being decoded and encoded.
     QVector<QByteArray> ListBytes;
-};
-
-// What the user script list hands to the editor it opens, and gets back: the
-// full path of the entry's script file, its name and its description. An
-// editor that saves puts the name and description the user typed here.
-struct EditWizDates
-{
-    QString EditWizPath;
-    QString EditWizName;
-    QString EditWizSetumei;
 };
 
 // Texts written into a new script file: the empty script (a declaration of

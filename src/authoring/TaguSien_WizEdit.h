@@ -9,28 +9,16 @@
 #include <optional>
 
 // The statement-table operations of the script editor and its statement
-// dialogs: the text line of a statement, inserting and removing statements,
-// the indented listing, the nesting check and the statement clipboard.
+// dialogs: the text line of a statement, the indented listing, the nesting
+// check and the statement clipboard. Inserting, removing and putting a
+// statement are in WizDate.h, where the statement dialogs of the insertion
+// engine reach them too.
 
 // The editor's line for one statement ("■出力　\"<b>\"", "◇もし　整数型変数(1)=>3　ならば").
 QString WizOpText(const WizOp &op);
 
 // The line for statement index of the shared table WizPrg(); empty outside it.
 QString WizOpText(qint16 index);
-
-// Inserts a fresh statement (OpWizEnd, one zero and one empty argument) at
-// index, moving index.. up by one; index may be one past the last statement.
-// false (and nothing changed) when index is outside 0..WizMax + 1 or the table
-// already holds the most statements a script can have.
-bool InsWizOp(WizProgram &program, qint16 index);
-
-// Removes statement index, moving the statements behind it down by one.
-// false when there is no statement index.
-bool DelWizOp(WizProgram &program, qint16 index);
-
-// A statement dialog's OK: in edit mode (WizEditNew false) the statement at
-// WizEditIndex is replaced; in insert mode op is inserted at WizEditIndex.
-bool PutWizOp(WizProgram &program, bool WizEditNew, qint16 WizEditIndex, const WizOp &op);
 
 // The editor's listing: for each statement its line, indented by nesting with
 // two full-width blanks per level (the body of an if, an else and a loop is

@@ -171,3 +171,37 @@ bool SaveWizDate(const QString &path, QString *error)
 {
     return SaveWizDate(path, WizPrg(), error);
 }
+
+// The most statements a script can hold: its upper index is 16-bit.
+constexpr int MaxStatements = 32767;
+
+bool InsWizOp(WizProgram &program, qint16 index)
+{
+    if (index < 0 || index > program.ops.size() || program.ops.size() >= MaxStatements)
+        return false;
+    program.ops.insert(index, MakeWizOp(OpWizEnd));
+    return true;
+}
+
+bool DelWizOp(WizProgram &program, qint16 index)
+{
+    if (index < 0 || index >= program.ops.size())
+        return false;
+    program.ops.remove(index);
+    return true;
+}
+
+bool PutWizOp(WizProgram &program, bool WizEditNew, qint16 WizEditIndex, const WizOp &op)
+{
+    if (!WizEditNew) {
+        if (WizEditIndex < 0 || WizEditIndex >= program.ops.size())
+            return false;
+        // The edited statement keeps its place.
+        program.ops[WizEditIndex] = op;
+        return true;
+    }
+    if (!InsWizOp(program, WizEditIndex))
+        return false;
+    program.ops[WizEditIndex] = op;
+    return true;
+}

@@ -78,6 +78,20 @@ struct WizProgram
 // window and the script editor.
 WizProgram &WizPrg();
 
+// Inserts a fresh statement (OpWizEnd, one zero and one empty argument) at
+// index, moving index.. up by one; index may be one past the last statement.
+// false (and nothing changed) when index is outside 0..WizMax + 1 or the table
+// already holds the most statements a script can have.
+bool InsWizOp(WizProgram &program, qint16 index);
+
+// Removes statement index, moving the statements behind it down by one.
+// false when there is no statement index.
+bool DelWizOp(WizProgram &program, qint16 index);
+
+// A statement dialog's OK: in edit mode (WizEditNew false) the statement at
+// WizEditIndex is replaced; in insert mode op is inserted at WizEditIndex.
+bool PutWizOp(WizProgram &program, bool WizEditNew, qint16 WizEditIndex, const WizOp &op);
+
 enum class WizLoadResult {
     Loaded,
     CannotOpen,   // the file is missing or unreadable

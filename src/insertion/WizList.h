@@ -46,3 +46,13 @@ inline constexpr char16_t WizFolderUserFont[] = u"\\Tools\\WizDates\\User\\Font"
 inline constexpr char16_t WizFolderOlzBasic[] = u"\\Tools\\WizDates\\Olz\\Basic";
 inline constexpr char16_t WizFolderOlzWizs[] = u"\\Tools\\WizDates\\Olz\\Wizs";
 inline constexpr char16_t WizFolderUserBasic[] = u"\\Tools\\WizDates\\User\\Basic";
+
+// What the user script list hands to the editor it opens, and gets back: the
+// full path of the entry's script file, its name and its description. An
+// editor that saves puts the name and description the user typed here.
+struct EditWizDates
+{
+    QString EditWizPath;
+    QString EditWizName;
+    QString EditWizSetumei;
+};

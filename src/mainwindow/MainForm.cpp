@@ -1,7 +1,9 @@
 #include "MainForm.h"
 
+#include "BrowserStart.h"
 #include "BrowserView.h"
 #include "Icons.h"
+#include "ItemLists.h"
 #include "MenuTable.h"
 #include "PageEditor.h"
 #include "TempC.h"
@@ -15,20 +17,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QContextMenuEvent>
 #include <QFile>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
-#include <QWindow>
 
 namespace {
 
@@ -157,10 +155,7 @@ void MainForm::buildControls()
     connect(m_ui.MainText, &QPlainTextEdit::textChanged, this, &MainForm::onEditorChanged);
     connect(m_ui.MainText, &PageEditor::focusReceived, this,
             [] { Ui().setStatusText(QStringLiteral("ここに説明を表示します")); });
-    m_ui.DatList->installEventFilter(this);
-    m_ui.DatList->viewport()->installEventFilter(this);
-    m_ui.InTagList->installEventFilter(this);
-    m_ui.InTagList->viewport()->installEventFilter(this);
+    new ItemListKeys(this);
 }
 
 void MainForm::buildMenus()
@@ -349,94 +344,6 @@ void MainForm::startUp()
     Q_EMIT startedUp();
 }
 
-void MainForm::ClsDateList()
-{
-    m_ui.DatList->blockSignals(true);
-    m_ui.DatList->clear();
-    m_ui.DatList->blockSignals(false);
-}
-
-void MainForm::VewHTMLDat(int kind)
-{
-    QStringList names;
-    switch (kind) {
-    case KindHtml:
-        for (const HtmlDat &h : m_project.Html)
-            names.append(h.DatName);
-        break;
-    case KindPict:
-        for (const PictDat &d : m_project.Pict)
-            names.append(d.DatName);
-        break;
-    case KindElseFile:
-        for (const ElseFileDat &d : m_project.ElseFile)
-            names.append(d.DatName);
-        break;
-    case KindSiori:
-        names = m_project.SioriList;
-        break;
-    default:
-        return;
-    }
-    m_ui.DatList->blockSignals(true);
-    m_ui.DatList->addItems(names);
-    m_ui.DatList->blockSignals(false);
-    m_project.ListType = qint16(kind);
-    if (kind == KindHtml && m_ui.DatList->count() > 0)
-        m_ui.DatList->setCurrentRow(0);
-}
-
-void MainForm::MinDatList_Click()
-{
-    const int kind = m_ui.MinDatList->currentRow();
-    if (kind < 0)
-        return;
-    ClsDateList();
-    VewHTMLDat(kind);
-
-    const struct
-    {
-        const char16_t *name;
-        int kind;
-    } deletes[] = {{u"minmnyHtmldel", KindHtml}, {u"minmnyDelPict", KindPict},
-                   {u"minmnyDelFile", KindElseFile}, {u"minmnyDelSiori", KindSiori}};
-    for (const auto &d : deletes)
-        action(QString::fromUtf16(d.name))->setEnabled(d.kind == kind);
-    for (const char16_t *name : {u"minmnyInCutHtml", u"minmnyInCopyHtml", u"minmnyInPtHtml"})
-        action(QString::fromUtf16(name))->setEnabled(kind == KindHtml);
-
-    CheckPicShow();
-    if (m_ui.DatList->count() > 0 && m_ui.DatList->currentRow() != 0)
-        m_ui.DatList->setCurrentRow(0);
-}
-
-void MainForm::showKind(int kind)
-{
-    if (m_ui.MinDatList->currentRow() == kind)
-        MinDatList_Click();
-    else
-        m_ui.MinDatList->setCurrentRow(kind);
-}
-
-void MainForm::DatList_Click()
-{
-    const int i = m_ui.DatList->currentRow();
-    if (i < 0)
-        return;
-    switch (m_project.ListType) {
-    case KindHtml:
-        if (i < m_project.Html.size())
-            showPage(i);
-        break;
-    case KindPict:
-        if (i < m_project.Pict.size())
-            showPicture(m_project.Pict.at(i).FilePath);
-        break;
-    default:
-        break;
-    }
-}
-
 void MainForm::showPage(int index)
 {
     if (index < 0 || index >= m_project.Html.size())
@@ -516,18 +423,6 @@ void MainForm::onEditorChanged()
         EdPrv();
 }
 
-void MainForm::CheckPicShow()
-{
-    const int kind = m_ui.MinDatList->currentRow();
-    if (kind == KindPict) {
-        PicShow = true;
-    } else {
-        const QListWidgetItem *sel = m_ui.InSelectList->currentItem();
-        PicShow = sel && sel->text() == u"○画像ファイル";
-    }
-    Form_Resize();
-}
-
 UiService::Answer MainForm::CheckChange()
 {
     if (!m_project.Henkou)
@@ -579,111 +474,6 @@ BrowserView *MainForm::mainBrowser()
     return m_ui.MainBr;
 }
 
-namespace {
-
-bool IsEnterKey(const QEvent *event)
-{
-    if (event->type() != QEvent::KeyPress)
-        return false;
-    const auto *k = static_cast<const QKeyEvent *>(event);
-    return (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter)
-        && (k->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-}
-
-// The menu key (or Shift+F10) on a list: its pop-up menu beside the chosen
-// entry, as a right click would open it under the mouse.
-bool PopUpFromKeyboard(QListWidget *list, QMenu *menu, const QEvent *event)
-{
-    if (event->type() != QEvent::ContextMenu
-        || static_cast<const QContextMenuEvent *>(event)->reason() != QContextMenuEvent::Keyboard)
-        return false;
-    QRect rect = list->currentItem() ? list->visualItemRect(list->currentItem()) : QRect();
-    if (!rect.isValid() || !list->viewport()->rect().intersects(rect))
-        rect = QRect(QPoint(0, 0), QSize(1, 1));
-    menu->popup(list->viewport()->mapToGlobal(rect.bottomLeft()));
-    return true;
-}
-
-} // namespace
-
-bool MainForm::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()
-        && !m_browserStarted) {
-        // The window draws itself as it handles this event; the browser
-        // starts right after.
-        QTimer::singleShot(0, this, [this] { startBrowser(); });
-        return QMainWindow::eventFilter(watched, event);
-    }
-    const bool onDatList = watched == m_ui.DatList || watched == m_ui.DatList->viewport();
-    // Enter on an entry does what a double click does.
-    const auto activateDatList = [this] {
-        if (m_project.ListType == KindSiori) {
-            if (onSioriJump)
-                onSioriJump();
-            else
-                Ui().beep();
-        } else {
-            runCommand(QStringLiteral("minmnySet"));
-        }
-    };
-    if (watched == m_ui.DatList && IsEnterKey(event) && m_ui.DatList->currentItem()) {
-        activateDatList();
-        return true;
-    }
-    if (watched == m_ui.DatList && PopUpFromKeyboard(m_ui.DatList, m_ui.mnyHtmlPopUp, event))
-        return true;
-    if (watched == m_ui.InTagList) {
-        if (IsEnterKey(event) && m_ui.InTagList->currentItem()) {
-            runCommand(QStringLiteral("minmnyInSonyu"));
-            return true;
-        }
-        if (PopUpFromKeyboard(m_ui.InTagList, m_ui.mnySounyuPopUp, event))
-            return true;
-        return QMainWindow::eventFilter(watched, event);
-    }
-    if (onDatList) {
-        if (event->type() == QEvent::KeyPress) {
-            auto *k = static_cast<QKeyEvent *>(event);
-            if (k->modifiers() == Qt::ControlModifier) {
-                const QHash<int, QString> keys = {{Qt::Key_X, QStringLiteral("minmnyInCutHtml")},
-                                                  {Qt::Key_C, QStringLiteral("minmnyInCopyHtml")},
-                                                  {Qt::Key_V, QStringLiteral("minmnyInPtHtml")}};
-                if (keys.contains(k->key())) {
-                    runCommand(keys.value(k->key()));
-                    return true;
-                }
-            }
-        } else if (event->type() == QEvent::KeyRelease) {
-            auto *k = static_cast<QKeyEvent *>(event);
-            if (k->key() == Qt::Key_Delete && !k->isAutoRepeat()) {
-                runCommand(QStringLiteral("minmnyHtmldelpopup"));
-                return true;
-            }
-        } else if (event->type() == QEvent::MouseButtonDblClick) {
-            // Only a double click on an entry acts, not one on the empty area.
-            const auto *m = static_cast<QMouseEvent *>(event);
-            if (watched != m_ui.DatList->viewport() || !m_ui.DatList->itemAt(m->position().toPoint()))
-                return false;
-            activateDatList();
-            return true;
-        } else if (event->type() == QEvent::MouseButtonRelease) {
-            auto *m = static_cast<QMouseEvent *>(event);
-            if (m->button() == Qt::RightButton) {
-                m_ui.mnyHtmlPopUp->popup(m->globalPosition().toPoint());
-                return true;
-            }
-        }
-    } else if (watched == m_ui.InTagList->viewport() && event->type() == QEvent::MouseButtonRelease) {
-        auto *m = static_cast<QMouseEvent *>(event);
-        if (m->button() == Qt::RightButton) {
-            m_ui.mnySounyuPopUp->popup(m->globalPosition().toPoint());
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
 void MainForm::closeEvent(QCloseEvent *event)
 {
     if (onClose && !onClose()) {
@@ -706,29 +496,6 @@ void MainForm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
     Form_Resize();
-    if (!m_shownOnce) {
-        m_shownOnce = true;
-        // The browser pane starts once the window has been drawn on the
-        // screen, so the window appears, filled, without waiting for the
-        // browser engine. Should the window never be exposed (a minimised
-        // start), the pane starts a moment later all the same.
-        if (QWindow *w = windowHandle())
-            w->installEventFilter(this);
-        QTimer::singleShot(1000, this, [this] { startBrowser(); });
-    }
-}
-
-void MainForm::startBrowser()
-{
-    if (m_browserStarted)
-        return;
-    m_browserStarted = true;
-    if (QWindow *w = windowHandle())
-        w->removeEventFilter(this);
-    // The icon is for the desktop's task list and window frame, not for the
-    // window's first drawing: it is drawn once the window is on the screen.
-    setWindowIcon(ProgramIcon());
-    mainBrowser();
-    if (onFirstShow)
-        onFirstShow();
+    if (!m_browserStart)
+        m_browserStart = new BrowserStart(this);
 }

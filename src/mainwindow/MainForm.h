@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class BrowserStart;
 class BrowserView;
 class PageEditor;
 class QAction;
@@ -176,7 +177,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildControls();
@@ -184,7 +184,6 @@ private:
     void buildToolbar();
     void onEditorChanged();
     void onToolButton(const QString &key);
-    void startBrowser();
 
     ProjectDates m_project;
     MainFormControls m_ui;
@@ -194,10 +193,9 @@ private:
     QObject *m_commandGroups = nullptr;
     bool m_suspendStore = false;
     bool m_pageBehind = false;
-    bool m_shownOnce = false;
-    bool m_browserStarted = false;
     bool m_startingUp = false;
     bool m_startAbandoned = false;
+    BrowserStart *m_browserStart = nullptr; // made when the window is first shown
 };
 
 // Creates the command groups of the main window (each registers its handlers).

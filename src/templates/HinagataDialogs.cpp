@@ -48,6 +48,24 @@ QGroupBox *makeListFrame(QWidget *parent, QListWidget **list, QLabel **label)
     return frame;
 }
 
+// Lays a template window out: the tab strip over the frame, and the two
+// buttons at the bottom right.
+void layOut(QDialog *dialog, QTabBar *tabs, QGroupBox *frame, QPushButton *first, QPushButton *second)
+{
+    auto *layout = new QVBoxLayout(dialog);
+    layout->setSpacing(0);
+    layout->addWidget(tabs);
+    layout->addWidget(frame, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->setContentsMargins(0, 8, 0, 0);
+    // The outer layout runs without spacing; the buttons do not touch.
+    buttons->setSpacing(6);
+    buttons->addStretch();
+    buttons->addWidget(first);
+    buttons->addWidget(second);
+    layout->addLayout(buttons);
+}
+
 // Lists the templates of a set folder: the names in the list, the
 // descriptions kept beside them; the first entry is selected. False for an
 // empty set, whose label then says so.
@@ -99,18 +117,7 @@ Hinagata::Hinagata(HinaKind hinaMode, QWidget *parent)
     m_command1->setDefault(true);
     auto *command2 = makeButton(u"キャンセル"_s, u"Command2"_s, this);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setSpacing(0);
-    layout->addWidget(m_tabStrip1);
-    layout->addWidget(frame, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->setContentsMargins(0, 8, 0, 0);
-    // The outer layout runs without spacing; the buttons do not touch.
-    buttons->setSpacing(6);
-    buttons->addStretch();
-    buttons->addWidget(m_command1);
-    buttons->addWidget(command2);
-    layout->addLayout(buttons);
+    layOut(this, m_tabStrip1, frame, m_command1, command2);
 
     connect(m_tabStrip1, &QTabBar::currentChanged, this, &Hinagata::listSet);
     connect(m_list1, &QListWidget::currentRowChanged, this,
@@ -258,18 +265,7 @@ HinagataList::HinagataList(QWidget *parent)
     auto *command4 = makeButton(u"閉じる"_s, u"Command4"_s, this);
     command4->setDefault(true);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->setSpacing(0);
-    layout->addWidget(m_tabStrip1);
-    layout->addWidget(frame, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->setContentsMargins(0, 8, 0, 0);
-    // The outer layout runs without spacing; the buttons do not touch.
-    buttons->setSpacing(6);
-    buttons->addStretch();
-    buttons->addWidget(m_command2);
-    buttons->addWidget(command4);
-    layout->addLayout(buttons);
+    layOut(this, m_tabStrip1, frame, m_command2, command4);
 
     connect(m_tabStrip1, &QTabBar::currentChanged, this, &HinagataList::listSet);
     connect(m_list1, &QListWidget::currentRowChanged, this,

@@ -415,7 +415,7 @@ void TestScrpt::testRunThatHitsTheStepLimit()
     box->setPlainText(u"keep"_s);
     fx.button(6)->click();
     QCOMPARE(box->toPlainText(), u"keep"_s);
-    QCOMPARE(child<QLabel>(fx.editor.get(), u"TestMessage"_s)->text(), WizStoppedMessage());
+    QCOMPARE(child<QLabel>(fx.editor.get(), u"TestMessage"_s)->text(), u"スクリプトが長時間終了しないため、実行を中止しました。"_s);
     // The editor goes on working.
     fx.list()->setCurrentRow(1);
     fx.button(2)->click();

@@ -296,7 +296,7 @@ void TestWizRun::stepLimitStopsEndlessLoop()
     QCOMPARE(r.status, WizRunStatus::Stopped);
     QCOMPARE(r.text, u"keep me"_s);
     QCOMPARE(r.steps, qint64(100000));
-    QVERIFY(WizStoppedMessage().contains(u"中止"_s));
+    QCOMPARE(WizStoppedMessage(), u"スクリプトが長時間終了しないため、実行を中止しました。"_s);
     QCOMPARE(WizStepLimit, qint64(50'000'000));
 
     // A run that ends exactly at the limit is not stopped.
@@ -359,8 +359,8 @@ void TestWizRun::outputLimitStopsRunawayOutput()
         QVERIFY(run.steps <= WizOutputLimit + 2 * 4002);
     }
 
-    QCOMPARE(WizRunMessage(WizRunStatus::Stopped), WizStoppedMessage());
-    QCOMPARE(WizRunMessage(WizRunStatus::TooLong), WizTooLongMessage());
+    QCOMPARE(WizRunMessage(WizRunStatus::Stopped), u"スクリプトが長時間終了しないため、実行を中止しました。"_s);
+    QCOMPARE(WizRunMessage(WizRunStatus::TooLong), u"スクリプトの出力が大きくなりすぎたため、実行を中止しました。"_s);
     QVERIFY(!WizRunMessage(WizRunStatus::NotLoaded).isEmpty());
     QVERIFY(WizRunMessage(WizRunStatus::Finished).isEmpty());
     QVERIFY(WizRunMessage(WizRunStatus::Cancelled).isEmpty());

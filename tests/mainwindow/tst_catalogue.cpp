@@ -503,7 +503,7 @@ void TestCatalogue::stoppedScriptLeavesSelection()
     QCOMPARE(fx.editor()->htmlText(), u"xxabcyy"_s);
     QCOMPARE(fx.editor()->selectedHtml(), u"abc"_s);
     QVERIFY(!f.project().Henkou);
-    QCOMPARE(fx.rec.messages(), QStringList{WizStoppedMessage()});
+    QCOMPARE(fx.rec.messages(), QStringList{u"スクリプトが長時間終了しないため、実行を中止しました。"_s});
     QCOMPARE(fx.rec.statusText(), u"終わりません。"_s);
 }
 

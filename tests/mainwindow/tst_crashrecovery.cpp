@@ -482,9 +482,13 @@ void TestCrashRecovery::writeFailureShownOnce()
     QTRY_COMPARE(m_rec->statusTexts.size(), 1);
     QVERIFY(m_rec->statusTexts.at(0).startsWith(u"作業の記録（復旧用）を書き込めませんでした"_s));
     type(u"y"_s);
+    // Connected after the window's own handler of the result, so it runs after it.
+    QObject afterResult;
+    bool resultHandled = false;
+    connect(&commands()->writer(), &RecoveryWriter::written, &afterResult, [&] { resultHandled = true; });
     commands()->recordNow();
     commands()->writer().waitForDone();
-    QTest::qWait(50);
+    QTRY_VERIFY(resultHandled);
     QCOMPARE(m_rec->statusTexts.size(), 1);
     QVERIFY(m_form->project().Henkou);
 }

@@ -2,6 +2,7 @@
 // version box with its system-information button.
 
 #include "AppPaths.h"
+#include "AppStart.h"
 #include "BrowserView.h"
 #include "HelpCommands.h"
 #include "MainForm.h"
@@ -295,7 +296,8 @@ private:
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The process as the program prepares it: the browser's drawing above all.
+    PrepareProcess();
     QApplication app(argc, argv);
     TestHelpAbout t;
     return QTest::qExec(&t, argc, argv);

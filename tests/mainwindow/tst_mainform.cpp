@@ -1,6 +1,7 @@
 // The main window's start-up, item lists, editor keys and toolbar rules.
 
 #include "AppPaths.h"
+#include "AppStart.h"
 #include "MainForm.h"
 #include "PageEditor.h"
 #include "RecordingUi.h"
@@ -343,7 +344,8 @@ private:
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The process as the program prepares it: the browser's drawing above all.
+    PrepareProcess();
     QApplication app(argc, argv);
     TestMainForm t;
     return QTest::qExec(&t, argc, argv);

@@ -3,6 +3,7 @@
 // survives an update, and the separate preview window keeps its page.
 
 #include "AppPaths.h"
+#include "AppStart.h"
 #include "BrowserView.h"
 #include "MainForm.h"
 #include "PageEditor.h"
@@ -37,6 +38,13 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int LoadTimeout = 30000;
+// The promised delays of the automatic preview: it shows the page once typing
+// pauses for 100 ms, and at the latest 500 ms after the first keystroke not
+// yet shown.
+constexpr int PauseMs = 100;
+constexpr int LatestMs = 500;
+// Several times the longest of them: whatever they would bring has come by then.
+constexpr int QuietMs = 4 * LatestMs;
 
 // What a script run in the browser's page answers, as text.
 QString answer(BrowserView *view, const QString &script)
@@ -137,7 +145,7 @@ private Q_SLOTS:
         m_form->EdPrv();
         addPage(u"二"_s, u"two"_s, page(u"second"_s));
         m_form->ui().DatList->setCurrentRow(1);
-        QTest::qWait(200);
+        QTest::qWait(QuietMs);
 
         QVERIFY(!QFile::exists(tempFile(0)));
         QVERIFY(!QFile::exists(tempFile(1)));
@@ -170,7 +178,7 @@ private Q_SLOTS:
         const int loads = m_pane->loadsStarted();
 
         typeText(u"WVU"_s);
-        QTest::qWait(200);
+        QTest::qWait(QuietMs);
         QCOMPARE(fileText(tempFile(0)), before);
         QCOMPARE(m_pane->loadsStarted(), loads);
 
@@ -297,8 +305,8 @@ private Q_SLOTS:
         auto *pause = m_cmds->findChild<QTimer *>(u"PreviewPause"_s);
         auto *latest = m_cmds->findChild<QTimer *>(u"PreviewLatest"_s);
         QVERIFY(pause && latest);
-        QCOMPARE(pause->interval(), PreviewCommands::PauseMs);
-        QCOMPARE(latest->interval(), PreviewCommands::LatestMs);
+        QCOMPARE(pause->interval(), PauseMs);
+        QCOMPARE(latest->interval(), LatestMs);
         typeText(u"a"_s);
         QVERIFY(pause->isActive());
         QVERIFY(latest->isActive());
@@ -351,7 +359,7 @@ private Q_SLOTS:
         QVERIFY(m_cmds->previewDue());
         m_ui->yesNoAnswers.enqueue(false); // do not save
         m_form->close();
-        QTest::qWait(PreviewCommands::LatestMs + 200);
+        QTest::qWait(QuietMs);
         QVERIFY(!QFile::exists(tempFile(0)));
         QCOMPARE(m_pane->writesPending(), 0);
     }
@@ -590,7 +598,7 @@ private Q_SLOTS:
         m_form->runCommand(u"minmnyPlb"_s);
         QCOMPARE(m_cmds->previewWindow(), prv);
         QCOMPARE(m_form->findChildren<PrvForm *>().size(), 1);
-        QTest::qWait(300);
+        QTest::qWait(QuietMs);
         QCOMPARE(prv->WebBrowser1->url(), BrowserView::urlForFile(tempFile(0)));
         QCOMPARE(prv->PrvPageIndex, qint16(0));
         // The files were rewritten all the same.
@@ -720,7 +728,8 @@ private:
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The process as the program prepares it: the browser's drawing above all.
+    PrepareProcess();
     QApplication app(argc, argv);
     TestPreview t;
     return QTest::qExec(&t, argc, argv);

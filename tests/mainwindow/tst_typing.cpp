@@ -6,6 +6,7 @@
 // sees that keystroke, in the order typed.
 
 #include "AppPaths.h"
+#include "AppStart.h"
 #include "EditorText.h"
 #include "MainForm.h"
 #include "PageEditor.h"
@@ -294,7 +295,8 @@ private:
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The process as the program prepares it: the browser's drawing above all.
+    PrepareProcess();
     QApplication app(argc, argv);
     TestTyping t;
     return QTest::qExec(&t, argc, argv);

@@ -43,6 +43,19 @@ ModalAnswerer::ModalAnswerer(QList<std::function<void(QWidget *)>> actions)
     m_timer.start();
 }
 
+ModalCloser::ModalCloser()
+{
+    m_timer.setInterval(5);
+    QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (QWidget *w = QApplication::activeModalWidget(); w && w->isVisible()) {
+            opened.append(w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
+                                                    : w->objectName());
+            w->close();
+        }
+    });
+    m_timer.start();
+}
+
 bool DriveModal(QObject *context, const std::function<void()> &open, const std::function<void(QWidget *)> &body)
 {
     bool ran = false;

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -42,5 +43,18 @@ public:
 
 private:
     QList<std::function<void(QWidget *)>> m_actions;
+    QTimer m_timer;
+};
+
+// Closes every modal window that opens while it lives and keeps their object
+// names: a command that must open none fails its test at once instead of
+// waiting in the window's exec() until the test times out.
+class ModalCloser : public QObject
+{
+public:
+    ModalCloser();
+    QStringList opened;
+
+private:
     QTimer m_timer;
 };

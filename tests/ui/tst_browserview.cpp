@@ -223,7 +223,8 @@ private:
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The browser's drawing as the program prepares it at start.
+    BrowserView::prepareDrawing();
     QApplication app(argc, argv);
     TestBrowserView t;
     return QTest::qExec(&t, argc, argv);

@@ -1,8 +1,8 @@
 #include "ScriptSave.h"
 
-#include "TaguSien_ListFile.h"
 #include "UiService.h"
 #include "WizDate.h"
+#include "WizList.h"
 #include "WizTextCheck.h"
 
 #include <QLineEdit>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TaguSien_ListFile.h"
 #include "WizDate.h"
+#include "WizList.h"
 
 #include <QDialog>
 

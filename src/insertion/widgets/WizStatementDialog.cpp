@@ -1,7 +1,6 @@
 #include "WizStatementDialog.h"
 
 #include "AccessibleNames.h"
-#include "TaguSien_WizEdit.h"
 #include "UiService.h"
 #include "WizRun.h"
 #include "WizTextCheck.h"
