@@ -365,8 +365,10 @@ bool AddNumberedEntry(const NumberedFolder &f, int number, const QByteArray &fil
     Step();
     if (!WriteNumberedFile(f.stagedListPath(), newList, error))
         return undo();
+    // The note of an add need not reach the disk before the new file: should
+    // both be lost, the new file shows as one the list does not name.
     Step();
-    if (!WriteNumberedFile(f.pendingPath(), PendingText(p), error))
+    if (!WriteFileAtomically(f.pendingPath(), PendingText(p), error, WriteMode::Throwaway, LinkMode::Replace))
         return undo();
     Step();
     if (!WriteNumberedFile(f.filePath(number), fileBytes, error))
