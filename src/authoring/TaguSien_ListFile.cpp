@@ -2,6 +2,7 @@
 
 #include "AppPaths.h"
 #include "Cp932.h"
+#include "NumberedFolder.h"
 #include "TextFiles.h"
 #include "WizList.h"
 #include "WizTextCheck.h"
@@ -24,19 +25,6 @@ void SetError(QString *error, const QString &text)
 {
     if (error)
         *error = text;
-}
-
-QString ListPath(const QString &folder)
-{
-    return JoinPath(folder, u"WizList.dat"_s);
-}
-
-QVector<WizListEntry> Entries(const WizListFile &list)
-{
-    QVector<WizListEntry> out;
-    for (int i = 0; i <= list.ListMax; ++i)
-        out.append({list.ListName.at(i), list.ListSetumei.at(i)});
-    return out;
 }
 
 // Refuses a name or description that the list file cannot carry.
@@ -64,10 +52,7 @@ bool EnsureWizFolder(const QString &folder, QString *error)
 WizListFile ReadWizList(const QString &folder)
 {
     WizListFile list;
-    const std::optional<QString> text = ReadCp932File(ListPath(folder));
-    if (!text)
-        return list;
-    const QVector<WizListEntry> entries = LoadWizListFromText(*text);
+    const QVector<WizListEntry> entries = LoadWizList(folder);
     list.ListMax = qint16(entries.size() - 1);
     for (int i = 0; i < entries.size(); ++i) {
         list.ListName.append(entries.at(i).name);
@@ -89,28 +74,73 @@ WizListFile ReadWizList(const QString &folder)
     return list;
 }
 
+WizListCheck CheckWizList(const QString &folder)
+{
+    WizListCheck check;
+    const NumberedFolder f = WizStore(folder);
+    QString unsettled;
+    const bool settled = SettleNumberedFolder(f, &unsettled);
+    const ListFileRead list = ReadListFile(f.listPath());
+    WizListText parsed;
+    QString text;
+    if (list.bytes) {
+        text = DecodeListText(*list.bytes);
+        parsed = ParseWizListText(text);
+    }
+    check.entries = parsed.entries;
+    const QVector<int> files = NumberedFiles(f);
+    const QString shown = QDir::toNativeSeparators(f.listPath());
+    if (!settled)
+        check.problem = unsettled;
+    else if (list.exists && !list.bytes)
+        check.problem = u"一覧「%1」を読み込めません（%2）。"_s.arg(shown, list.reason);
+    else if (!parsed.listMax && !text.trimmed().isEmpty())
+        check.problem = u"一覧「%1」の先頭にあるはずのデータの数が読めません。"_s.arg(shown);
+    else if (parsed.listMax && parsed.entries.size() < *parsed.listMax + 1)
+        check.problem = u"一覧「%1」は %2 個のデータを載せるはずですが、%3 個目で途切れています。"_s.arg(
+            shown, QString::number(*parsed.listMax + 1), QString::number(parsed.entries.size() + 1));
+    else if (!files.isEmpty() && files.last() >= parsed.entries.size())
+        check.problem = u"一覧「%1」には %2 個のデータしか載っていませんが、載っていないファイル"
+                        u"「WizDate%3.dat」があります。"_s.arg(shown, QString::number(parsed.entries.size()),
+                                                             QString::number(files.last()));
+    return check;
+}
+
+bool RebuildWizList(const QString &folder, QString *kept, QString *error)
+{
+    const NumberedFolder f = WizStore(folder);
+    QVector<WizListEntry> entries = CheckWizList(folder).entries;
+    const int listed = int(entries.size());
+    const std::optional<int> unlisted = CloseUpUnlistedFiles(f, listed, error);
+    if (!unlisted)
+        return false;
+    for (int i = listed; i < listed + *unlisted; ++i)
+        entries.append({u"名前なし %1"_s.arg(i), u"一覧の作り直しで見つかったデータ"_s});
+    const std::optional<QByteArray> bytes = EncodeWizList(folder, entries, error);
+    return bytes && ReplaceDamagedList(f, *bytes, kept, error);
+}
+
 bool NewWizDate(const QString &folder, const QString &name, const QString &setumei, bool isFont, QString *error,
                 qint16 *newIndex)
 {
     if (!CheckTexts(name, setumei, error) || !EnsureWizFolder(folder, error))
         return false;
-    const WizListFile list = ReadWizList(folder);
-    if (list.ListMax >= 32766) {
+    const WizListCheck check = CheckWizList(folder);
+    if (!check.problem.isEmpty()) {
+        SetError(error, check.problem);
+        return false;
+    }
+    if (check.entries.size() >= 32767) {
         SetError(error, u"これ以上データを追加できません。"_s);
         return false;
     }
-    QVector<WizListEntry> entries = Entries(list);
+    QVector<WizListEntry> entries = check.entries;
+    const qint16 index = qint16(entries.size());
     entries.append({name, setumei});
-    const qint16 index = qint16(list.ListMax + 1);
-
-    // The script file first: an entry is never listed without its file.
-    const QString scriptPath = WizDatePath(folder, index);
-    if (!WriteCp932File(scriptPath, (isFont ? NewFontWizDate : NewBasicWizDate) + u"\r\n"_s, error))
+    const std::optional<QByteArray> list = EncodeWizList(folder, entries, error);
+    const QByteArray script = ((isFont ? NewFontWizDate : NewBasicWizDate) + u"\r\n"_s).toLatin1();
+    if (!list || !AddNumberedEntry(WizStore(folder), index, script, *list, error))
         return false;
-    if (!SaveWizList(folder, entries, error)) {
-        QFile::remove(scriptPath);
-        return false;
-    }
     if (newIndex)
         *newIndex = index;
     return true;
@@ -120,67 +150,43 @@ bool SetWizList(const QString &folder, qint16 index, const QString &name, const 
 {
     if (!CheckTexts(name, setumei, error))
         return false;
-    const WizListFile list = ReadWizList(folder);
-    if (index < 0 || index > list.ListMax) {
+    const WizListCheck check = CheckWizList(folder);
+    if (!check.problem.isEmpty()) {
+        SetError(error, check.problem);
+        return false;
+    }
+    if (index < 0 || index >= check.entries.size()) {
         SetError(error, u"データが見つかりません。"_s);
         return false;
     }
-    QVector<WizListEntry> entries = Entries(list);
+    QVector<WizListEntry> entries = check.entries;
     entries[index] = {name, setumei};
     return SaveWizList(folder, entries, error);
 }
 
 bool DelWizDate(const QString &folder, qint16 index, QString *error)
 {
-    const WizListFile list = ReadWizList(folder);
-    if (index < 0 || index > list.ListMax) {
+    const WizListCheck check = CheckWizList(folder);
+    if (!check.problem.isEmpty()) {
+        SetError(error, check.problem);
+        return false;
+    }
+    const int count = int(check.entries.size());
+    if (index < 0 || index >= count) {
         SetError(error, u"データが見つかりません。"_s);
         return false;
     }
-    if (list.ListMax == 0) {
-        // The only entry: the folder is left without a list, as if new.
-        if (!QFile::remove(ListPath(folder)) && QFile::exists(ListPath(folder))) {
-            SetError(error, u"ファイル\""_s + QDir::toNativeSeparators(ListPath(folder)) + u"\"を削除できません。"_s);
+    // A later entry whose script is missing moves as an empty line, as the
+    // list has always read it.
+    for (int i = index + 1; i < count; ++i) {
+        if (!QFileInfo::exists(WizDatePath(folder, i)) && !QFileInfo(WizDatePath(folder, i)).isSymLink()
+            && !WriteNumberedFile(WizDatePath(folder, i), QByteArray("\r\n"), error))
             return false;
-        }
-        QFile::remove(WizDatePath(folder, 0));
-        return true;
     }
-
-    // The scripts behind the deleted entry move down by one. A missing script
-    // becomes an empty line at its new place.
-    const qint16 newMax = qint16(list.ListMax - 1);
-    QVector<WizListEntry> entries;
-    QVector<int> rewritten;
-    for (int i = 0; i <= newMax; ++i) {
-        const int from = i < index ? i : i + 1;
-        entries.append({list.ListName.at(from), list.ListSetumei.at(from)});
-        if (i < index && !list.ListBytes.at(i).isNull())
-            continue; // unchanged
-        const QByteArray bytes = list.ListBytes.at(from).isNull() ? QByteArray("\r\n") : list.ListBytes.at(from);
-        if (!WriteFileAtomically(WizDatePath(folder, i), bytes, error)) {
-            // Put back what was already moved, so the list and its files agree.
-            for (int j : std::as_const(rewritten)) {
-                if (list.ListBytes.at(j).isNull())
-                    QFile::remove(WizDatePath(folder, j));
-                else
-                    WriteFileAtomically(WizDatePath(folder, j), list.ListBytes.at(j));
-            }
-            return false;
-        }
-        rewritten.append(i);
-    }
-    if (!SaveWizList(folder, entries, error)) {
-        for (int j : std::as_const(rewritten)) {
-            if (list.ListBytes.at(j).isNull())
-                QFile::remove(WizDatePath(folder, j));
-            else
-                WriteFileAtomically(WizDatePath(folder, j), list.ListBytes.at(j));
-        }
+    QVector<WizListEntry> rest = check.entries;
+    rest.remove(index);
+    std::optional<QByteArray> list;
+    if (!rest.isEmpty() && !(list = EncodeWizList(folder, rest, error)))
         return false;
-    }
-    // The last file is now beyond the list; a file that stays behind is
-    // overwritten by the next new entry.
-    QFile::remove(WizDatePath(folder, list.ListMax));
-    return true;
+    return DeleteNumberedEntry(WizStore(folder), index, count, list, error);
 }

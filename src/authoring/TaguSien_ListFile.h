@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WizList.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -34,6 +36,25 @@ extern const QString NewFontWizDate;
 // Reads folder\WizList.dat and every entry's script file.
 WizListFile ReadWizList(const QString &folder);
 
+// The list of a folder as it stands, and what keeps it from being written
+// over: a list that cannot be read, whose count cannot be read, that ends
+// before the entries it counts, or that names fewer entries than there are
+// script files, would lose the scripts it does not name. problem says so in
+// Japanese; it is empty when the list is sound. NewWizDate, SetWizList and
+// DelWizDate refuse such a list.
+struct WizListCheck
+{
+    QVector<WizListEntry> entries;
+    QString problem;
+};
+WizListCheck CheckWizList(const QString &folder);
+
+// Writes a new list from what is left: the entries the old list still gives,
+// then one entry "名前なし N" for every script file it does not name, moved
+// down to the first free numbers. The old list file stays beside it under
+// another name, given in *kept.
+bool RebuildWizList(const QString &folder, QString *kept = nullptr, QString *error = nullptr);
+
 // Appends an entry named name with the description setumei, and creates its
 // script file (the default font script when isFont, else the empty script).
 // Creates the folder when missing. Refuses texts the list file cannot carry.
@@ -46,9 +67,9 @@ bool SetWizList(const QString &folder, qint16 index, const QString &name, const 
                 QString *error = nullptr);
 
 // Removes entry index and renumbers the script files behind it, so that the
-// numbers stay without gaps. Every file is replaced only once its new text is
-// complete; when a step fails the files already rewritten are put back and the
-// list is left as it was.
+// numbers stay without gaps (DeleteNumberedEntry: a delete that is stopped is
+// finished when the folder is next read). A missing script file of a later
+// entry becomes an empty line at its new number.
 bool DelWizDate(const QString &folder, qint16 index, QString *error = nullptr);
 
 // Creates folder (and its parents) when missing. false when it cannot.

@@ -1,5 +1,6 @@
 #include "WizDate.h"
 
+#include "Cp932.h"
 #include "FieldReader.h"
 #include "TextFiles.h"
 
@@ -162,9 +163,17 @@ QString WizDateToText(const WizProgram &program)
     return line;
 }
 
-bool SaveWizDate(const QString &path, const WizProgram &program, QString *error)
+bool SaveWizDate(const QString &path, const WizProgram &program, QString *error, LinkMode links)
 {
-    return WriteCp932File(path, WizDateToText(program) + u"\r\n"_s, error);
+    if (links == LinkMode::Follow)
+        return WriteCp932File(path, WizDateToText(program) + u"\r\n"_s, error);
+    QByteArray bytes;
+    qsizetype bad = -1;
+    const QString text = WizDateToText(program) + u"\r\n"_s;
+    if (Cp932::encode(text, &bytes, &bad))
+        return WriteFileAtomically(path, bytes, error, WriteMode::Durable, LinkMode::Replace);
+    // The writer words the refusal (it names the character and its line).
+    return WriteCp932File(path, text, error);
 }
 
 bool SaveWizDate(const QString &path, QString *error)

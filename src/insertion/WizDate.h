@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextFiles.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -122,7 +124,10 @@ QString WizDateToText(const WizProgram &program);
 // Writes the script as one line followed by CR LF in code page 932, replacing
 // the file only when completely written. false (and a reason in *error) when
 // the file cannot be written or a text holds a character without a code.
-bool SaveWizDate(const QString &path, const WizProgram &program, QString *error = nullptr);
+// links: Follow for a file the user chose, Replace for a script file of the
+// program's own folders (a link there is replaced, not written through).
+bool SaveWizDate(const QString &path, const WizProgram &program, QString *error = nullptr,
+                 LinkMode links = LinkMode::Follow);
 
 // Writes the shared table WizPrg().
 bool SaveWizDate(const QString &path, QString *error = nullptr);

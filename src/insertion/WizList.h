@@ -1,7 +1,11 @@
 #pragma once
 
+#include "NumberedFolder.h"
+
 #include <QString>
 #include <QVector>
+
+#include <optional>
 
 // The list file WizList.dat of a script folder: the upper index of the entries,
 // then a name and a one-line description per entry, all on one comma-delimited
@@ -23,7 +27,21 @@ struct WizListEntry
 // it holds completely.
 QVector<WizListEntry> LoadWizListFromText(const QString &text);
 
-// Reads folder\WizList.dat; a missing or unreadable file gives no entries.
+// The same, with the upper index the text claims (nothing when its first
+// field is not an upper index of 0 or more), so that a cut list shows.
+struct WizListText
+{
+    std::optional<qint16> listMax;
+    QVector<WizListEntry> entries;
+};
+WizListText ParseWizListText(const QString &text);
+
+// The list file and the script files of a folder as one store.
+NumberedFolder WizStore(const QString &folder);
+
+// Reads folder\WizList.dat (one that starts with the UTF-8 byte-order mark
+// as UTF-8); a missing or unreadable file gives no entries. A change of the
+// folder that was interrupted is finished first.
 QVector<WizListEntry> LoadWizList(const QString &folder);
 
 // The list file line for the entries (without line end); empty for no entries.
@@ -34,8 +52,14 @@ QString WizListToText(const QVector<WizListEntry> &entries);
 bool WizListTextFits(const QString &text);
 
 // Writes folder\WizList.dat (code page 932, CR LF), replacing it only when
-// completely written. false with a reason in *error on failure.
+// completely written (a link at its name is replaced, not written through).
+// false with a reason in *error on failure.
 bool SaveWizList(const QString &folder, const QVector<WizListEntry> &entries, QString *error = nullptr);
+
+// The bytes SaveWizList writes; nothing (and a reason) when a text holds a
+// character code page 932 lacks.
+std::optional<QByteArray> EncodeWizList(const QString &folder, const QVector<WizListEntry> &entries,
+                                        QString *error = nullptr);
 
 // The full path of entry index's script file in folder.
 QString WizDatePath(const QString &folder, int index);

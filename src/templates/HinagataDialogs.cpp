@@ -1,5 +1,6 @@
 #include "HinagataDialogs.h"
 
+#include "NumberedFolder.h"
 #include "ProjectFile.h"
 #include "UiService.h"
 
@@ -84,6 +85,23 @@ bool fillList(const QString &folder, QListWidget *list, QLabel *label, QStringLi
     }
     list->setCurrentRow(0);
     return true;
+}
+
+// A user set whose list is damaged is never written over: the user is told
+// what is wrong and may have the list rebuilt from the template files. False
+// when the list stays as it is.
+bool userListWritable(bool isHtml)
+{
+    const HinagataListCheck check = CheckTempList(HinagataFolder(isHtml, true));
+    if (check.problem.isEmpty())
+        return true;
+    if (!Ui().askYesNo(ListRebuildQuestion(check.problem), UiService::Icon::Exclamation, UiService::Answer::No))
+        return false;
+    QString error;
+    if (RebuildTempList(isHtml, nullptr, &error))
+        return true;
+    Ui().message(u"雛型の一覧を作り直せませんでした。\r\n"_s + error, UiService::Icon::Critical);
+    return false;
 }
 
 void showDescription(int row, const QStringList &setumei, QLabel *label)
@@ -237,6 +255,10 @@ void HinagataNewForm::Command1_Click()
         }
         content = MakeProjectText(m_project);
     }
+    if (!userListWritable(m_kind == HinaHtml)) {
+        reject();
+        return;
+    }
     QString error;
     if (!AddHinagata(m_kind == HinaHtml, m_text1->text(), m_text2->text(), content, &error)) {
         Ui().message(u"雛型を登録できませんでした。\r\n"_s + error, UiService::Icon::Critical);
@@ -299,6 +321,10 @@ void HinagataList::Command2_Click()
     if (!Ui().askYesNo(u"雛型「%1」を削除しますか？"_s.arg(m_list1->item(row)->text()), UiService::Icon::Question,
                        UiService::Answer::No))
         return;
+    if (!userListWritable(htmlShown())) {
+        listSet();
+        return;
+    }
     QString error;
     if (!DelHinagata(htmlShown(), row, &error))
         Ui().message(u"雛型を削除できませんでした。\r\n"_s + error, UiService::Icon::Critical);

@@ -6,14 +6,14 @@
 #include "ProjectFile.h"
 #include "TextFiles.h"
 
+#include "NumberedFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <optional>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -33,50 +33,40 @@ QString shown(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// Writes the list file; an empty list removes it, so that the set reads as empty.
-bool writeTempList(const QString &folder, const QVector<HinagataEntry> &entries, QString *error)
+NumberedFolder store(const QString &folder)
 {
-    const QString path = TempListPath(folder);
-    if (entries.isEmpty()) {
-        if (QFile::exists(path) && !QFile::remove(path)) {
-            setError(error, u"雛型の一覧「%1」を削除できませんでした。"_s.arg(shown(path)));
-            return false;
-        }
-        return true;
+    return NumberedFolder{folder, u"TempList.dat"_s, u"TempFile"_s};
+}
+
+// The bytes of a list file for the entries, in code page 932.
+std::optional<QByteArray> encodeList(const QString &folder, const QVector<HinagataEntry> &entries, QString *error)
+{
+    QByteArray bytes;
+    qsizetype bad = -1;
+    const QString text = TempListText(entries) + u"\r\n"_s;
+    if (Cp932::encode(text, &bytes, &bad))
+        return bytes;
+    setError(error, u"雛型の一覧「%1」に、シフトJISにない文字「%2」を書けません。"_s.arg(shown(TempListPath(folder)),
+                                                                                     text.mid(bad, 1)));
+    return std::nullopt;
+}
+
+// A name for a template that the list does not name: for a page, the text of
+// its first line that holds any (tags dropped), else "名前なし N".
+QString nameFromFile(bool isHtml, const QString &path, int number)
+{
+    const QString fallback = u"名前なし %1"_s.arg(number);
+    const std::optional<QByteArray> bytes = isHtml ? ReadFileBytes(path) : std::nullopt;
+    if (!bytes)
+        return fallback;
+    static const QRegularExpression tag(u"<[^>]*>"_s);
+    const QStringList lines = DecodeHtmlBytes(bytes->left(64 * 1024)).split(u'\n');
+    for (QString line : lines) {
+        line = line.remove(tag).replace(u',', u'、').remove(u'"').simplified().left(40);
+        if (!line.isEmpty())
+            return HinagataTextProblem(line).isEmpty() ? line : fallback;
     }
-    return WriteCp932File(path, TempListText(entries) + u"\r\n"_s, error);
-}
-
-// The bytes of a template file as they stand, or nothing when it is missing.
-std::optional<QByteArray> readTemplateBytes(const QString &path)
-{
-    if (!QFileInfo::exists(path))
-        return std::nullopt;
-    return ReadFileBytes(path);
-}
-
-// Puts bytes into a file, replacing it whole (or removes it when there are
-// none). Throwaway skips the sync of each file: the caller syncs once.
-bool restoreFile(const QString &path, const std::optional<QByteArray> &bytes,
-                 WriteMode mode = WriteMode::Durable)
-{
-    if (bytes)
-        return WriteFileAtomically(path, *bytes, nullptr, mode);
-    return !QFileInfo::exists(path) || QFile::remove(path);
-}
-
-// Brings every file written into folder to the disk at once.
-void syncFolder(const QString &folder)
-{
-#ifdef Q_OS_LINUX
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::syncfs(fd);
-        ::close(fd);
-        return;
-    }
-#endif
-    ::sync();
+    return fallback;
 }
 
 } // namespace
@@ -119,10 +109,43 @@ QVector<HinagataEntry> ReadTempListText(const QString &text)
 
 QVector<HinagataEntry> ReadTempList(const QString &folder)
 {
-    const std::optional<QString> text = ReadCp932File(TempListPath(folder));
-    if (!text)
-        return {};
-    return ReadTempListText(*text);
+    return CheckTempList(folder).entries;
+}
+
+HinagataListCheck CheckTempList(const QString &folder)
+{
+    HinagataListCheck check;
+    const NumberedFolder f = store(folder);
+    QString unsettled;
+    const bool settled = SettleNumberedFolder(f, &unsettled);
+    const ListFileRead list = ReadListFile(f.listPath());
+    if (list.bytes)
+        check.entries = ReadTempListText(DecodeListText(*list.bytes));
+    const QVector<int> files = NumberedFiles(f);
+    if (!settled)
+        check.problem = unsettled;
+    else if (list.exists && !list.bytes)
+        check.problem = u"雛型の一覧「%1」を読み込めません（%2）。"_s.arg(shown(f.listPath()), list.reason);
+    else if (!files.isEmpty() && files.last() >= check.entries.size())
+        check.problem = u"雛型の一覧「%1」には %2 個の雛型しか載っていませんが、載っていない雛型のファイル"
+                        u"「TempFile%3.dat」があります。一覧が壊れているか、途中で切れています。"_s.arg(
+                            shown(f.listPath()), QString::number(check.entries.size()), QString::number(files.last()));
+    return check;
+}
+
+bool RebuildTempList(bool isHtml, QString *kept, QString *error)
+{
+    const QString folder = HinagataFolder(isHtml, true);
+    const NumberedFolder f = store(folder);
+    QVector<HinagataEntry> entries = CheckTempList(folder).entries;
+    const int listed = int(entries.size());
+    const std::optional<int> unlisted = CloseUpUnlistedFiles(f, listed, error);
+    if (!unlisted)
+        return false;
+    for (int i = listed; i < listed + *unlisted; ++i)
+        entries.append(HinagataEntry{nameFromFile(isHtml, f.filePath(i), i), u"一覧の作り直しで見つかった雛型"_s});
+    const std::optional<QByteArray> bytes = encodeList(folder, entries, error);
+    return bytes && ReplaceDamagedList(f, *bytes, kept, error);
 }
 
 QString TempListText(const QVector<HinagataEntry> &entries)
@@ -231,67 +254,39 @@ bool AddHinagata(bool isHtml, const QString &name, const QString &setumei, const
         setError(error, u"雛型のフォルダ「%1」を作れませんでした。"_s.arg(shown(folder)));
         return false;
     }
-    QVector<HinagataEntry> entries = ReadTempList(folder);
+    const HinagataListCheck check = CheckTempList(folder);
+    if (!check.problem.isEmpty()) {
+        setError(error, check.problem);
+        return false;
+    }
+    QVector<HinagataEntry> entries = check.entries;
     if (entries.size() >= MaxHinagata) {
         setError(error, u"これ以上雛型を登録できません。"_s);
         return false;
     }
-    // The new template's file first: until the list names it, it is not part
-    // of the set, so a failure here leaves the set as it was.
-    const QString file = TempFilePath(folder, entries.size());
-    if (!WriteFileAtomically(file, EncodeHinagataText(isHtml, text), error))
-        return false;
+    const int number = int(entries.size());
     entries.append(HinagataEntry{name, setumei});
-    if (!writeTempList(folder, entries, error)) {
-        QFile::remove(file);
-        return false;
-    }
-    return true;
+    const std::optional<QByteArray> list = encodeList(folder, entries, error);
+    return list && AddNumberedEntry(store(folder), number, EncodeHinagataText(isHtml, text), *list, error);
 }
 
 bool DelHinagata(bool isHtml, int index, QString *error)
 {
     const QString folder = HinagataFolder(isHtml, true);
-    const QVector<HinagataEntry> entries = ReadTempList(folder);
-    const int n = entries.size();
+    const HinagataListCheck check = CheckTempList(folder);
+    if (!check.problem.isEmpty()) {
+        setError(error, check.problem);
+        return false;
+    }
+    const int n = int(check.entries.size());
     if (index < 0 || index >= n) {
         setError(error, u"削除する雛型がありません。"_s);
         return false;
     }
-
-    // The files that move down, kept as they are (a missing one stays missing).
-    QVector<std::optional<QByteArray>> moving;
-    for (int i = index; i < n; ++i)
-        moving.append(readTemplateBytes(TempFilePath(folder, i)));
-
-    QVector<HinagataEntry> rest = entries;
+    QVector<HinagataEntry> rest = check.entries;
     rest.remove(index);
-    if (!writeTempList(folder, rest, error))
+    std::optional<QByteArray> list;
+    if (!rest.isEmpty() && !(list = encodeList(folder, rest, error)))
         return false;
-
-    // Template i + 1 becomes template i. Each file is replaced whole, so a
-    // listed template always has a file. The files are synced together once
-    // they are all written: a sync per file would make deleting from a large
-    // set take seconds.
-    for (int i = index; i < n - 1; ++i) {
-        const QString path = TempFilePath(folder, i);
-        if (restoreFile(path, moving.at(i + 1 - index), WriteMode::Throwaway))
-            continue;
-        QString why = u"雛型のファイル「%1」を書き換えられませんでした。"_s.arg(shown(path));
-        // Undo: the old list and the files already renumbered.
-        bool undone = WriteCp932File(TempListPath(folder), TempListText(entries) + u"\r\n"_s);
-        for (int j = index; j < i; ++j)
-            undone = restoreFile(TempFilePath(folder, j), moving.at(j - index)) && undone;
-        why += undone ? u"雛型は削除していません。"_s : u"雛型の一覧が壊れているかもしれません。"_s;
-        setError(error, why);
-        return false;
-    }
-    if (index < n - 1)
-        syncFolder(folder);
-    const QString last = TempFilePath(folder, n - 1);
-    if (QFileInfo::exists(last) && !QFile::remove(last)) {
-        setError(error, u"雛型を一覧から削除しましたが、ファイル「%1」を削除できませんでした。"_s.arg(shown(last)));
-        return false;
-    }
-    return true;
+    return DeleteNumberedEntry(store(folder), index, n, list, error);
 }

@@ -51,8 +51,28 @@ QString TempFilePath(const QString &folder, int index);
 // the end of the text are not an entry. At most 32768 entries are read.
 QVector<HinagataEntry> ReadTempListText(const QString &text);
 
-// Reads folder/TempList.dat; a missing or unreadable file gives no entries.
+// Reads folder/TempList.dat (one that starts with the UTF-8 byte-order mark
+// as UTF-8); a missing or unreadable file gives no entries. A change of the
+// set that was interrupted is finished first.
 QVector<HinagataEntry> ReadTempList(const QString &folder);
+
+// The list of a set as it stands, and what keeps it from being written over:
+// a list that cannot be read, or one that names fewer templates than there
+// are template files, would lose the templates it does not name. problem
+// says so in Japanese; it is empty when the list is sound.
+struct HinagataListCheck
+{
+    QVector<HinagataEntry> entries;
+    QString problem;
+};
+HinagataListCheck CheckTempList(const QString &folder);
+
+// Writes a new list for the user set of a kind from what is left: the names
+// the old list still gives, then one entry for every template file it does
+// not name, moved down to the first free numbers and named by its text (an
+// HTML template by its first line that holds text) or "名前なし N". The old
+// list file stays beside it under another name, given in *kept.
+bool RebuildTempList(bool isHtml, QString *kept = nullptr, QString *error = nullptr);
 
 // The list file line for the entries, without its line end: every name and
 // description joined by ",". Empty for no entries.
@@ -85,15 +105,13 @@ QByteArray EncodeHinagataText(bool isHtml, const QString &text);
 // Registers a template at the end of the user set of a kind: writes the new
 // template file, then the list with the new pair. The other templates are not
 // touched. The set folder is created when missing. false with a readable
-// reason in *error when the name or description cannot be stored or a write
-// fails; the set is then as it was.
+// reason in *error when the name or description cannot be stored, the list is
+// damaged (CheckTempList) or a write fails; the set is then as it was.
 bool AddHinagata(bool isHtml, const QString &name, const QString &setumei, const QString &text,
                  QString *error = nullptr);
 
 // Deletes template index of the user set of a kind and renumbers the files
-// above it down by one. The new list is written first; then each later
-// template file is replaced by the next one's bytes, so that every listed
-// template keeps a file at every step. false with a reason in *error when
-// something failed; a failure after the list was written is undone as far as
-// possible.
+// above it down by one (DeleteNumberedEntry: a delete that is stopped is
+// finished when the set is next read). A damaged list is refused as by
+// AddHinagata. false with a reason in *error when something failed.
 bool DelHinagata(bool isHtml, int index, QString *error = nullptr);

@@ -257,8 +257,10 @@ void TestListFile::unfitTextsAreRefused()
 
 void TestListFile::damagedListFiles()
 {
-    // Every truncation of a valid list: reading never fails, the arrays match
-    // the upper index, and a delete keeps one script file per entry.
+    // Every truncation of a valid list: reading never fails and the arrays
+    // match the upper index. A list cut before its last entry is refused for
+    // writing and nothing changes; one that still names every file is
+    // deleted from with one script file per entry.
     const QByteArray full = Sjis(u"3,N0,D0,N1,D1,N2,D2,N3,D3\r\n"_s);
     for (int cut = 0; cut <= full.size(); ++cut) {
         QTemporaryDir dir;
@@ -267,13 +269,18 @@ void TestListFile::damagedListFiles()
         const WizListFile list = ReadWizList(dir.path());
         QCOMPARE(list.ListName.size(), list.ListMax + 1);
         QCOMPARE(list.ListLine.size(), list.ListMax + 1);
-        if (list.ListMax >= 1) {
-            QVERIFY(DelWizDate(dir.path(), 0));
-            const WizListFile after = ReadWizList(dir.path());
-            QCOMPARE(after.ListMax, qint16(list.ListMax - 1));
-            for (int i = 0; i <= after.ListMax; ++i)
-                QCOMPARE(after.ListLine.at(i), list.ListLine.at(i + 1));
+        const bool sound = CheckWizList(dir.path()).problem.isEmpty();
+        QCOMPARE(sound, list.ListMax == 3);
+        QCOMPARE(DelWizDate(dir.path(), 0), sound);
+        const WizListFile after = ReadWizList(dir.path());
+        if (!sound) {
+            QCOMPARE(ReadBytes(dir.path() + u"/WizList.dat"_s), full.left(cut));
+            QCOMPARE(Files(dir.path()).size(), 5);
+            continue;
         }
+        QCOMPARE(after.ListMax, qint16(list.ListMax - 1));
+        for (int i = 0; i <= after.ListMax; ++i)
+            QCOMPARE(after.ListLine.at(i), list.ListLine.at(i + 1));
     }
 }
 

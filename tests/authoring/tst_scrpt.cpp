@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -91,6 +93,7 @@ private Q_SLOTS:
     void clipboardCarriesBetweenScripts();
     void declarationBelowLineZero();
     void saveWritesFileAndNames();
+    void saveReplacesALinkInTheFolder();
     void closeAsksWhenChanged();
     void closeWithoutChangesAsksNothing();
     void testRun();
@@ -338,6 +341,21 @@ void TestScrpt::saveWritesFileAndNames()
     QCOMPARE(fx.rec.lastMessage(), u"データを保存しました"_s);
     QCOMPARE(fx.rec.shown.last().icon, UiService::Icon::None);
     QVERIFY(!fx.editor->changed());
+}
+
+void TestScrpt::saveReplacesALinkInTheFolder()
+{
+    // The script file is a link to another user's file: the save puts a file
+    // of its own in the folder and leaves that file as it was.
+    Fixture fx;
+    const QString victim = fx.dir.path() + u"/victim"_s;
+    QVERIFY(QFile::rename(fx.dates.EditWizPath, victim) && QFile::link(victim, fx.dates.EditWizPath));
+    fx.choosePalette(u"選択文字列の出力"_s);
+    fx.button(1)->click();
+    fx.button(4)->click();
+    QCOMPARE(ReadBytes(victim), Sjis(NewBasicWizDate + u"\r\n"_s));
+    QVERIFY(!QFileInfo(fx.dates.EditWizPath).isSymLink());
+    QCOMPARE(ReadBytes(fx.dates.EditWizPath), QByteArray("$WizDate,2,0,0,0,0,2,-1\r\n"));
 }
 
 void TestScrpt::closeAsksWhenChanged()

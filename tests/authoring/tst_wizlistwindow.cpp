@@ -91,6 +91,7 @@ private Q_SLOTS:
     void editFontEntry();
     void editScriptAndCloseWithoutSaving();
     void deleteAsksAndRenumbers();
+    void newEntryOnACutListOffersARebuild();
     void importAndExport();
     void importOfAnUnreadableFileIsRefused();
     void scriptMadeThroughTheDialogsRunsInTheCatalogue();
@@ -229,6 +230,27 @@ void TestWizListWindow::deleteAsksAndRenumbers()
     QCOMPARE(ReadBytes(WizDatePath(fx.basic(), 1)), Sjis(BoldScript + u"\r\n"_s));
     QVERIFY(!QFileInfo::exists(WizDatePath(fx.basic(), 2)));
     QCOMPARE(fx.list()->currentRow(), 1);
+}
+
+void TestWizListWindow::newEntryOnACutListOffersARebuild()
+{
+    // The list claims two entries and holds one: the second script would be
+    // written over. No keeps everything; Yes rebuilds and then creates.
+    Fixture fx;
+    for (const QString &n : {u"a"_s, u"b"_s})
+        QVERIFY(NewWizDate(fx.basic(), n, n, false));
+    QVERIFY(PutBytes(WizDatePath(fx.basic(), 1), Sjis(BoldScript + u"\r\n"_s)));
+    QVERIFY(PutBytes(fx.basic() + u"/WizList.dat"_s, "1,a,a"));
+    fx.open();
+    fx.tab(1);
+    for (bool rebuild : {false, true}) {
+        fx.rec.yesNoAnswers.enqueue(rebuild);
+        QVERIFY(DriveModal(this, [&] { fx.button(2)->click(); }, CreateEntry(u"新"_s, u"説明"_s)));
+        QVERIFY2(fx.rec.lastMessage().contains(u"途切れています"_s), qPrintable(fx.rec.lastMessage()));
+        QCOMPARE(ReadBytes(WizDatePath(fx.basic(), 1)), Sjis(BoldScript + u"\r\n"_s));
+    }
+    QCOMPARE(fx.rec.messages().size(), 2);
+    QCOMPARE(fx.items(), (QStringList{u"a"_s, u"名前なし 1"_s, u"新"_s}));
 }
 
 void TestWizListWindow::importAndExport()

@@ -594,6 +594,34 @@ private Q_SLOTS:
         QCOMPARE(CountHinagata(false), qint16(-1));
     }
 
+    void registerOnADamagedListOffersARebuild_data()
+    {
+        QTest::addColumn<bool>("rebuild");
+        QTest::newRow("keep everything") << false;
+        QTest::newRow("rebuild") << true;
+    }
+
+    void registerOnADamagedListOffersARebuild()
+    {
+        QFETCH(bool, rebuild);
+        // The list names one template of two: the other would be written over.
+        const QString folder = HinagataFolder(true, true);
+        for (int i = 0; i < 2; ++i)
+            QVERIFY(AddHinagata(true, u"ページ%1"_s.arg(i), u"説明"_s, u"<p>%1</p>"_s.arg(i)));
+        QVERIFY(PutBytes(TempListPath(folder), Sjis(u"ページ0,説明\r\n"_s)));
+        m_ui->yesNoAnswers << rebuild;
+        QVERIFY(drive(u"minmnyNewHhina"_s, [](QWidget *dlg) {
+            TypeText(child<QLineEdit>(dlg, u"Text2"_s), u"説明"_s);
+            QTest::mouseClick(button(dlg, u"Command1"_s), Qt::LeftButton);
+        }));
+        QCOMPARE(m_ui->messages().size(), 1);
+        QCOMPARE(m_ui->shown.first().defaultAnswer, UiService::Answer::No);
+        QVERIFY2(m_ui->lastMessage().contains(u"TempFile1.dat"_s), qPrintable(m_ui->lastMessage()));
+        QCOMPARE(ReadBytes(TempFilePath(folder, 1)), QByteArray("<p>1</p>\r\n"));
+        QCOMPARE(LoadHinagataList(true).HinaName,
+                 rebuild ? (QStringList{u"ページ0"_s, u"1"_s, u"新規雛型"_s}) : QStringList{u"ページ0"_s});
+    }
+
     // The list of user templates ----------------------------------------------
 
     void listDeletes()

@@ -1,6 +1,7 @@
 #include "TaguSien_NewPrg.h"
 
 #include "AppPaths.h"
+#include "NumberedFolder.h"
 #include "TaguSien_ListFile.h"
 #include "UiService.h"
 #include "WizList.h"
@@ -10,6 +11,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+bool WizListWritable(const QString &folder)
+{
+    const WizListCheck check = CheckWizList(folder);
+    if (check.problem.isEmpty())
+        return true;
+    if (!Ui().askYesNo(ListRebuildQuestion(check.problem), UiService::Icon::Exclamation, UiService::Answer::No))
+        return false;
+    QString error;
+    if (RebuildWizList(folder, nullptr, &error))
+        return true;
+    Ui().message(QStringLiteral("一覧を作り直せませんでした。\r\n") + error, UiService::Icon::Critical);
+    return false;
+}
 
 TaguSien_NewPrg::TaguSien_NewPrg(const QString &folder, QWidget *parent)
     : QDialog(parent)
@@ -71,6 +86,10 @@ void TaguSien_NewPrg::Command1_Click()
         return;
     // A new entry of the user font folder starts as the default font script.
     const bool isFont = m_folder == AppPath(WizFolderUserFont);
+    if (!WizListWritable(m_folder)) {
+        reject();
+        return;
+    }
     QString error;
     if (!NewWizDate(m_folder, m_Text1->text(), m_Text2->text(), isFont, &error, &m_newIndex)) {
         m_newIndex = -1;

@@ -5,6 +5,11 @@
 class QLineEdit;
 class QPushButton;
 
+// A user script folder whose list is damaged is never written over: the user
+// is told what is wrong and may have the list rebuilt from the script files.
+// False when the list stays as it is.
+bool WizListWritable(const QString &folder);
+
 // "新規入力支援スクリプト": names and describes a new entry of a user script
 // folder and creates it (a font entry in the user font folder, else an empty
 // script).

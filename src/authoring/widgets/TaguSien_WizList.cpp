@@ -165,7 +165,7 @@ void TaguSien_WizList::Command1_Click()
     }
     // The name and description saved in the editor go into the list.
     QString error;
-    if (!SetWizList(m_WizDir, qint16(i), dates.EditWizName, dates.EditWizSetumei, &error))
+    if (WizListWritable(m_WizDir) && !SetWizList(m_WizDir, qint16(i), dates.EditWizName, dates.EditWizSetumei, &error))
         Ui().message(error, UiService::Icon::Critical);
     TabStrip1_Click(i);
 }
@@ -190,7 +190,7 @@ void TaguSien_WizList::Command3_Click()
                        UiService::Icon::Question, UiService::Answer::No))
         return;
     QString error;
-    if (!DelWizDate(m_WizDir, qint16(i), &error))
+    if (WizListWritable(m_WizDir) && !DelWizDate(m_WizDir, qint16(i), &error))
         Ui().message(error, UiService::Icon::Critical);
     TabStrip1_Click(i);
 }
@@ -217,7 +217,7 @@ void TaguSien_WizList::Command5_Click()
         return;
     }
     QString error;
-    if (!SaveWizDate(WizDatePath(m_WizDir, dialog.newIndex()), imported, &error)) {
+    if (!SaveWizDate(WizDatePath(m_WizDir, dialog.newIndex()), imported, &error, LinkMode::Replace)) {
         // The entry would hold the empty script instead: take it away again.
         DelWizDate(m_WizDir, dialog.newIndex());
         Ui().message(error, UiService::Icon::Critical);

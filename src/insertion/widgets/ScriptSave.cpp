@@ -22,7 +22,7 @@ bool SaveEditedScript(EditWizDates &dates, const WizProgram &program,
         }
     }
     QString error;
-    if (!SaveWizDate(dates.EditWizPath, program, &error)) {
+    if (!SaveWizDate(dates.EditWizPath, program, &error, LinkMode::Replace)) {
         Ui().message(error, UiService::Icon::Critical);
         return false;
     }
