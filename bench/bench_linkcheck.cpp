@@ -79,9 +79,9 @@ int main()
     ProjectDates amps;
     AddHtmlDat(amps, u"アンド"_s, u"amp"_s, u"<a href=\""_s + QString(1'000'000, u'&') + u"\">"_s, u".htm"_s);
     int ampIssues = 0;
-    const double ampMs = MedianMs(7, [&] { ampIssues = int(CheckLinks(amps).size()); });
+    const double ampMs = bench::MedianMs(7, [&] { ampIssues = int(CheckLinks(amps).size()); });
     qsizetype ampCount = 0;
-    const double ampBareMs = MedianMs(7, [&] { ampCount = amps.Html.first().HtmlStr.count(u'&'); });
+    const double ampBareMs = bench::MedianMs(7, [&] { ampCount = amps.Html.first().HtmlStr.count(u'&'); });
     std::printf("CheckLinks of one href of %lld '&' %8.2f ms (%d problems) | bare pass %6.2f ms | ratio %5.1f | "
                 "goal under 100 ms: %s\n",
                 static_cast<long long>(ampCount), ampMs, ampIssues, ampBareMs, ampMs / ampBareMs,
