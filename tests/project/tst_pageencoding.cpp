@@ -445,41 +445,33 @@ void TestPageEncoding::loadTextFileTellsHowItRead()
 
 void TestPageEncoding::changedCharactersAreCounted_data()
 {
+    // The status text after a save; the output's wording is checked where
+    // the project is output.
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("saved"); // status text after a save
-    QTest::addColumn<QString>("output"); // after an output
+    QTest::addColumn<QString>("saved");
     const QString utf8 = QString::fromLatin1(Head("<meta charset=\"utf-8\">"));
     const QString euc = QString::fromLatin1(Head("<meta charset=\"euc-jp\">"));
     const QString western = QString::fromLatin1(Head("<meta charset=\"iso-8859-1\">"));
-    QTest::newRow("nothing changed") << u"<p>日本語①～</p>"_s << QString() << QString();
+    QTest::newRow("nothing changed") << u"<p>日本語①～</p>"_s << QString();
     QTest::newRow("references, a pair counts once")
-        << u"<p>😀a😁b项</p>"_s << u"3文字を文字参照（&#…;）で保存しました（最初は😀）"_s
-        << u"3文字を文字参照（&#…;）で出力しました（最初は😀）"_s;
+        << u"<p>😀a😁b项</p>"_s << u"3文字を文字参照（&#…;）で保存しました（最初は😀）"_s;
     QTest::newRow("lone surrogate") << (u"x"_s + QChar(0xD83D) + u"y"_s)
-                                    << u"1文字を文字参照（&#…;）で保存しました（最初は\uFFFD）"_s << u"-"_s;
-    QTest::newRow("look-alikes") << u"10〜20−3"_s
-                                 << u"2文字を似た形の文字に置き換えて保存しました（最初は〜→～）"_s
-                                 << u"2文字を似た形の文字に置き換えて出力しました（最初は〜→～）"_s;
+                                    << u"1文字を文字参照（&#…;）で保存しました（最初は\uFFFD）"_s;
     QTest::newRow("both") << u"—😀〜"_s
                           << u"1文字を文字参照（&#…;）で保存しました（最初は😀）　"
-                             u"2文字を似た形の文字に置き換えて保存しました（最初は—→―）"_s << u"-"_s;
-    QTest::newRow("UTF-8 page holds everything") << (utf8 + u"😀〜"_s) << QString() << QString();
-    QTest::newRow("EUC-JP page") << (euc + u"〜😀"_s) << u"2文字を文字参照（&#…;）で保存しました（最初は〜）"_s
-                                 << u"-"_s;
-    QTest::newRow("Western page") << (western + u"é日"_s)
-                                  << u"1文字を文字参照（&#…;）で保存しました（最初は日）"_s << u"-"_s;
+                             u"2文字を似た形の文字に置き換えて保存しました（最初は—→―）"_s;
+    QTest::newRow("UTF-8 page holds everything") << (utf8 + u"😀〜"_s) << QString();
+    QTest::newRow("EUC-JP page") << (euc + u"〜😀"_s) << u"2文字を文字参照（&#…;）で保存しました（最初は〜）"_s;
+    QTest::newRow("Western page") << (western + u"é日"_s) << u"1文字を文字参照（&#…;）で保存しました（最初は日）"_s;
 }
 
 void TestPageEncoding::changedCharactersAreCounted()
 {
     QFETCH(QString, text);
     QFETCH(QString, saved);
-    QFETCH(QString, output);
     CharChanges changes;
     const QByteArray bytes = EncodePageFile(text, &changes);
     QCOMPARE(CharChangesText(changes), saved);
-    if (output != u"-")
-        QCOMPARE(CharChangesText(changes, true), output);
     // Counting changes nothing in what is written.
     QCOMPARE(bytes, EncodePageFile(text));
 }
