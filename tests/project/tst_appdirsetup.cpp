@@ -562,7 +562,6 @@ void TestAppDirSetup::unsafePerUserFolderRefused_data()
 {
     QTest::addColumn<QString>("mode"); // "link " + mode: a link to a folder of that mode
     QTest::addColumn<QString>("fix");  // what the message says to do; "" when the folder is used
-    QTest::newRow("mode 0777") << u"777"_s << u"chmod 700"_s;
     QTest::newRow("the group may write") << u"770"_s << u"chmod 700"_s;
     QTest::newRow("link to a world-writable folder") << u"link 1777"_s << u"chmod 700"_s;
     QTest::newRow("owned by another user") << u"other"_s << u"削除"_s;

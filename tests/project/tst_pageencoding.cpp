@@ -147,12 +147,8 @@ void TestPageEncoding::decode_data()
         << QByteArray("\x8E\xBA\x8E\xDD\x8E\xC6\x8E\xC1\x8E\xCA") << u"ｺﾝﾆﾁﾊ"_s << TextEncoding::EucJp << false;
     QTest::newRow("EUC-JP supplementary kanji") << QByteArray("<p>\xA4\xE8\x8F\xB0\xA1\xA4\xA6</p>")
                                                 << u"<p>よ丂う</p>"_s << TextEncoding::EucJp << false;
-    // Row 13 and the wave dash read as they do from code page 932.
     QTest::newRow("ISO-2022-JP") << ("<p>" + Jis(EucSentence) + "</p>") << (u"<p>"_s + Sentence + u"</p>"_s)
                                  << TextEncoding::Iso2022Jp << false;
-    QTest::newRow("ISO-2022-JP declared, NEC row 13")
-        << ("<meta charset=\"iso-2022-jp\">" + Jis("\xAD\xA1\xA1\xC1")) << u"<meta charset=\"iso-2022-jp\">①～"_s
-        << TextEncoding::Iso2022Jp << false;
     QTest::newRow("ISO-2022-JP katakana and Roman") << QByteArray("\x1B(I\x3A\x5D\x1B(J\\~\x1B(B\\")
                                                     << u"ｺﾝ¥‾\\"_s << TextEncoding::Iso2022Jp << false;
     QTest::newRow("ISO-2022-JP line break returns to ASCII") << QByteArray("\x1B$BF|\r\nF|") << u"日\r\nF|"_s
@@ -165,6 +161,7 @@ void TestPageEncoding::decode_data()
                                                    << TextEncoding::Ascii << false;
     QTest::newRow("a NUL in ASCII is not UTF-16") << QByteArray("<p>a\0b</p>", 10) << u"<p>a\0b</p>"_s
                                                   << TextEncoding::Ascii << false;
+    // Row 13 and the wave dash read as they do from code page 932.
     QTest::newRow("EUC-JP NEC row 13 and tilde") << (EucSentence + "\xAD\xA1\xA1\xC1")
                                                  << (Sentence + u"①～"_s) << TextEncoding::EucJp << false;
 }
@@ -419,8 +416,6 @@ void TestPageEncoding::iso2022JpReadsAsTheSystemConverter()
             QCOMPARE(Iso2022Jp::decode(bytes), expected);
         }
     }
-    QStringDecoder system("ISO-2022-JP", QStringDecoder::Flag::Stateless);
-    QCOMPARE(Iso2022Jp::decode("\x1B(J\\~\x1B(I\x21\x5F\x1B(B"), system.decode("\x1B(J\\~\x1B(I\x21\x5F\x1B(B"));
 }
 
 void TestPageEncoding::loadTextFileTellsHowItRead()
@@ -445,41 +440,33 @@ void TestPageEncoding::loadTextFileTellsHowItRead()
 
 void TestPageEncoding::changedCharactersAreCounted_data()
 {
+    // The status text after a save; the output's wording is checked where
+    // the project is output.
     QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("saved"); // status text after a save
-    QTest::addColumn<QString>("output"); // after an output
+    QTest::addColumn<QString>("saved");
     const QString utf8 = QString::fromLatin1(Head("<meta charset=\"utf-8\">"));
     const QString euc = QString::fromLatin1(Head("<meta charset=\"euc-jp\">"));
     const QString western = QString::fromLatin1(Head("<meta charset=\"iso-8859-1\">"));
-    QTest::newRow("nothing changed") << u"<p>日本語①～</p>"_s << QString() << QString();
+    QTest::newRow("nothing changed") << u"<p>日本語①～</p>"_s << QString();
     QTest::newRow("references, a pair counts once")
-        << u"<p>😀a😁b项</p>"_s << u"3文字を文字参照（&#…;）で保存しました（最初は😀）"_s
-        << u"3文字を文字参照（&#…;）で出力しました（最初は😀）"_s;
+        << u"<p>😀a😁b项</p>"_s << u"3文字を文字参照（&#…;）で保存しました（最初は😀）"_s;
     QTest::newRow("lone surrogate") << (u"x"_s + QChar(0xD83D) + u"y"_s)
-                                    << u"1文字を文字参照（&#…;）で保存しました（最初は\uFFFD）"_s << u"-"_s;
-    QTest::newRow("look-alikes") << u"10〜20−3"_s
-                                 << u"2文字を似た形の文字に置き換えて保存しました（最初は〜→～）"_s
-                                 << u"2文字を似た形の文字に置き換えて出力しました（最初は〜→～）"_s;
+                                    << u"1文字を文字参照（&#…;）で保存しました（最初は\uFFFD）"_s;
     QTest::newRow("both") << u"—😀〜"_s
                           << u"1文字を文字参照（&#…;）で保存しました（最初は😀）　"
-                             u"2文字を似た形の文字に置き換えて保存しました（最初は—→―）"_s << u"-"_s;
-    QTest::newRow("UTF-8 page holds everything") << (utf8 + u"😀〜"_s) << QString() << QString();
-    QTest::newRow("EUC-JP page") << (euc + u"〜😀"_s) << u"2文字を文字参照（&#…;）で保存しました（最初は〜）"_s
-                                 << u"-"_s;
-    QTest::newRow("Western page") << (western + u"é日"_s)
-                                  << u"1文字を文字参照（&#…;）で保存しました（最初は日）"_s << u"-"_s;
+                             u"2文字を似た形の文字に置き換えて保存しました（最初は—→―）"_s;
+    QTest::newRow("UTF-8 page holds everything") << (utf8 + u"😀〜"_s) << QString();
+    QTest::newRow("EUC-JP page") << (euc + u"〜😀"_s) << u"2文字を文字参照（&#…;）で保存しました（最初は〜）"_s;
+    QTest::newRow("Western page") << (western + u"é日"_s) << u"1文字を文字参照（&#…;）で保存しました（最初は日）"_s;
 }
 
 void TestPageEncoding::changedCharactersAreCounted()
 {
     QFETCH(QString, text);
     QFETCH(QString, saved);
-    QFETCH(QString, output);
     CharChanges changes;
     const QByteArray bytes = EncodePageFile(text, &changes);
     QCOMPARE(CharChangesText(changes), saved);
-    if (output != u"-")
-        QCOMPARE(CharChangesText(changes, true), output);
     // Counting changes nothing in what is written.
     QCOMPARE(bytes, EncodePageFile(text));
 }

@@ -22,7 +22,6 @@
 
 #ifdef Q_OS_UNIX
 #include <csignal>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -522,15 +521,10 @@ void TestRecovery::leftoversOfKilledWritesRemoved()
     QDir().mkpath(folder());
     RecoveryStore names(folder());
     for (int i = 0; i < 40; ++i) { // killed between the writer's open and commit
-        const pid_t child = ::fork();
-        if (child == 0) {
+        QCOMPARE(InChild([&] {
             AtomicFileWriter w(names.recordPath(i < 30 ? 1 : 7));
-            if (w.open() && w.write("cut off record"))
-                ::kill(::getpid(), SIGKILL);
-            ::_exit(1);
-        }
-        int status = 0;
-        QVERIFY(child > 0 && ::waitpid(child, &status, 0) == child && WIFSIGNALED(status));
+            return w.open() && w.write("cut off record") && ::raise(SIGKILL) == 0;
+        }), -1);
     }
     QCOMPARE(QDir(folder()).entryList(QDir::Files).size(), 40);
     // Names a user or another program may have put there stay.

@@ -10,14 +10,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
-
 #ifdef Q_OS_UNIX
 #include <csignal>
-#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -31,21 +27,6 @@ void PutFile(const QString &path, const QByteArray &bytes)
     QVERIFY(f.open(QIODevice::WriteOnly));
     QCOMPARE(f.write(bytes), bytes.size());
 }
-
-#ifdef Q_OS_UNIX
-// Runs check as an ordinary user: for root (who may write anywhere) in a
-// child process that becomes the user nobody. True when check returned true.
-bool AsOrdinaryUser(const std::function<bool()> &check)
-{
-    if (geteuid() != 0)
-        return check();
-    const pid_t pid = fork();
-    if (pid == 0)
-        _exit(setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0 && check() ? 0 : 1);
-    int status = 0;
-    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-#endif
 
 } // namespace
 
@@ -212,10 +193,12 @@ void TestTextFiles::failedWriteKeepsOldFile()
     QVERIFY(QFile::setPermissions(ro, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
     const auto dirMode = QFile::permissions(m_dir.path());
     QVERIFY(QFile::setPermissions(m_dir.path(), dirMode | QFile::ExeOther)); // nobody reaches the folder
-    const bool refused = AsOrdinaryUser([&] {
+    const auto refuses = [&] {
         QString why;
         return !WriteFileAtomically(ro + u"/keep.dat"_s, "new", &why) && why.contains(u"keep.dat"_s);
-    });
+    };
+    // Root may write anywhere: the write is tried as an ordinary user.
+    const bool refused = geteuid() == 0 ? InChild(refuses, true) == 0 : refuses();
     QFile::setPermissions(m_dir.path(), dirMode);
     QFile::setPermissions(ro, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY2(refused, "a write into a folder the user may not write was not refused with a message");

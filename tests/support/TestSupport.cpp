@@ -5,6 +5,12 @@
 #include <QDir>
 #include <QFile>
 
+#ifdef Q_OS_UNIX
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 QByteArray ReadBytes(const QString &path)
 {
     QFile f(path);
@@ -43,3 +49,19 @@ bool UseHomeInside(const QString &folder)
     }
     return true;
 }
+
+#ifdef Q_OS_UNIX
+int InChild(const std::function<bool()> &work, bool asNobody)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (asNobody && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(77);
+        ::_exit(work() ? 0 : 1);
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+#endif

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // Small helpers shared by the test suites.
 
 // The bytes of a file; "UNREADABLE" when it cannot be read.
@@ -19,3 +21,8 @@ QByteArray Sjis(const QString &text);
 // program does there (the trash, per-user files) depends on or reaches the
 // runner's own home. False when a folder cannot be made.
 bool UseHomeInside(const QString &folder);
+
+// Runs work in a child process, as the user nobody when asNobody (so that
+// root sees what an ordinary user sees). 0 when work returned true, 1 when
+// false, 77 when the child could not become nobody, -1 when it was killed.
+int InChild(const std::function<bool()> &work, bool asNobody = false);

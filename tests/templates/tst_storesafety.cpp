@@ -16,12 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
-
 #include <csignal>
-#include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -113,21 +109,6 @@ void KillAtStep(int step)
 {
     if (step == g_killAt)
         ::raise(SIGKILL);
-}
-
-// Runs work in a child process (as the user nobody when asNobody); its exit
-// status, or -1 when killed, 77 when it could not become nobody.
-int InChild(const std::function<bool()> &work, bool asNobody = false)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (asNobody && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(77);
-        ::_exit(work() ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 } // namespace
