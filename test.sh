@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Quorvel and runs every test headless: the
-# whole program, then the window-free libraries again with AddressSanitizer and
-# UndefinedBehaviorSanitizer. With --with-package (CI) it also builds the Debian
-# package, installs it on this machine and checks the installed program as an
-# ordinary user (needs root; creates the user qvcheck).
+# whole program with AddressSanitizer and UndefinedBehaviorSanitizer (with the
+# monkey), then the whole program as it is delivered. With --with-package (CI)
+# it also builds the Debian package, installs it on this machine and checks the
+# installed program as an ordinary user (needs root; creates the user qvcheck).
 set -euo pipefail
 with_package=false
 [ "${1:-}" = --with-package ] && with_package=true
@@ -16,8 +16,11 @@ jobs=$(nproc)
 
 export QT_QPA_PLATFORM=offscreen
 
-echo "== Sanitizer build of the window-free libraries"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_WITH_WIDGETS=OFF -DQV_SANITIZE=ON \
+echo "== Sanitizer build of the whole program"
+# Every library, the program, the tests and the monkey (3,000 random steps,
+# its seed printed) with AddressSanitizer and UndefinedBehaviorSanitizer; the
+# browser engine's own processes run as they are.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_WITH_WIDGETS=ON -DQV_SANITIZE=ON \
       -DQV_BENCH=OFF "${launcher[@]}" >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
