@@ -16,5 +16,5 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_SANITIZE=ON -DQV_W
 cmake --build "$build" -j "$(nproc)" --target quorvel_monkey
 export QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 QT_QUICK_BACKEND=software
 export QTWEBENGINE_CHROMIUM_FLAGS="--no-sandbox --disable-gpu"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:new_delete_type_mismatch=0} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 exec "$build/tests/monkey/quorvel_monkey" --minutes "$minutes" --report "$build/monkey-report.txt" "$@"

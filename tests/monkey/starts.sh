@@ -21,7 +21,7 @@ trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 sleep 1
 ulimit -c unlimited
 export DISPLAY=$display QT_QPA_PLATFORM=xcb QTWEBENGINE_DISABLE_SANDBOX=1
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:new_delete_type_mismatch=0} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 failed=0
 early=0
 for i in $(seq 1 "$count"); do
