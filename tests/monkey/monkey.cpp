@@ -900,7 +900,8 @@ int Monkey::run()
         }
         if (n % 1000 == 0)
             err << "monkey: " << n << " steps, " << QString::number(clock.elapsed() / 60000.0, 'f', 1)
-                << " minutes, " << ResidentKiB() << " KiB" << Qt::endl;
+                << " minutes, " << ResidentKiB() << " KiB, " << QApplication::allWidgets().size() << " widgets, "
+                << m_restarts << " restarts" << Qt::endl;
     }
     report(err, n, clock.elapsed() / 60000.0);
     if (!m_opt.report.isEmpty()) {
