@@ -24,6 +24,7 @@ export DISPLAY=$display QT_QPA_PLATFORM=xcb QTWEBENGINE_DISABLE_SANDBOX=1
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:new_delete_type_mismatch=0} UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 failed=0
 early=0
+closed=0
 for i in $(seq 1 "$count"); do
     rm -rf "$work/app" "$work/home"
     cp -r "$build/app" "$work/app"
@@ -38,6 +39,7 @@ for i in $(seq 1 "$count"); do
     how=TERM
     if (( i % 2 == 0 )) && win=$(xwininfo -root -tree 2>/dev/null | grep -m1 'HTMLプロジェクトエディタ' | awk '{print $1}') && [ -n "$win" ]; then
         how=close
+        closed=$((closed + 1))
         # The window's close box: the window manager's delete request.
         python3 - "$win" <<'PY' 2>/dev/null || kill -TERM "$pid"
 import sys, ctypes, ctypes.util
@@ -82,5 +84,5 @@ PY
     fi
     (( i % 20 == 0 )) && echo "$i starts, $failed failed"
 done
-echo "starts: $count, failed: $failed, ended by the signal before its handling was set up: $early"
+echo "starts: $count (closed by the window's close box: $closed, by the end signal: $((count - closed))), failed: $failed, ended by the signal before its handling was set up: $early"
 [ "$failed" -eq 0 ]
