@@ -38,6 +38,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -173,7 +174,7 @@ private:
     bool checkRoundTrip(QString *why);
     bool checkOutside(QString *why);
     void watchOutside();
-    void addWatch(const QString &dir, bool recursive);
+    void addWatch(const QString &dir, bool recursive, bool shared = false);
 
     void report(QTextStream &out, qint64 steps, double minutes);
 
@@ -191,6 +192,7 @@ private:
     int m_restarts = 0;
     int m_inotify = -1;
     QHash<int, QString> m_watches;
+    QSet<int> m_sharedWatches; // folders other programs of the user write to as well
     qint64 m_rss1000 = 0;
     qint64 m_size1000 = 0;
 };
@@ -713,18 +715,38 @@ bool Monkey::checkRoundTrip(QString *why)
     return true;
 }
 
-void Monkey::addWatch(const QString &dir, bool recursive)
+void Monkey::addWatch(const QString &dir, bool recursive, bool shared)
 {
     if (!QFileInfo(dir).isDir() || m_watches.size() > 2000)
         return;
     const int wd = inotify_add_watch(m_inotify, QFile::encodeName(dir).constData(),
                                      IN_CREATE | IN_MODIFY | IN_MOVED_TO | IN_CLOSE_WRITE | IN_DELETE
                                          | IN_MOVED_FROM | IN_ATTRIB);
-    if (wd >= 0)
+    if (wd >= 0) {
         m_watches.insert(wd, dir);
+        if (shared)
+            m_sharedWatches.insert(wd);
+    }
     if (recursive)
         for (const QFileInfo &sub : QDir(dir).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden))
             addWatch(sub.filePath(), true);
+}
+
+// A name this program, or a dialog answered by the monkey, would give a file.
+bool IsProgramsName(const QString &name)
+{
+    static const QStringList suffixes = {u".hpf"_s, u".dat"_s, u".htm"_s, u".html"_s, u".txt"_s,
+                                         u".png"_s, u".gif"_s, u".jpg"_s, u".css"_s, u".js"_s};
+    if (name.contains(u"quorvel"_s, Qt::CaseInsensitive) || name.contains(u"QtWebEngine"_s)
+        || name == u"temp"_s || name == u"Tools"_s)
+        return true;
+    for (const QString &suffix : suffixes)
+        if (name.endsWith(suffix, Qt::CaseInsensitive))
+            return true;
+    for (const QChar c : name)
+        if (c.unicode() > 0x7e || c == u',' || c == u'"')
+            return true;
+    return false;
 }
 
 void Monkey::watchOutside()
@@ -739,7 +761,7 @@ void Monkey::watchOutside()
     const QString home = qEnvironmentVariable("QV_MONKEY_REAL_HOME");
     if (!home.isEmpty())
         for (const QString &sub : {QString(), u"/.config"_s, u"/.local"_s, u"/.local/share"_s, u"/.cache"_s})
-            addWatch(home + sub, false);
+            addWatch(home + sub, false, true);
     addWatch(QDir::currentPath(), false);
     addWatch(QStringLiteral(QV_MONKEY_APP_DIR), true);
 }
@@ -763,6 +785,12 @@ bool Monkey::checkOutside(QString *why)
                 continue;
             const QString name = e->len ? QFile::decodeName(e->name) : QString();
             if (others.contains(name))
+                continue;
+            // In the home and its settings folders other programs of the
+            // same user write too: there only what this program would write
+            // counts (its own folder, its kinds of file, or a name from the
+            // monkey's texts).
+            if (m_sharedWatches.contains(e->wd) && !IsProgramsName(name))
                 continue;
             // The program itself, which a build beside the run may replace.
             if (name == u"quorvel" && m_watches.value(e->wd) == QStringLiteral(QV_MONKEY_APP_DIR))
