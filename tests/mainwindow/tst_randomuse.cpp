@@ -1,6 +1,7 @@
 // Faults that random use of the main window brought to light, one test each.
 
 #include "AppPaths.h"
+#include "AppStart.h"
 #include "HtmlHighlighter.h"
 #include "MainForm.h"
 #include "PageEditor.h"
@@ -8,6 +9,7 @@
 
 #include <QFrame>
 #include <QPointer>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -58,6 +60,25 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(editor));
         delete editor;
         QVERIFY(highlighter.isNull());
+    }
+
+    // A start that cannot reach the screen (no display, or an X server that
+    // is restarting as its last client left) ended in an abort with a core
+    // dump; it ends with a message and exit code 1.
+    void startWithoutScreenEndsWithMessage()
+    {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+        env.insert(u"DISPLAY"_s, u":9876"_s); // no server there
+        env.insert(u"HOME"_s, m_dir.path());
+        program.setProcessEnvironment(env);
+        program.setWorkingDirectory(m_dir.path());
+        program.start(QStringLiteral(QV_PROGRAM), {});
+        QVERIFY(program.waitForFinished(120000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 1);
+        QVERIFY(QString::fromLocal8Bit(program.readAllStandardError()).contains(CannotReachScreenMessage()));
     }
 
 private:
