@@ -15,7 +15,7 @@ work=$(mktemp -d)
 logs="$build/starts"
 mkdir -p "$logs"
 rm -f "$logs"/*.log
-Xvfb "$display" -screen 0 1400x950x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1400x950x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 sleep 1
