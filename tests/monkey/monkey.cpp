@@ -59,6 +59,7 @@
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/common_interface_defs.h>
+extern "C" size_t __sanitizer_get_current_allocated_bytes(); // the sanitizer's allocator
 #define QV_MONKEY_SANITIZED 1
 // The browser engine (not built here) deletes some of its own objects through
 // a base of another size, and Qt's and the engine's caches live until the end.
@@ -194,8 +195,21 @@ private:
     QHash<int, QString> m_watches;
     QSet<int> m_sharedWatches; // folders other programs of the user write to as well
     qint64 m_rss1000 = 0;
+    qint64 m_heap1000 = 0;
     qint64 m_size1000 = 0;
 };
+
+// The memory the program holds on its heap: under the address sanitizer
+// without the freed blocks it keeps aside and its own records, which the
+// resident size includes.
+qint64 HeapKiB()
+{
+#ifdef QV_MONKEY_SANITIZED
+    return qint64(__sanitizer_get_current_allocated_bytes() / 1024);
+#else
+    return -1;
+#endif
+}
 
 qint64 ResidentKiB()
 {
@@ -856,6 +870,8 @@ void Monkey::report(QTextStream &out, qint64 steps, double minutes)
     out << "memory (resident): " << m_rss1000 << " KiB after 1000 steps (project " << m_size1000
         << " characters), " << ResidentKiB() << " KiB at the end (project ";
     out << (m_form ? MakeProjectText(m_form->project()).size() : 0) << " characters)\n";
+    if (m_heap1000 >= 0)
+        out << "memory (heap in use): " << m_heap1000 << " KiB after 1000 steps, " << HeapKiB() << " KiB at the end\n";
     out << "\nsteps by input and command:\n";
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
         out << "  " << qSetFieldWidth(7) << it.value() << qSetFieldWidth(0) << "  " << it.key() << '\n';
@@ -924,12 +940,13 @@ int Monkey::run()
         restartIfClosed();
         if (n == 1000) {
             m_rss1000 = ResidentKiB();
+            m_heap1000 = HeapKiB();
             m_size1000 = MakeProjectText(m_form->project()).size();
         }
         if (n % 1000 == 0)
             err << "monkey: " << n << " steps, " << QString::number(clock.elapsed() / 60000.0, 'f', 1)
-                << " minutes, " << ResidentKiB() << " KiB, " << QApplication::allWidgets().size() << " widgets, "
-                << m_restarts << " restarts" << Qt::endl;
+                << " minutes, " << ResidentKiB() << " KiB, heap " << HeapKiB() << " KiB, "
+                << QApplication::allWidgets().size() << " widgets, " << m_restarts << " restarts" << Qt::endl;
     }
     report(err, n, clock.elapsed() / 60000.0);
     if (!m_opt.report.isEmpty()) {
