@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Quorvel and runs every test headless: the
-# whole program, then the window-free libraries again with AddressSanitizer and
-# UndefinedBehaviorSanitizer. With --with-package (CI) it also builds the Debian
-# package, installs it on this machine and checks the installed program as an
-# ordinary user (needs root; creates the user qvcheck).
+# whole program with AddressSanitizer and UndefinedBehaviorSanitizer (with the
+# monkey), then the whole program as it is delivered. With --with-package (CI)
+# it also builds the Debian package, installs it on this machine and checks the
+# installed program as an ordinary user (needs root; creates the user qvcheck).
 set -euo pipefail
 with_package=false
 [ "${1:-}" = --with-package ] && with_package=true
@@ -19,11 +19,16 @@ export QT_QPA_PLATFORM=offscreen
 # There a test that skips a case fails, so no test stops running unnoticed.
 if [ "$(id -u)" -eq 0 ]; then export QV_TESTS_MUST_RUN=ON; else export QV_TESTS_MUST_RUN=OFF; fi
 
-echo "== Sanitizer build of the window-free libraries"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_WITH_WIDGETS=OFF -DQV_SANITIZE=ON \
+echo "== Sanitizer build of the whole program"
+# Every library, the program, the tests and the monkey (3,000 random steps,
+# its seed printed) with AddressSanitizer and UndefinedBehaviorSanitizer; the
+# browser engine's own processes run as they are. The engine's in-process part
+# (not built here) deletes some objects through a base of another size, which
+# the address sanitizer is told not to report.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_WITH_WIDGETS=ON -DQV_SANITIZE=ON \
       -DQV_BENCH=OFF "${launcher[@]}" >/dev/null
 cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan -j "$jobs" --output-on-failure
 
 echo "== Full build"

@@ -39,7 +39,7 @@ rm -rf "$data" "$home/site.hpf"
 n=${QV_CHECK_DISPLAY:-90}
 while [ -z "${QV_CHECK_DISPLAY:-}" ] && { [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; }; do n=$((n + 1)); done
 display=":$n"
-Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 app_pid=
 cleanup() {

@@ -10,9 +10,41 @@
 #include <QDir>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+QtMessageHandler previousHandler = nullptr;
+
+// In force while the application object is made. A fatal message there means
+// the program cannot reach the screen (no display, or an X server that is
+// just restarting): the program says so and ends with a failure code, where
+// the toolkit would abort and leave a core dump behind.
+void StartMessages(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type != QtFatalMsg) {
+        if (previousHandler)
+            previousHandler(type, context, text);
+        else
+            fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+        return;
+    }
+    const QByteArray out = (text + u"\n"_s + CannotReachScreenMessage() + u"\n"_s).toLocal8Bit();
+    fwrite(out.constData(), 1, size_t(out.size()), stderr);
+    fflush(stderr);
+    std::_Exit(1);
+}
+
+} // namespace
+
+QString CannotReachScreenMessage()
+{
+    return u"画面に接続できないため、起動できません。"_s;
+}
 
 QString NoAppDirMessage(const AppDirPlaces &places, const AppDirChoice &choice)
 {
@@ -64,10 +96,12 @@ void PrepareProcess()
     // of ending the program with the user's work.
     std::signal(SIGXFSZ, SIG_IGN);
     BrowserView::prepareDrawing();
+    previousHandler = qInstallMessageHandler(StartMessages);
 }
 
 void PrepareApplication()
 {
+    qInstallMessageHandler(previousHandler);
     QApplication::setApplicationName(QStringLiteral("Quorvel"));
     QApplication::setApplicationVersion(QStringLiteral(QUORVEL_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quorvel.Quorvel"));

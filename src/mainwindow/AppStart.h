@@ -15,8 +15,12 @@ QString NoAppDirMessage(const AppDirPlaces &places, const AppDirChoice &choice);
 // What the process sets before the application object is made: the browser
 // engine's sandbox off when run as root (it refuses to start it then), a file
 // size limit turned into a failing write instead of the end of the program,
-// and the browser's drawing.
+// the browser's drawing, and a screen that cannot be reached turned into a
+// message and exit code 1 instead of an abort.
 void PrepareProcess();
+
+// What is printed when the screen cannot be reached at start.
+QString CannotReachScreenMessage();
 
 // What the application object is given once made: its names, Qt's own texts
 // in Japanese, and the common button style.

@@ -72,7 +72,13 @@ MainForm::MainForm(QWidget *parent)
     InstallCommandGroups(this, m_commandGroups);
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm()
+{
+    // The command groups go first: they watch the controls and reach this
+    // window, and the controls send events as they are taken down.
+    delete m_commandGroups;
+    m_commandGroups = nullptr;
+}
 
 void MainForm::buildControls()
 {

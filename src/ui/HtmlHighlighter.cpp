@@ -165,6 +165,8 @@ HtmlColours DeriveHtmlColours(const QColor &background)
 HtmlHighlighter::HtmlHighlighter(QPlainTextEdit *editor)
     : QObject(editor)
     , m_editor(editor)
+    , m_editorObject(editor)
+    , m_viewportObject(editor->viewport())
     , m_doc(editor->document())
 {
     setObjectName(QStringLiteral("HtmlHighlighter"));
@@ -216,10 +218,10 @@ void HtmlHighlighter::finish()
 
 bool HtmlHighlighter::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_editor && event->type() == QEvent::PaletteChange) {
+    if (watched == m_editorObject && event->type() == QEvent::PaletteChange) {
         updateColours();
-    } else if ((watched == m_editor && event->type() == QEvent::FontChange)
-               || (watched == m_editor->viewport() && event->type() == QEvent::Resize)) {
+    } else if ((watched == m_editorObject && event->type() == QEvent::FontChange)
+               || (watched == m_viewportObject && event->type() == QEvent::Resize)) {
         m_visibleStale = true;
         schedule();
     }

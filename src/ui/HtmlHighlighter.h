@@ -94,6 +94,10 @@ private:
     void visibleRange(int *first, int *last) const;
 
     QPlainTextEdit *m_editor;
+    // The editor and its viewport as the events name them: compared, never
+    // called, since the editor sends events while it is being taken down.
+    const QObject *m_editorObject;
+    const QObject *m_viewportObject;
     QTextDocument *m_doc;
     bool m_enabled = true;
     bool m_scheduled = false;
