@@ -12,6 +12,9 @@ scripts/install-deps.sh test
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Paths inside the checkout are hashed relative to it, so a clone in another
+# folder reuses what an earlier build compiled.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
 jobs=$(nproc)
 
 export QT_QPA_PLATFORM=offscreen
