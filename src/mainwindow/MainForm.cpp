@@ -74,10 +74,13 @@ MainForm::MainForm(QWidget *parent)
 
 MainForm::~MainForm()
 {
-    // The command groups go first: they watch the controls and reach this
-    // window, and the controls send events as they are taken down.
+    // The command groups and the lists' key handling go first: they watch the
+    // controls and reach this window, and the controls send events as they are
+    // taken down.
     delete m_commandGroups;
     m_commandGroups = nullptr;
+    delete m_listKeys;
+    m_listKeys = nullptr;
 }
 
 void MainForm::buildControls()
@@ -161,7 +164,7 @@ void MainForm::buildControls()
     connect(m_ui.MainText, &QPlainTextEdit::textChanged, this, &MainForm::onEditorChanged);
     connect(m_ui.MainText, &PageEditor::focusReceived, this,
             [] { Ui().setStatusText(QStringLiteral("ここに説明を表示します")); });
-    new ItemListKeys(this);
+    m_listKeys = new ItemListKeys(this);
 }
 
 void MainForm::buildMenus()

@@ -191,6 +191,7 @@ private:
     QHash<QString, QAction *> m_toolButtons;
     QHash<QString, std::function<void()>> m_commands;
     QObject *m_commandGroups = nullptr;
+    QObject *m_listKeys = nullptr; // key and mouse handling of the item lists
     bool m_suspendStore = false;
     bool m_pageBehind = false;
     bool m_startingUp = false;

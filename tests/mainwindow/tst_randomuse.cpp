@@ -29,7 +29,7 @@ private Q_SLOTS:
 
     void cleanup() { m_ui.reset(); }
 
-    // The command groups watch the controls' events and reach the window
+    // The command groups and the lists' key handling watch the controls' events and reach the window
     // from there: taken down after the window's own part, they were handed
     // the events of controls being destroyed and called into a window that
     // no longer was one.
@@ -38,12 +38,15 @@ private Q_SLOTS:
         auto *form = new MainForm;
         form->startUp();
         QPointer<QObject> groups = form->findChild<QObject *>(u"CommandGroups"_s);
+        QPointer<QObject> listKeys = form->findChild<QObject *>(u"ItemListKeys"_s);
         QVERIFY(groups);
-        bool groupsGone = false;
+        QVERIFY(listKeys);
+        bool watchersGone = false;
         for (QFrame *bar : {form->ui().LeftLine, form->ui().CenterLine, form->ui().RightLine})
-            connect(bar, &QObject::destroyed, this, [&groupsGone, groups] { groupsGone = groups.isNull(); });
+            connect(bar, &QObject::destroyed, this,
+                    [&watchersGone, groups, listKeys] { watchersGone = groups.isNull() && listKeys.isNull(); });
         delete form;
-        QVERIFY(groupsGone);
+        QVERIFY(watchersGone);
     }
 
     // The colouring watches the editor and its viewport. The viewport is
