@@ -31,6 +31,10 @@ echo "== Sanitizer build of the whole program"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQV_WITH_WIDGETS=ON -DQV_SANITIZE=ON \
       -DQV_BENCH=OFF "${launcher[@]}" >/dev/null
 cmake --build build-asan -j "$jobs"
+# The monkey's seed is chosen here so that the log shows it; a failure is
+# replayed with QV_MONKEY_SEED set to it.
+export QV_MONKEY_SEED="${QV_MONKEY_SEED:-$(date +%s)}"
+echo "Monkey seed: $QV_MONKEY_SEED"
 ASAN_OPTIONS=detect_leaks=0:new_delete_type_mismatch=0 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build-asan -j "$jobs" --output-on-failure
 
