@@ -7,6 +7,7 @@
 // program takes another slot for its own work.
 #include "OptionDate.h"
 #include "Recovery.h"
+#include "Mutations.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -53,23 +54,6 @@ void CheckLock(const QString &folder, const QByteArray &record, const QByteArray
     QCOMPARE(ReadBytes(store.recordPath(1)), record);
     for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden))
         QVERIFY(QFile::remove(QDir(folder).filePath(name)));
-}
-
-template<typename Text>
-Text Mutate(Text s, const Text &alphabet, QRandomGenerator &rng)
-{
-    const int edits = 1 + int(rng.bounded(4));
-    for (int e = 0; e < edits; ++e) {
-        const qsizetype pos = s.isEmpty() ? 0 : qsizetype(rng.bounded(quint32(s.size())));
-        const auto c = alphabet.at(qsizetype(rng.bounded(quint32(alphabet.size()))));
-        switch (rng.bounded(4)) {
-        case 0: if (!s.isEmpty()) s[pos] = c; break;
-        case 1: s.insert(pos, c); break;
-        case 2: if (!s.isEmpty()) s.remove(pos, 1 + qsizetype(rng.bounded(3))); break;
-        default: s.insert(pos, s.mid(pos, qsizetype(rng.bounded(12)))); break;
-        }
-    }
-    return s;
 }
 
 } // namespace

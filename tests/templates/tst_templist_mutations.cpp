@@ -4,6 +4,7 @@
 // whose names and descriptions fit writes back to a text that reads the same.
 
 #include "HinagataEdit.h"
+#include "Mutations.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -14,21 +15,10 @@ namespace {
 
 const QString ValidList = u"白紙のページ,何もないページです。,トップページ,見出しとメニューのあるページです。,日記,日付のついた日記です。"_s;
 
-QString Mutate(QString s, QRandomGenerator &rng)
+QString Mutate(const QString &s, QRandomGenerator &rng)
 {
     static const QString alphabet = u",,,,\"\"\r\n \tあ0"_s;
-    const int edits = 1 + int(rng.bounded(4));
-    for (int e = 0; e < edits; ++e) {
-        const qsizetype pos = s.isEmpty() ? 0 : qsizetype(rng.bounded(quint32(s.size())));
-        const QChar c = alphabet.at(qsizetype(rng.bounded(quint32(alphabet.size()))));
-        switch (rng.bounded(4)) {
-        case 0: if (!s.isEmpty()) s[pos] = c; break;
-        case 1: s.insert(pos, c); break;
-        case 2: if (!s.isEmpty()) s.remove(pos, 1 + qsizetype(rng.bounded(3))); break;
-        default: s.insert(pos, s.mid(pos, qsizetype(rng.bounded(12)))); break;
-        }
-    }
-    return s;
+    return ::Mutate(s, alphabet, rng);
 }
 
 bool Fits(const QVector<HinagataEntry> &entries)
