@@ -240,11 +240,11 @@ bool FinishDelete(const NumberedFolder &f, const Pending &p, QString *error, boo
 }
 
 // Names that the writer's temporary files get beside the folder's files: the
-// file's name, a dot and a random suffix of base-36 digits.
+// file's name, the writer's mark and a random suffix of base-36 digits.
 QRegularExpression LeftoverPattern(const NumberedFolder &f)
 {
     const QString stem = QRegularExpression::escape(ListStem(f.listName));
-    return QRegularExpression(u"^(?:%1|%2\\.new|%2\\.pending|%3(?:0|[1-9][0-9]*)\\.dat)\\.[0-9a-z]{5,8}$"_s.arg(
+    return QRegularExpression(u"^(?:%1|%2\\.new|%2\\.pending|%3(?:0|[1-9][0-9]*)\\.dat)\\.qvtmp[0-9a-z]{1,8}$"_s.arg(
         QRegularExpression::escape(f.listName), stem, QRegularExpression::escape(f.filePrefix)));
 }
 

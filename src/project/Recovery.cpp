@@ -233,10 +233,10 @@ std::unique_ptr<QLockFile> RecoveryStore::tryLock(int slot, QLockFile::LockError
 namespace {
 
 // The names the writer gives a record while it writes it: the record's name,
-// a dot and a base-36 number of up to 8 characters.
+// the writer's mark and a base-36 number of up to 8 characters.
 const QRegularExpression &leftoverName()
 {
-    static const QRegularExpression re(u"^Recovery([1-9][0-9]{0,2})\\.hpf\\.[0-9A-Za-z]{1,8}$"_s);
+    static const QRegularExpression re(u"^Recovery([1-9][0-9]{0,2})\\.hpf\\.qvtmp[0-9a-z]{1,8}$"_s);
     return re;
 }
 
@@ -245,9 +245,9 @@ const QRegularExpression &leftoverName()
 void RecoveryStore::removeLeftovers(int slot) const
 {
     // Half-written copies that a crash in the middle of a write left beside
-    // the record ("Recovery1.hpf.d9xz3hos").
+    // the record ("Recovery1.hpf.qvtmpd9xz3hos").
     const QStringList names =
-        QDir(m_folder).entryList({u"Recovery%1.hpf.*"_s.arg(slot)}, QDir::Files | QDir::Hidden | QDir::System);
+        QDir(m_folder).entryList({u"Recovery%1.hpf.qvtmp*"_s.arg(slot)}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : names) {
         const QRegularExpressionMatch m = leftoverName().match(name);
         if (m.hasMatch() && m.captured(1).toInt() == slot)
@@ -259,7 +259,7 @@ void RecoveryStore::sweepLeftovers()
 {
     // Leftovers of slots whose copy is gone and left no record: nothing else
     // would ever take those slots again.
-    const QStringList names = QDir(m_folder).entryList({u"Recovery*.hpf.*"_s}, QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names = QDir(m_folder).entryList({u"Recovery*.hpf.qvtmp*"_s}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : names) {
         const QRegularExpressionMatch m = leftoverName().match(name);
         if (!m.hasMatch())

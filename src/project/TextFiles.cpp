@@ -75,8 +75,10 @@ QByteArray nativeName(const QString &path)
     return QFile::encodeName(path);
 }
 
-// A free name for the temporary file beside target: the target's name with a
-// random suffix, or a fixed short stem when the name is already long.
+// A free name for the temporary file beside target: the target's name, the
+// mark ".qvtmp" and a random base-36 suffix, or a fixed short stem when the
+// name is already long. The mark tells the writer's leftovers apart from a
+// user's own "WizList.dat.backup", so cleaning up never removes those.
 QString tempNameBeside(const QString &target)
 {
     const QFileInfo fi(target);
@@ -84,7 +86,7 @@ QString tempNameBeside(const QString &target)
     if (nativeName(stem).size() > 200)
         stem = u"quorvel"_s;
     const quint64 r = QRandomGenerator::global()->generate64();
-    return fi.path() + u'/' + stem + u'.' + QString::number(r & 0xFFFFFFFFFFull, 36);
+    return fi.path() + u'/' + stem + TempNameMark + QString::number(r & 0xFFFFFFFFFFull, 36);
 }
 
 } // namespace

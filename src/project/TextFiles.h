@@ -48,6 +48,11 @@ enum class WriteMode { Durable, Throwaway };
 // that may hold links put there by others).
 enum class LinkMode { Follow, Replace };
 
+// What the writer puts between a file's name and the random suffix of its
+// temporary file ("Recovery1.hpf.qvtmp1x9k0a"): cleanup code recognises the
+// leftovers of a killed write by it.
+inline constexpr QStringView TempNameMark = u".qvtmp";
+
 bool WriteFileAtomically(const QString &path, const QByteArray &bytes, QString *error = nullptr,
                          WriteMode mode = WriteMode::Durable, LinkMode links = LinkMode::Follow);
 

@@ -420,7 +420,7 @@ void TestRecovery::halfWrittenCopiesRemoved()
 {
     QDir().mkpath(folder());
     RecoveryStore store(folder());
-    const QString half = store.recordPath(1) + u".aB3dE9"_s;
+    const QString half = store.recordPath(1) + u".qvtmpab3de9"_s;
     const QString unrelated = JoinPath(folder(), u"notes.txt"_s);
     QVERIFY(PutBytes(half, "cut off"));
     QVERIFY(PutBytes(unrelated, "mine"));
@@ -528,7 +528,8 @@ void TestRecovery::leftoversOfKilledWritesRemoved()
     }
     QCOMPARE(QDir(folder()).entryList(QDir::Files).size(), 40);
     // Names a user or another program may have put there stay.
-    const QStringList others{u"Recovery1.hpf.keep-me"_s, u"Recovery1.hpf.abcdefghi"_s, u"notes.txt"_s};
+    const QStringList others{u"Recovery1.hpf.keep-me"_s, u"Recovery1.hpf.backup"_s, u"Recovery1.hpf.abcdefghi"_s,
+                              u"notes.txt"_s};
     for (const QString &name : others)
         QVERIFY(PutBytes(JoinPath(folder(), name), "mine"));
     RecoveryStore store(folder());

@@ -97,7 +97,7 @@ struct Store
         if (!listed->isEmpty())
             want << numbered().listName;
         QStringList have = AllEntries(folder());
-        have.removeIf([](const QString &n) { return n.contains(u"_old"_s); });
+        have.removeIf([](const QString &n) { return n.contains(u"_old"_s) || n.endsWith(u".backup"_s); });
         want.sort();
         return have == want ? QString() : u"folder holds "_s + have.join(u' ');
     }
@@ -258,8 +258,9 @@ private Q_SLOTS:
             s.fill(count);
             const QStringList before = s.names();
             // What writes killed earlier left behind.
-            PutBytes(s.numbered().listPath() + u".k3jq9a7"_s, "x");
-            PutBytes(s.numbered().filePath(0) + u".zz0x12ab"_s, "x");
+            PutBytes(s.numbered().listPath() + u".qvtmpk3jq9a7"_s, "x");
+            PutBytes(s.numbered().filePath(0) + u".qvtmpzz0x12ab"_s, "x");
+            PutBytes(s.numbered().listPath() + u".backup"_s, "the user's own"); // stays
             g_killAt = level;
             QString error;
             QVERIFY(kill || disk.fill(level * 4096));
@@ -272,6 +273,7 @@ private Q_SLOTS:
             QStringList names;
             const QString why = s.mismatch(&names);
             QVERIFY2(why.isEmpty(), qPrintable(u"stopped at %1: "_s.arg(level) + why));
+            QVERIFY(QFileInfo::exists(s.numbered().listPath() + u".backup"_s));
             QVERIFY2(names == after || (status != 0 && names == before), qPrintable(names.join(u' ')));
             QFile::remove(disk.filePath(u".filler"_s));
             if (status == 0) {
