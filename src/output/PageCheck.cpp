@@ -24,6 +24,7 @@ struct PageText
 {
     const char *key;
     const char16_t *text;
+    bool advice = false;
 };
 
 const PageText pageTexts[] = {
@@ -40,26 +41,26 @@ const PageText pageTexts[] = {
     {"MISMATCHED_ATTRIBUTE_ERROR", u"%1 の「%2」属性は HTML5 では使えません"},
     {"REMOVED_HTML5", u"%1 は HTML5 でなくなった要素です"},
     {"ANCHOR_NOT_UNIQUE", u"id「%2」がこのページに二つ以上あります"},
-    {"MISSING_ATTRIBUTE:alt", u"%1 に alt 属性（画像の代わりに読まれる文字）がありません"},
+    {"MISSING_ATTRIBUTE:alt", u"%1 に alt 属性（画像の代わりに読まれる文字）がありません", true},
     {"MISSING_ATTRIBUTE", u"%1 に %2 属性がありません"},
-    {"MISSING_TITLE_ELEMENT", u"<title>（ページの題名）がありません"},
-    {"MISSING_DOCTYPE", u"<!DOCTYPE html> の宣言がありません"},
+    {"MISSING_TITLE_ELEMENT", u"<title>（ページの題名）がありません", true},
+    {"MISSING_DOCTYPE", u"<!DOCTYPE html> の宣言がありません", true},
     {"UNKNOWN_ENTITY", u"「%1」は知られていない文字参照です（& そのものは &amp; と書きます）"},
     {"INSERTING_TAG", u""},
     {"TRIM_EMPTY_ELEMENT", u""},
     {"PREVIOUS_LOCATION", u""},
     // The program's own checks.
-    {"qv-no-lang", u"<html> に lang 属性（ページの言語。日本語なら lang=\"ja\"）がありません"},
-    {"qv-no-viewport", u"viewport の宣言がありません（スマートフォンでは縮小して表示されます）"},
+    {"qv-no-lang", u"<html> に lang 属性（ページの言語。日本語なら lang=\"ja\"）がありません", true},
+    {"qv-no-viewport", u"viewport の宣言がありません（スマートフォンでは縮小して表示されます）", true},
     {"qv-presentational",
-     u"見た目を指定する古いタグや属性が %1 か所にあります（%2）。挿入支援が書くものなので、このままでも表示されます"},
+     u"見た目を指定する古いタグや属性が %1 か所にあります（%2）。挿入支援が書くものなので、このままでも表示されます", true},
 };
 
-const char16_t *PageTextFor(const QByteArray &key)
+const PageText *PageTextFor(const QByteArray &key)
 {
     for (const PageText &t : pageTexts) {
         if (key == t.key)
-            return t.text;
+            return &t;
     }
     return nullptr;
 }
@@ -121,9 +122,15 @@ struct Collector
     QStringList styleNames;
     QVector<int> styleCounts;
 
-    void add(int line, int column, const QString &message)
+    void add(int line, int column, const QString &message, bool advice = false)
     {
-        issues.append({page, qMax(1, line), qMax(1, column), message});
+        issues.append({page, qMax(1, line), qMax(1, column), message, advice});
+    }
+
+    void add(int line, int column, const char *key, const QStringList &args = {})
+    {
+        const PageText *t = PageTextFor(key);
+        add(line, column, Filled(t->text, args), t->advice);
     }
 
     void report(TidyMessage m)
@@ -171,13 +178,13 @@ struct Collector
                 return;
         }
 
-        const char16_t *text = PageTextFor(key + ':' + args.value(1).toUtf8());
-        if (!text)
-            text = PageTextFor(key);
-        if (text && !*text)
-            return;
-        add(line, column,
-            text ? Filled(text, args) : u"["_s + QString::fromUtf8(tidyGetMessageDefault(m)).trimmed() + u"]"_s);
+        const PageText *t = PageTextFor(key + ':' + args.value(1).toUtf8());
+        if (!t)
+            t = PageTextFor(key);
+        if (!t)
+            add(line, column, u"["_s + QString::fromUtf8(tidyGetMessageDefault(m)).trimmed() + u"]"_s);
+        else if (*t->text)
+            add(line, column, Filled(t->text, args), t->advice);
     }
 
     // The one row of the presentational markup.
@@ -191,8 +198,7 @@ struct Collector
             total += styleCounts.at(i);
             parts.append(u"%1 %2"_s.arg(styleNames.at(i)).arg(styleCounts.at(i)));
         }
-        add(styleLine, styleColumn,
-            Filled(PageTextFor("qv-presentational"), {QString::number(total), parts.join(u"、"_s)}));
+        add(styleLine, styleColumn, "qv-presentational", {QString::number(total), parts.join(u"、"_s)});
     }
 };
 
@@ -215,16 +221,14 @@ void CheckTree(TidyDoc doc, Collector &c)
 {
     const TidyNode html = tidyGetHtml(doc);
     if (!html || (AttrValue(html, TidyAttr_LANG).isEmpty() && AttrValue(html, TidyAttr_XML_LANG).isEmpty()))
-        c.add(html ? int(tidyNodeLine(html)) : 1, html ? int(tidyNodeColumn(html)) : 1,
-              QString::fromUtf16(PageTextFor("qv-no-lang")));
+        c.add(html ? int(tidyNodeLine(html)) : 1, html ? int(tidyNodeColumn(html)) : 1, "qv-no-lang");
 
     const TidyNode head = tidyGetHead(doc);
     for (TidyNode n = head ? tidyGetChild(head) : nullptr; n; n = tidyGetNext(n)) {
         if (tidyNodeGetId(n) == TidyTag_META && AttrValue(n, TidyAttr_NAME).compare(u"viewport"_s, Qt::CaseInsensitive) == 0)
             return;
     }
-    c.add(head ? int(tidyNodeLine(head)) : 1, head ? int(tidyNodeColumn(head)) : 1,
-          QString::fromUtf16(PageTextFor("qv-no-viewport")));
+    c.add(head ? int(tidyNodeLine(head)) : 1, head ? int(tidyNodeColumn(head)) : 1, "qv-no-viewport");
 }
 
 // A tidy document with the check's options: the text comes as UTF-8 (the
@@ -269,6 +273,11 @@ QVector<PageIssue> CheckPage(const QString &html, int page)
         return a.line != b.line ? a.line < b.line : a.column < b.column;
     });
     return c.issues;
+}
+
+qsizetype PageFaultCount(const QVector<PageIssue> &issues)
+{
+    return std::count_if(issues.cbegin(), issues.cend(), [](const PageIssue &i) { return !i.advice; });
 }
 
 void TidyParseOnly(const QByteArray &utf8)

@@ -17,6 +17,11 @@ struct PageIssue
     int line = 0;    // line of the page, from 1 (CR LF, CR and LF each end a line)
     int column = 0;  // character of the line, from 1 (a tab counts as one)
     QString message; // what is wrong, for the result list
+    // Advice rather than a fault: the page shows as meant without the change
+    // (no DOCTYPE, title, lang, viewport or alt; the old presentational
+    // markup insertion scripts write). Pages the program makes have these,
+    // so they are listed but do not make output ask first.
+    bool advice = false;
 };
 
 // Every problem of every page, in page order and, within a page, in text
@@ -25,6 +30,9 @@ QVector<PageIssue> CheckPages(const ProjectDates &p);
 
 // The problems of one page text.
 QVector<PageIssue> CheckPage(const QString &html, int page = 0);
+
+// The rows that are faults, not advice.
+qsizetype PageFaultCount(const QVector<PageIssue> &issues);
 
 // Where a line and column of the page stand in its text (the place the list
 // shows); the end of the line when the column lies beyond it, -1 when the
