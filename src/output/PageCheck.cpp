@@ -283,6 +283,7 @@ qsizetype PageFaultCount(const QVector<PageIssue> &issues)
 void TidyParseOnly(const QByteArray &utf8)
 {
     const TidyDoc doc = NewTidyDoc();
+    tidySetMessageCallback(doc, [](TidyMessage) -> Bool { return no; }); // nothing on the terminal
     tidyParseString(doc, utf8.constData());
     tidyRelease(doc);
 }
