@@ -109,9 +109,28 @@ QString ElementName(QString tag)
     return tag.toLower();
 }
 
+// Where a line and column stand in a text (see PagePlace).
+qsizetype PlaceIn(QStringView html, int line, int column)
+{
+    const qsizetype n = html.size();
+    qsizetype i = 0;
+    for (int l = 1; l < line; ++l) {
+        while (i < n && html.at(i) != u'\r' && html.at(i) != u'\n')
+            ++i;
+        if (i >= n)
+            return -1;
+        i += (html.at(i) == u'\r' && i + 1 < n && html.at(i + 1) == u'\n') ? 2 : 1;
+    }
+    for (int c = 1; c < column && i < n && html.at(i) != u'\r' && html.at(i) != u'\n'; ++c)
+        i += (html.at(i).isHighSurrogate() && i + 1 < n && html.at(i + 1).isLowSurrogate()) ? 2 : 1;
+    return i;
+}
+
 // What one page's check collects while tidy reports.
 struct Collector
 {
+    const QString *html = nullptr;
+    QVector<qsizetype> lineStarts; // made when first needed
     int page = 0;
     QVector<PageIssue> issues;
     QSet<QString> unknownElements;
@@ -119,6 +138,7 @@ struct Collector
     // The presentational markup: where it first stands, and how often each name.
     int styleLine = 0;
     int styleColumn = 0;
+    QSet<qint64> styleElementsSeen; // line << 32 | column
     QStringList styleNames;
     QVector<int> styleCounts;
 
@@ -131,6 +151,24 @@ struct Collector
     {
         const PageText *t = PageTextFor(key);
         add(line, column, Filled(t->text, args), t->advice);
+    }
+
+    // Whether the tag named stands at the place in the page's own text, not
+    // one tidy made up (it reopens a <font> after each block inside it).
+    bool writtenAt(int line, int column, const QString &tag)
+    {
+        if (lineStarts.isEmpty()) {
+            lineStarts.append(0);
+            for (qsizetype i = 0; i < html->size(); ++i) {
+                const QChar c = html->at(i);
+                if (c == u'\n' || (c == u'\r' && (i + 1 >= html->size() || html->at(i + 1) != u'\n')))
+                    lineStarts.append(i + 1);
+            }
+        }
+        if (line < 1 || line > lineStarts.size())
+            return false;
+        const QStringView rest = QStringView(*html).sliced(lineStarts.at(line - 1));
+        return rest.sliced(PlaceIn(rest, 1, column)).startsWith(QStringView(tag).chopped(1), Qt::CaseInsensitive);
     }
 
     void report(TidyMessage m)
@@ -150,9 +188,18 @@ struct Collector
         const int column = tidyGetMessageColumn(m);
         const QString keyText = QString::fromLatin1(key);
 
-        if (IsPresentational(keyText, args)) {
-            const QString name = keyText == u"REMOVED_HTML5" ? args.value(0).toLower() : args.value(1).toLower();
-            if (styleNames.isEmpty()) {
+        // A presentational element is counted once where it is written: tidy
+        // reports it as removed from HTML5, or as emptied when it wrapped
+        // blocks (then the copies it reopens are reported instead).
+        const bool styleElement = (keyText == u"REMOVED_HTML5" || keyText == u"TRIM_EMPTY_ELEMENT")
+                                  && IsPresentational(u"REMOVED_HTML5"_s, args);
+        if (styleElement || IsPresentational(keyText, args)) {
+            const qint64 place = qint64(line) << 32 | column;
+            if (styleElement && (styleElementsSeen.contains(place) || !writtenAt(line, column, args.value(0))))
+                return;
+            styleElementsSeen.insert(place);
+            const QString name = styleElement ? args.value(0).toLower() : args.value(1).toLower();
+            if (styleNames.isEmpty() || line < styleLine || (line == styleLine && column < styleColumn)) {
                 styleLine = line;
                 styleColumn = column;
             }
@@ -171,6 +218,11 @@ struct Collector
             unknownElements.insert(ElementName(args.value(0)));
         } else if (key == "MISSING_ENDTAG_BEFORE") {
             missedEndTags.append(args.value(0).toLower());
+            // A <font> around paragraphs, as the new page and the scripts
+            // write it: the browser shows it as meant, and the <font> is
+            // already counted in the presentational row.
+            if (IsPresentational(u"REMOVED_HTML5"_s, {u"<"_s + args.value(0) + u">"_s}))
+                return;
         } else if (key == "DISCARDING_UNEXPECTED") {
             const QString name = ElementName(args.value(0));
             if (unknownElements.contains(name)
@@ -257,6 +309,7 @@ TidyDoc NewTidyDoc()
 QVector<PageIssue> CheckPage(const QString &html, int page)
 {
     Collector c;
+    c.html = &html;
     c.page = page;
     const TidyDoc doc = NewTidyDoc();
     tidySetAppData(doc, &c);
@@ -303,16 +356,5 @@ QVector<PageIssue> CheckPages(const ProjectDates &p)
 
 qsizetype PagePlace(const QString &html, int line, int column)
 {
-    const qsizetype n = html.size();
-    qsizetype i = 0;
-    for (int l = 1; l < line; ++l) {
-        while (i < n && html.at(i) != u'\r' && html.at(i) != u'\n')
-            ++i;
-        if (i >= n)
-            return -1;
-        i += (html.at(i) == u'\r' && i + 1 < n && html.at(i + 1) == u'\n') ? 2 : 1;
-    }
-    for (int c = 1; c < column && i < n && html.at(i) != u'\r' && html.at(i) != u'\n'; ++c)
-        i += (html.at(i).isHighSurrogate() && i + 1 < n && html.at(i + 1).isLowSurrogate()) ? 2 : 1;
-    return i;
+    return PlaceIn(html, line, column);
 }
