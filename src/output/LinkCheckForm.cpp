@@ -20,6 +20,8 @@ LinkCheckForm::LinkCheckForm(QWidget *parent)
     m_list1->setObjectName(QStringLiteral("List1"));
     m_list1->setAccessibleName(QStringLiteral("見つかった問題"));
     m_list1->setColumnCount(4);
+    m_list1->setHeaderLabels({QStringLiteral("ページ"), QStringLiteral("行"), QStringLiteral("リンク"),
+                              QStringLiteral("問題")});
     m_list1->setRootIsDecorated(false);
     m_list1->setUniformRowHeights(true);
     m_list1->setAllColumnsShowFocus(true);
