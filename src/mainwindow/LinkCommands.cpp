@@ -64,15 +64,11 @@ bool LinkCommands::askBeforeOutput()
     return false;
 }
 
-LinkCheckForm *LinkCommands::openWindow(QPointer<LinkCheckForm> &window)
+void LinkCommands::openWindow(QPointer<LinkCheckForm> &window)
 {
-    if (!window) {
-        window = new LinkCheckForm(m_form);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-    }
     if (!window->isVisible()) {
         PlaceBelowEditor(window, m_form);
-        // Both lists open: the page list stands above the link list.
+        // Both lists open: the one opened second stands above the other.
         const LinkCheckForm *other = window == m_window ? m_pageWindow : m_window;
         if (other && other->isVisible() && other->pos() == window->pos())
             window->move(window->x(), qMax(0, window->y() - window->frameGeometry().height()));
@@ -80,13 +76,13 @@ LinkCheckForm *LinkCommands::openWindow(QPointer<LinkCheckForm> &window)
     window->show();
     window->raise();
     window->activateWindow();
-    return window;
 }
 
 void LinkCommands::showIssues(const QVector<LinkIssue> &issues)
 {
     if (!m_window) {
-        openWindow(m_window);
+        m_window = new LinkCheckForm(m_form);
+        m_window->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_window, &LinkCheckForm::jumpRequested, this, &LinkCommands::jumpTo);
         connect(m_window, &LinkCheckForm::recheckRequested, this,
                 [this] { m_window->setIssues(CheckLinks(m_form->project()), pageNames()); });
@@ -98,7 +94,8 @@ void LinkCommands::showIssues(const QVector<LinkIssue> &issues)
 void LinkCommands::showPageIssues(const QVector<PageIssue> &issues)
 {
     if (!m_pageWindow) {
-        openWindow(m_pageWindow);
+        m_pageWindow = new LinkCheckForm(m_form);
+        m_pageWindow->setAttribute(Qt::WA_DeleteOnClose);
         connect(m_pageWindow, &LinkCheckForm::pageJumpRequested, this, &LinkCommands::jumpToPage);
         connect(m_pageWindow, &LinkCheckForm::recheckRequested, this,
                 [this] { m_pageWindow->setPageIssues(CheckPages(m_form->project()), pageNames()); });

@@ -38,7 +38,7 @@ public:
 private:
     void showIssues(const QVector<LinkIssue> &issues);
     void showPageIssues(const QVector<PageIssue> &issues);
-    LinkCheckForm *openWindow(QPointer<LinkCheckForm> &window);
+    void openWindow(QPointer<LinkCheckForm> &window); // places it the first time, shows it
     QStringList pageNames() const;
 
     MainForm *m_form;
