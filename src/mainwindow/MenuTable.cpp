@@ -18,6 +18,7 @@ const MenuRow rows[] = {
     {2, u"minmnyDatesSave", u"出力先フォルダを指定...(&P)", "", false, false},
     {2, u"minmnyUwagaki", u"上書き(&S)", "", false, false},
     {1, u"minmnyLinkCheck", u"リンクの確認...(&K)", "", false, false},
+    {1, u"minmnyPageCheck", u"ページの確認...(&V)", "", false, false},
     {1, u"minmnyLine05", u"-", "", false, false},
     {1, u"minmnyWrEnd", u"書きかけ終了(&E)", "", false, false},
     {1, u"minmnyEnd", u"終了(&X)", "Ctrl+Q", false, false},

@@ -46,7 +46,9 @@ LinkCheckForm::LinkCheckForm(QWidget *parent)
 
     connect(m_list1, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) {
         const int row = m_list1->indexOfTopLevelItem(item);
-        if (row >= 0 && row < m_issues.size())
+        if (m_pages && row >= 0 && row < m_pageIssues.size())
+            Q_EMIT pageJumpRequested(m_pageIssues.at(row));
+        else if (!m_pages && row >= 0 && row < m_issues.size())
             Q_EMIT jumpRequested(m_issues.at(row));
     });
     connect(m_command1, &QPushButton::clicked, this, &LinkCheckForm::recheckRequested);
@@ -56,29 +58,66 @@ LinkCheckForm::LinkCheckForm(QWidget *parent)
 void LinkCheckForm::setIssues(const QVector<LinkIssue> &issues, const QStringList &pageNames)
 {
     m_issues = issues;
-    m_list1->clear();
+    m_pages = false;
+    setWindowTitle(QStringLiteral("リンクの確認"));
     QList<QTreeWidgetItem *> rows;
     rows.reserve(issues.size());
     for (const LinkIssue &i : issues) {
         auto *row = new QTreeWidgetItem;
-        row->setText(0, i.page < pageNames.size() ? pageNames.at(i.page) : QString());
+        row->setText(0, pageNames.value(i.page));
         row->setText(1, QString::number(i.line));
-        row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         // A link with line breaks inside its quotes is shown on one line.
         QString shown = i.link;
         shown.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
         row->setText(2, shown.isEmpty() ? QStringLiteral("（空）") : shown);
         row->setText(3, LinkProblemText(i));
-        row->setToolTip(3, row->text(3));
         rows.append(row);
     }
+    setRows(rows, {QStringLiteral("ページ"), QStringLiteral("行"), QStringLiteral("リンク"), QStringLiteral("問題")},
+            issues.isEmpty()
+                ? QStringLiteral("リンクに問題は見つかりませんでした。")
+                : QStringLiteral("リンクの問題が %1 件見つかりました。行をダブルクリックすると、その場所を表示します。")
+                      .arg(issues.size()));
+}
+
+void LinkCheckForm::setPageIssues(const QVector<PageIssue> &issues, const QStringList &pageNames)
+{
+    m_pageIssues = issues;
+    m_pages = true;
+    setWindowTitle(QStringLiteral("ページの確認"));
+    QList<QTreeWidgetItem *> rows;
+    rows.reserve(issues.size());
+    for (const PageIssue &i : issues) {
+        auto *row = new QTreeWidgetItem;
+        row->setText(0, pageNames.value(i.page));
+        row->setText(1, QString::number(i.line));
+        row->setText(2, QString::number(i.column));
+        row->setText(3, i.message);
+        rows.append(row);
+    }
+    const qsizetype faults = PageFaultCount(issues);
+    setRows(rows, {QStringLiteral("ページ"), QStringLiteral("行"), QStringLiteral("桁"), QStringLiteral("内容")},
+            issues.isEmpty() ? QStringLiteral("ページに問題は見つかりませんでした。")
+                             : QStringLiteral("ページの問題が %1 件、助言が %2 件見つかりました。"
+                                              "行をダブルクリックすると、その場所を表示します。")
+                                   .arg(faults)
+                                   .arg(issues.size() - faults));
+}
+
+void LinkCheckForm::setRows(const QList<QTreeWidgetItem *> &rows, const QStringList &headers, const QString &label)
+{
+    m_list1->clear();
+    m_list1->setHeaderLabels(headers);
+    for (QTreeWidgetItem *row : rows) {
+        row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        if (m_pages)
+            row->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
+        row->setToolTip(3, row->text(3));
+    }
     m_list1->addTopLevelItems(rows);
-    m_label1->setText(issues.isEmpty()
-                          ? QStringLiteral("リンクに問題は見つかりませんでした。")
-                          : QStringLiteral("リンクの問題が %1 件見つかりました。行をダブルクリックすると、その場所を表示します。")
-                                .arg(issues.size()));
+    m_label1->setText(label);
     for (int c = 0; c < 3; ++c)
         m_list1->resizeColumnToContents(c);
-    if (!issues.isEmpty())
+    if (!rows.isEmpty())
         m_list1->setCurrentItem(m_list1->topLevelItem(0));
 }

@@ -125,6 +125,7 @@ private Q_SLOTS:
             keys.append(key);
         }
         QVERIFY(keys.contains(u"K"_s));
+        QCOMPARE(m_form->action(u"minmnyPageCheck"_s)->text(), u"ページの確認...(&V)"_s);
     }
 
     void soundLinksReportNothingWrong()
@@ -302,6 +303,57 @@ private Q_SLOTS:
                            [](QWidget *dlg) { QVERIFY(qobject_cast<SyuturyokuDat *>(dlg)); }));
         QCOMPARE(m_ui->messages().size(), 1);
         QVERIFY(!window());
+    }
+
+    // The page check's list: its rows, and a double click puts the caret at
+    // the place without changing anything.
+    void pageCheckListsAndShowsThePlace()
+    {
+        makeProject();
+        project().Html[2].HtmlStr = u"<p>三</p>\r\n<p>x <div>開いたまま</p>"_s;
+        const QVector<HtmlDat> before = project().Html;
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        m_form->runCommand(u"minmnyPageCheck"_s);
+        auto *links = m_form->findChild<LinkCommands *>(u"LinkCommands"_s);
+        LinkCheckForm *w = links->pageWindow();
+        QVERIFY(w && w->isVisible());
+        QCOMPARE(w->windowTitle(), u"ページの確認"_s);
+        auto *l = child<QTreeWidget>(w, u"List1"_s);
+        QTreeWidgetItem *fault = l->findItems(u"<div> が閉じられていません"_s, Qt::MatchStartsWith, 3).value(0);
+        QVERIFY(fault);
+        QCOMPARE(fault->text(0), u"三"_s);
+        QCOMPARE(fault->text(1) + u":"_s + fault->text(2), u"2:6"_s);
+        QVERIFY(!l->findItems(u"<img> に alt 属性"_s, Qt::MatchStartsWith, 3).isEmpty());
+        l->scrollToItem(fault);
+        DoubleClickAt(l->viewport(), l->visualItemRect(fault).center());
+        QCOMPARE(project().NowHtml, 2);
+        QCOMPARE(editor()->selectionStartHtml(), project().Html.at(2).HtmlStr.indexOf(u"<div>"_s));
+        QVERIFY(editor()->selectedHtml().isEmpty());
+        QVERIFY(project().Html == before);
+        QVERIFY(!project().Henkou);
+    }
+
+    // Faults of the page check make output ask too; advice alone does not.
+    void outputQuestionCountsPageFaults()
+    {
+        makeProject();
+        project().Html[0].HtmlStr = u"<p><b>太<i>字</b></i></p>\r\n<a href=\"page2.htm\">次</a>"_s;
+        m_ui->yesNoAnswers << false;
+        m_form->runCommand(u"minmnyDatesSave"_s);
+        QCOMPARE(m_ui->shown.size(), 1);
+        QVERIFY(m_ui->shown.first().text.startsWith(u"リンクの確認で問題が 3 件見つかりました。\r\n"
+                                                    "ページの確認で問題が 1 件見つかりました。\r\n"_s));
+        auto *links = m_form->findChild<LinkCommands *>(u"LinkCommands"_s);
+        QVERIFY(window() && window()->isVisible());
+        QVERIFY(links->pageWindow() && links->pageWindow()->isVisible());
+        QCOMPARE(PageFaultCount(links->pageWindow()->pageIssues()), 1);
+
+        // Sound links, the page fault alone: the question names only it.
+        project().Html[1].HtmlStr = project().Html[2].HtmlStr = u"<p>直した</p>"_s;
+        m_ui->yesNoAnswers << false;
+        m_form->runCommand(u"minmnyDatesSave"_s);
+        QVERIFY(m_ui->shown.last().text.startsWith(u"ページの確認で問題が 1 件見つかりました。\r\nこのまま"_s));
     }
 
     void overwriteAsksFirst()
