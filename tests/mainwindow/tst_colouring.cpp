@@ -141,7 +141,7 @@ void TestColouring::keptInItsOwnFile()
     start();
     item()->trigger();
     closeForm();
-    QCOMPARE(ReadBytes(OptionDatePath()), QByteArray("False,30\r\n"));
+    QCOMPARE(ReadBytes(OptionDatePath()), QByteArray("False,30,0\r\n"));
     start();
     QVERIFY(!item()->isChecked());
     QVERIFY(!highlighter()->isEnabled());
@@ -149,7 +149,7 @@ void TestColouring::keptInItsOwnFile()
     QVERIFY(!firstLineColoured());
     item()->trigger();
     closeForm();
-    QCOMPARE(ReadBytes(OptionDatePath()), QByteArray("True,30\r\n"));
+    QCOMPARE(ReadBytes(OptionDatePath()), QByteArray("True,30,0\r\n"));
 }
 
 void TestColouring::otherFieldsOfTheFileKept()

@@ -5,7 +5,9 @@
 #include "AppPaths.h"
 #include "AppStart.h"
 #include "BrowserView.h"
+#include "DeviceFrame.h"
 #include "MainForm.h"
+#include "OptionDate.h"
 #include "PageEditor.h"
 #include "PreviewCommands.h"
 #include "PreviewPane.h"
@@ -105,18 +107,7 @@ private Q_SLOTS:
         SetAppDir(m_dir.path());
         QDir(m_dir.path()).mkpath(u"temp"_s);
         m_ui = std::make_unique<RecordingUi>();
-        m_form = std::make_unique<MainForm>();
-        m_form->startUp();
-        m_form->resize(TwipsToPx(12000), TwipsToPx(9000));
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        m_cmds = m_form->findChild<PreviewCommands *>();
-        QVERIFY(m_cmds);
-        m_pane = m_cmds->pane();
-        // The start page is shown once the browser is there.
-        QTRY_VERIFY_WITH_TIMEOUT(m_form->ui().MainBr && m_pane->view() == m_form->ui().MainBr, LoadTimeout);
-        waitSettled();
-        QCOMPARE(m_pane->currentFile(), tempFile(0));
+        startForm(TwipsToPx(12000));
     }
 
     void cleanup()
@@ -667,7 +658,7 @@ private Q_SLOTS:
         QVERIFY(near(top(), T + 120));
         QVERIFY(near(PxToTwips(prv->WebBrowser1->height()), prv->formHeightTwips() - (T + S + 900)));
         QVERIFY(near(PxToTwips(prv->WebBrowser1->width()), prv->formWidthTwips() - 360));
-        QCOMPARE(prv->WebBrowser1->x(), TwipsToPx(120));
+        QCOMPARE(prv->WebBrowser1->mapTo(prv->centralWidget(), QPoint(0, 0)).x(), TwipsToPx(120));
 
         prv->action(u"VewToolBar"_s)->trigger();
         prv->action(u"VewStatsBar"_s)->trigger();
@@ -683,7 +674,76 @@ private Q_SLOTS:
         QCOMPARE(prv->WebBrowser1->height(), before.height());
     }
 
+    // The page is laid out at the chosen width whatever room the pane has
+    // (a narrow pane draws it smaller), in the separate window too, and the
+    // choice is there again after a restart.
+    void pageWidthChoice_data()
+    {
+        QTest::addColumn<int>("windowWidth");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("smaller");
+        QTest::newRow("phone, wide window") << 1400 << u"PrvHabaminmnyPhone"_s << 375 << false;
+        QTest::newRow("phone, narrow window") << 560 << u"PrvHabaminmnyPhone"_s << 375 << true;
+        QTest::newRow("tablet") << 1000 << u"PrvHabaminmnyTablet"_s << 768 << true;
+    }
+
+    void pageWidthChoice()
+    {
+        QFETCH(int, windowWidth);
+        QFETCH(QString, item);
+        QFETCH(int, width);
+        QFETCH(bool, smaller);
+        QVERIFY(m_form->action(u"PrvHabaminmnyAll"_s)->isChecked());
+        const auto innerWidth = [this] { return answer(m_form->ui().MainBr, u"String(window.innerWidth)"_s); };
+        for (int round = 0; round < 2; ++round) {
+            m_form->resize(windowWidth, m_form->height());
+            if (round == 0)
+                m_form->action(item)->trigger();
+            QVERIFY(m_form->action(item)->isChecked());
+            QVERIFY(!m_form->action(u"PrvHabaminmnyAll"_s)->isChecked());
+            QTRY_COMPARE_WITH_TIMEOUT(innerWidth(), QString::number(width), LoadTimeout);
+            // The device stays inside the pane.
+            const DeviceFrame *frame = m_form->ui().MainBrFrame;
+            QVERIFY(frame->rect().contains(frame->deviceRect()));
+            QVERIFY(m_form->ui().MainBr->width() < frame->width());
+            QCOMPARE(frame->pageZoom() < 1, smaller);
+            // Closing keeps it; the next start lays the page out the same.
+            m_form->project().Henkou = false;
+            QVERIFY(m_form->close());
+            startForm(windowWidth);
+        }
+        // The separate window follows the same choice, both ways.
+        m_form->runCommand(u"minmnyPlb"_s);
+        PrvForm *prv = m_cmds->previewWindow();
+        QVERIFY(prv);
+        QCOMPARE(prv->frame()->pageWidth(), width);
+        QTRY_COMPARE_WITH_TIMEOUT(answer(prv->WebBrowser1, u"String(window.innerWidth)"_s), QString::number(width),
+                                  LoadTimeout);
+        prv->action(u"HabaAll"_s)->trigger();
+        QVERIFY(m_form->action(u"PrvHabaminmnyAll"_s)->isChecked());
+        QCOMPARE(m_form->ui().MainBr->width(), m_form->ui().MainBrHolder->width());
+        QTRY_COMPARE_WITH_TIMEOUT(innerWidth(), QString::number(m_form->ui().MainBr->width()), LoadTimeout);
+        QVERIFY(QFile::remove(OptionDatePath()));
+    }
+
 private:
+    void startForm(int width)
+    {
+        m_form = std::make_unique<MainForm>();
+        m_form->startUp();
+        m_form->resize(width, TwipsToPx(9000));
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        m_cmds = m_form->findChild<PreviewCommands *>();
+        QVERIFY(m_cmds);
+        m_pane = m_cmds->pane();
+        // The start page is shown once the browser is there.
+        QTRY_VERIFY_WITH_TIMEOUT(m_form->ui().MainBr && m_pane->view() == m_form->ui().MainBr, LoadTimeout);
+        waitSettled();
+        QCOMPARE(m_pane->currentFile(), tempFile(0));
+    }
+
     QString tempFile(int index) const
     {
         return TempC::TempPathFor(m_form->project().Html.at(index).outputName());

@@ -1,4 +1,5 @@
-// OptionDate.dat: the colouring switch and the time between recovery records.
+// OptionDate.dat: the colouring switch, the time between recovery records
+// and the preview's page width.
 #include "AppPaths.h"
 #include "OptionDate.h"
 #include "TestSupport.h"
@@ -27,38 +28,44 @@ void TestOptionDate::writtenAsOneLine()
     QTemporaryDir dir;
     const QString path = dir.filePath(u"OptionDate.dat"_s);
     QVERIFY(WriteOptionDate(path, EditorOptions()));
-    QCOMPARE(ReadBytes(path), QByteArray("True,30\r\n"));
+    QCOMPARE(ReadBytes(path), QByteArray("True,30,0\r\n"));
     EditorOptions o;
     o.HtmlIroWake = false;
     o.RecoverySeconds = 2.5;
     QVERIFY(WriteOptionDate(path, o));
-    QCOMPARE(ReadBytes(path), QByteArray("False,2.5\r\n"));
+    QCOMPARE(ReadBytes(path), QByteArray("False,2.5,0\r\n"));
 }
 
 void TestOptionDate::roundTrip_data()
 {
     QTest::addColumn<bool>("colour");
     QTest::addColumn<double>("seconds");
-    QTest::newRow("defaults") << true << 30.0;
-    QTest::newRow("off, short") << false << 1.0;
-    QTest::newRow("fraction") << true << 7.25;
-    QTest::newRow("an hour") << false << 3600.0;
+    QTest::addColumn<int>("width");
+    QTest::newRow("defaults") << true << 30.0 << 0;
+    QTest::newRow("off, short") << false << 1.0 << 0;
+    QTest::newRow("fraction") << true << 7.25 << 0;
+    QTest::newRow("an hour") << false << 3600.0 << 0;
+    QTest::newRow("phone width") << true << 30.0 << 375;
+    QTest::newRow("tablet width") << false << 12.0 << 768;
 }
 
 void TestOptionDate::roundTrip()
 {
     QFETCH(bool, colour);
     QFETCH(double, seconds);
+    QFETCH(int, width);
     QTemporaryDir dir;
     const QString path = dir.filePath(u"OptionDate.dat"_s);
     EditorOptions o;
     o.HtmlIroWake = colour;
     o.RecoverySeconds = seconds;
+    o.PreviewWidth = width;
     QVERIFY(WriteOptionDate(path, o));
     const std::optional<EditorOptions> back = ReadOptionDate(path);
     QVERIFY(back);
     QCOMPARE(back->HtmlIroWake, colour);
     QCOMPARE(back->RecoverySeconds, seconds);
+    QCOMPARE(back->PreviewWidth, width);
 }
 
 void TestOptionDate::fields_data()
@@ -66,17 +73,22 @@ void TestOptionDate::fields_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("colour");
     QTest::addColumn<double>("seconds");
-    QTest::newRow("empty") << QString() << true << 30.0;
-    QTest::newRow("only the switch") << u"False"_s << false << 30.0;
-    QTest::newRow("number for the switch") << u"0,10"_s << false << 10.0;
-    QTest::newRow("any case") << u"false,10\r\n"_s << false << 10.0;
-    QTest::newRow("switch unreadable") << u"vielleicht,10"_s << true << 10.0;
-    QTest::newRow("seconds unreadable") << u"False,soon"_s << false << 30.0;
-    QTest::newRow("too short a time") << u"True,0"_s << true << 1.0;
-    QTest::newRow("negative") << u"True,-5"_s << true << 1.0;
-    QTest::newRow("too long a time") << u"True,99999"_s << true << 3600.0;
-    QTest::newRow("not a finite number") << u"True,inf"_s << true << 30.0;
-    QTest::newRow("more fields than known") << u"False,12,whatever,3"_s << false << 12.0;
+    QTest::addColumn<int>("width");
+    QTest::newRow("empty") << QString() << true << 30.0 << 0;
+    QTest::newRow("only the switch") << u"False"_s << false << 30.0 << 0;
+    QTest::newRow("number for the switch") << u"0,10"_s << false << 10.0 << 0;
+    QTest::newRow("any case") << u"false,10\r\n"_s << false << 10.0 << 0;
+    QTest::newRow("switch unreadable") << u"vielleicht,10"_s << true << 10.0 << 0;
+    QTest::newRow("seconds unreadable") << u"False,soon"_s << false << 30.0 << 0;
+    QTest::newRow("too short a time") << u"True,0"_s << true << 1.0 << 0;
+    QTest::newRow("negative") << u"True,-5"_s << true << 1.0 << 0;
+    QTest::newRow("too long a time") << u"True,99999"_s << true << 3600.0 << 0;
+    QTest::newRow("not a finite number") << u"True,inf"_s << true << 30.0 << 0;
+    QTest::newRow("more fields than known") << u"False,12,whatever,3"_s << false << 12.0 << 0;
+    QTest::newRow("phone width, then more") << u"False,12,375,3"_s << false << 12.0 << 375;
+    QTest::newRow("file of an older version") << u"False,12\r\n"_s << false << 12.0 << 0;
+    QTest::newRow("tablet width") << u"True,30,768\r\n"_s << true << 30.0 << 768;
+    QTest::newRow("width not offered") << u"True,30,500"_s << true << 30.0 << 0;
 }
 
 void TestOptionDate::fields()
@@ -84,9 +96,11 @@ void TestOptionDate::fields()
     QFETCH(QString, text);
     QFETCH(bool, colour);
     QFETCH(double, seconds);
+    QFETCH(int, width);
     const EditorOptions o = ParseOptionDateText(text);
     QCOMPARE(o.HtmlIroWake, colour);
     QCOMPARE(o.RecoverySeconds, seconds);
+    QCOMPARE(o.PreviewWidth, width);
 }
 
 void TestOptionDate::missingFileGivesNothing()
