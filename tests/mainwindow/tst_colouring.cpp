@@ -154,11 +154,11 @@ void TestColouring::keptInItsOwnFile()
 
 void TestColouring::otherFieldsOfTheFileKept()
 {
-    QVERIFY(PutBytes(OptionDatePath(), "True,12.5\r\n"));
+    QVERIFY(PutBytes(OptionDatePath(), "True,12.5,768\r\n"));
     start();
     item()->trigger();
     closeForm();
-    QCOMPARE(ReadBytes(OptionDatePath()), QByteArray("False,12.5\r\n"));
+    QCOMPARE(ReadBytes(OptionDatePath()), QByteArray("False,12.5,768\r\n"));
 }
 
 // SizeDate.dat and FontDate.dat are written exactly as before.

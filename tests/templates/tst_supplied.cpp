@@ -1,23 +1,35 @@
 // The templates delivered with the program, as the build put them into the
 // program folder: every page and project template loads, declares its
-// character set, is well-formed HTML, links only to what its project holds,
-// and its pictures are found after the "*" paths are expanded.
+// character set and a phone's viewport, is well-formed HTML, links only to
+// what its project outputs, its pictures are found after the "*" paths are
+// expanded, and in the real browser at a phone's width nothing scrolls
+// sideways.
 
 #include "AppPaths.h"
+#include "BrowserView.h"
 #include "Cp932.h"
+#include "DeviceFrame.h"
 #include "HinagataEdit.h"
+#include "OptionDate.h"
+#include "PreviewPane.h"
 #include "ProjectFile.h"
+#include "TempC.h"
 #include "TestSupport.h"
 #include "TextFiles.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWebEnginePage>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -50,6 +62,8 @@ QString PageProblems(const QString &html)
         return u"no Shift_JIS declaration in the head"_s;
     if (PageDeclaresUtf8(html))
         return u"declares UTF-8"_s;
+    if (!html.left(head).contains(uR"(<meta name="viewport" content="width=device-width, initial-scale=1">)"_s))
+        return u"no viewport for phones in the head"_s;
     if (!html.startsWith(u"<!DOCTYPE html>"_s))
         return u"no document type"_s;
     static const QRegularExpression title(u"<title>([^<]+)</title>"_s);
@@ -118,6 +132,10 @@ class TestSupplied : public QObject
 
     QTemporaryDir m_dir;
 
+    std::unique_ptr<DeviceFrame> m_frame;
+    BrowserView *m_view = nullptr;
+    PreviewPane *m_pane = nullptr;
+
     void setSetRows(bool isHtml)
     {
         QTest::addColumn<int>("index");
@@ -135,6 +153,17 @@ private Q_SLOTS:
         for (const QString &kind : {u"/Tools/HTMLTemp"_s, u"/Tools/PrjectTemp"_s})
             QVERIFY2(CopyTree(QStringLiteral(QV_APP_DIR) + kind, app + kind), qPrintable(kind));
         SetAppDir(app);
+        QVERIFY(QDir().mkpath(app + u"/temp"_s));
+        // The preview's browser, laid out at a phone's width.
+        m_frame = std::make_unique<DeviceFrame>();
+        // Low enough that a page scrolls down: its scroll bar takes room too.
+        m_frame->resize(480, 240);
+        m_view = new BrowserView(m_frame.get());
+        m_frame->setView(m_view);
+        m_frame->setPageWidth(EditorOptions::PhoneWidth);
+        m_frame->show();
+        m_pane = new PreviewPane(m_frame.get());
+        m_pane->setView(m_view);
     }
 
     void sets_data()
@@ -178,6 +207,13 @@ private Q_SLOTS:
         const QString html = LoadTextFile(path);
         QVERIFY(html != NotFileText);
         QCOMPARE(PageProblems(html), QString());
+        // A link back to the top names the first page of a new project as
+        // it is output, letter case and all.
+        ProjectDates fresh;
+        NewStartProject(fresh);
+        const QString top = fresh.Html.first().outputName();
+        for (const QString &t : Targets(html, u"href"_s))
+            QVERIFY2(t.compare(top, Qt::CaseInsensitive) != 0 || t == top, qPrintable(t));
         // The page reads back unchanged when registered as a user template.
         QVERIFY(AddHinagata(true, u"写し"_s, u"説明"_s, html));
         QCOMPARE(LoadHinagataList(true).HinaDate.last(), html);
@@ -204,7 +240,10 @@ private Q_SLOTS:
         for (const PictDat &d : p.Pict)
             pictures.insert(d.outputName());
         QCOMPARE(pages.size(), p.Html.size());
-        QVERIFY(pages.contains(u"index.htm"_s));
+        // The first page is output under the name a new project's has.
+        ProjectDates fresh;
+        NewStartProject(fresh);
+        QCOMPARE(p.Html.first().outputName(), fresh.Html.first().outputName());
         for (const HtmlDat &h : p.Html) {
             QVERIFY2(PageProblems(h.HtmlStr).isEmpty(), qPrintable(h.DatName + u": "_s + PageProblems(h.HtmlStr)));
             for (const QString &t : Targets(h.HtmlStr, u"href"_s))
@@ -264,6 +303,62 @@ private Q_SLOTS:
         }
     }
 
+    // Every supplied page, shown by the preview at a phone's width: the page
+    // is laid out 375 CSS pixels wide and nothing in it is wider.
+    void phoneWidth_data()
+    {
+        QTest::addColumn<bool>("isHtml");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("page");
+        for (const bool isHtml : {true, false}) {
+            const QVector<HinagataEntry> entries = ReadTempList(HinagataFolder(isHtml, false));
+            for (int i = 0; i < entries.size(); ++i) {
+                ProjectDates p;
+                if (!isHtml && LoadProjectFile(TempFilePath(HinagataFolder(false, false), i), p) != LoadOk)
+                    QTest::newRow(qPrintable(entries.at(i).name)) << false << i << -1;
+                for (int page = 0; page < (isHtml ? 1 : int(p.Html.size())); ++page)
+                    QTest::addRow("%s%s", qPrintable(entries.at(i).name),
+                                  qPrintable(isHtml ? QString() : u": "_s + p.Html.at(page).DatName))
+                        << isHtml << i << page;
+            }
+        }
+    }
+
+    void phoneWidth()
+    {
+        QFETCH(bool, isHtml);
+        QFETCH(int, index);
+        QFETCH(int, page);
+        QVERIFY(page >= 0);
+        const QString path = TempFilePath(HinagataFolder(isHtml, false), index);
+        ProjectDates p;
+        if (isHtml) {
+            NewStartProject(p);
+            p.Html[0].HtmlStr = LoadTextFile(path);
+        } else {
+            QCOMPARE(LoadProjectFile(path, p), qint16(LoadOk));
+            FixPictPaths(p);
+        }
+        QVERIFY(TempC::CopyAllTemp(p));
+        m_pane->reloadNext();
+        QSignalSpy settled(m_pane, &PreviewPane::settled);
+        QVERIFY(m_pane->EdPrv(p, page, true));
+        QVERIFY(settled.wait(30000));
+        QCOMPARE(settled.last().at(1).toBool(), true);
+        QString sizes;
+        m_view->page()->runJavaScript(
+            u"[window.innerWidth, document.documentElement.scrollWidth, document.documentElement.clientWidth,"
+            " Array.prototype.every.call(document.images, function (i) { return i.complete && i.naturalWidth > 0; })]"
+            ".join(' ')"_s,
+            [&sizes](const QVariant &v) { sizes = v.toString(); });
+        QTRY_VERIFY_WITH_TIMEOUT(!sizes.isEmpty(), 30000);
+        const QStringList n = sizes.split(u' ');
+        QCOMPARE(n.at(0), u"375"_s);
+        QVERIFY2(n.at(1).toInt() <= std::min(375, n.at(2).toInt()), qPrintable(sizes));
+        // The pictures were there to be laid out.
+        QCOMPARE(n.at(3), u"true"_s);
+    }
+
     void truncatedProjectTemplates_data() { setSetRows(false); }
 
     void truncatedProjectTemplates()
@@ -284,5 +379,11 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSupplied)
+int main(int argc, char *argv[])
+{
+    BrowserView::prepareDrawing();
+    QApplication app(argc, argv);
+    TestSupplied t;
+    return QTest::qExec(&t, argc, argv);
+}
 #include "tst_supplied.moc"
