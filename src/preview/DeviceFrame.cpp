@@ -96,6 +96,11 @@ void DeviceFrame::paintEvent(QPaintEvent *)
     QPainterPath body;
     body.addRoundedRect(QRectF(m_device), 2.0 * Bezel, 2.0 * Bezel);
     p.fillPath(body, QColor(0x2b, 0x2d, 0x31));
+    // A light edge around the screen, so that a dark page does not melt
+    // into the frame.
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QColor(0x8a, 0x8f, 0x98));
+    p.drawRect(m_device.adjusted(Bezel - 1, Bezel - 1, -Bezel, -Bezel));
 }
 
 bool DeviceFrame::eventFilter(QObject *watched, QEvent *event)

@@ -32,6 +32,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QWebEnginePage>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -683,9 +684,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("item");
         QTest::addColumn<int>("width");
         QTest::addColumn<bool>("smaller");
-        QTest::newRow("phone, wide window") << 1400 << u"PrvHabaminmnyPhone"_s << 375 << false;
-        QTest::newRow("phone, narrow window") << 560 << u"PrvHabaminmnyPhone"_s << 375 << true;
-        QTest::newRow("tablet") << 1000 << u"PrvHabaminmnyTablet"_s << 768 << true;
+        QTest::addColumn<int>("wheel"); // notches turned with Ctrl held
+        QTest::newRow("phone, wide window") << 1400 << u"PrvHabaminmnyPhone"_s << 375 << false << 0;
+        QTest::newRow("phone, zoomed in") << 1400 << u"PrvHabaminmnyPhone"_s << 375 << false << 3;
+        QTest::newRow("phone, narrow window") << 560 << u"PrvHabaminmnyPhone"_s << 375 << true << 0;
+        QTest::newRow("tablet, zoomed out") << 1000 << u"PrvHabaminmnyTablet"_s << 768 << true << -2;
     }
 
     void pageWidthChoice()
@@ -694,12 +697,20 @@ private Q_SLOTS:
         QFETCH(QString, item);
         QFETCH(int, width);
         QFETCH(bool, smaller);
+        QFETCH(int, wheel);
         QVERIFY(m_form->action(u"PrvHabaminmnyAll"_s)->isChecked());
         const auto innerWidth = [this] { return answer(m_form->ui().MainBr, u"String(window.innerWidth)"_s); };
         for (int round = 0; round < 2; ++round) {
             m_form->resize(windowWidth, m_form->height());
-            if (round == 0)
+            if (round == 0) {
                 m_form->action(item)->trigger();
+                QWidget *page = m_form->ui().MainBr->focusProxy();
+                QVERIFY(page);
+                QWheelEvent turn(QPointF(5, 5), page->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120 * wheel),
+                                 Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+                if (wheel)
+                    QApplication::sendEvent(page, &turn);
+            }
             QVERIFY(m_form->action(item)->isChecked());
             QVERIFY(!m_form->action(u"PrvHabaminmnyAll"_s)->isChecked());
             QTRY_COMPARE_WITH_TIMEOUT(innerWidth(), QString::number(width), LoadTimeout);
@@ -708,6 +719,8 @@ private Q_SLOTS:
             QVERIFY(frame->rect().contains(frame->deviceRect()));
             QVERIFY(m_form->ui().MainBr->width() < frame->width());
             QCOMPARE(frame->pageZoom() < 1, smaller);
+            if (round == 0 && wheel)
+                QCOMPARE(frame->pageZoom() > 1, wheel > 0);
             // Closing keeps it; the next start lays the page out the same.
             m_form->project().Henkou = false;
             QVERIFY(m_form->close());
