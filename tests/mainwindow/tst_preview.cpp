@@ -108,7 +108,18 @@ private Q_SLOTS:
         SetAppDir(m_dir.path());
         QDir(m_dir.path()).mkpath(u"temp"_s);
         m_ui = std::make_unique<RecordingUi>();
-        startForm(TwipsToPx(12000));
+        m_form = std::make_unique<MainForm>();
+        m_form->startUp();
+        m_form->resize(TwipsToPx(12000), TwipsToPx(9000));
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        m_cmds = m_form->findChild<PreviewCommands *>();
+        QVERIFY(m_cmds);
+        m_pane = m_cmds->pane();
+        // The start page is shown once the browser is there.
+        QTRY_VERIFY_WITH_TIMEOUT(m_form->ui().MainBr && m_pane->view() == m_form->ui().MainBr, LoadTimeout);
+        waitSettled();
+        QCOMPARE(m_pane->currentFile(), tempFile(0));
     }
 
     void cleanup()
@@ -675,88 +686,62 @@ private Q_SLOTS:
         QCOMPARE(prv->WebBrowser1->height(), before.height());
     }
 
-    // The page is laid out at the chosen width whatever room the pane has
-    // (a narrow pane draws it smaller), in the separate window too, and the
-    // choice is there again after a restart.
+    // The page is laid out at the chosen width whatever room the pane has (a
+    // narrow one draws it smaller) or zoom the user sets, in the separate
+    // window too, and the choice is there again after a restart.
     void pageWidthChoice_data()
     {
         QTest::addColumn<int>("windowWidth");
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<bool>("smaller");
+        QTest::addColumn<int>("row");   // of "プレビューの幅"
         QTest::addColumn<int>("wheel"); // notches turned with Ctrl held
-        QTest::newRow("phone, wide window") << 1400 << u"PrvHabaminmnyPhone"_s << 375 << false << 0;
-        QTest::newRow("phone, zoomed in") << 1400 << u"PrvHabaminmnyPhone"_s << 375 << false << 3;
-        QTest::newRow("phone, narrow window") << 560 << u"PrvHabaminmnyPhone"_s << 375 << true << 0;
-        QTest::newRow("tablet, zoomed out") << 1000 << u"PrvHabaminmnyTablet"_s << 768 << true << -2;
+        QTest::addColumn<int>("zoom");  // the page drawn smaller (-1), as is (0) or larger
+        QTest::newRow("phone, wide window") << 1400 << 1 << 0 << 0;
+        QTest::newRow("phone, zoomed in") << 1400 << 1 << 3 << 1;
+        QTest::newRow("phone, narrow window") << 560 << 1 << 0 << -1;
+        QTest::newRow("tablet, zoomed out") << 1000 << 2 << -2 << -1;
     }
 
     void pageWidthChoice()
     {
         QFETCH(int, windowWidth);
-        QFETCH(QString, item);
-        QFETCH(int, width);
-        QFETCH(bool, smaller);
+        QFETCH(int, row);
         QFETCH(int, wheel);
-        QVERIFY(m_form->action(u"PrvHabaminmnyAll"_s)->isChecked());
-        const auto innerWidth = [this] { return answer(m_form->ui().MainBr, u"String(window.innerWidth)"_s); };
+        QFETCH(int, zoom);
+        const int width = row == 1 ? 375 : 768;
+        const auto item = [this](int i) { return m_form->action(u"minmnyPrvHaba"_s)->menu()->actions().at(i); };
+        const auto innerWidth = [](BrowserView *v) { return answer(v, u"String(innerWidth)"_s).toInt(); };
+        item(row)->trigger();
         for (int round = 0; round < 2; ++round) {
             m_form->resize(windowWidth, m_form->height());
-            if (round == 0) {
-                m_form->action(item)->trigger();
-                QWidget *page = m_form->ui().MainBr->focusProxy();
-                QVERIFY(page);
-                QWheelEvent turn(QPointF(5, 5), page->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120 * wheel),
-                                 Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
-                if (wheel)
-                    QApplication::sendEvent(page, &turn);
-            }
-            QVERIFY(m_form->action(item)->isChecked());
-            QVERIFY(!m_form->action(u"PrvHabaminmnyAll"_s)->isChecked());
-            QTRY_COMPARE_WITH_TIMEOUT(innerWidth(), QString::number(width), LoadTimeout);
-            // The device stays inside the pane.
-            const DeviceFrame *frame = m_form->ui().MainBrFrame;
-            QVERIFY(frame->rect().contains(frame->deviceRect()));
-            QVERIFY(m_form->ui().MainBr->width() < frame->width());
-            QCOMPARE(frame->pageZoom() < 1, smaller);
+            QWidget *page = m_form->ui().MainBr->focusProxy();
+            QWheelEvent turn(QPointF(5, 5), page->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120 * wheel),
+                             Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
             if (round == 0 && wheel)
-                QCOMPARE(frame->pageZoom() > 1, wheel > 0);
-            // Closing keeps it; the next start lays the page out the same.
-            m_form->project().Henkou = false;
-            QVERIFY(m_form->close());
-            startForm(windowWidth);
+                QApplication::sendEvent(page, &turn);
+            QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_form->ui().MainBr), width, LoadTimeout);
+            const DeviceFrame *frame = m_form->ui().MainBrFrame;
+            QVERIFY(frame->rect().contains(frame->deviceRect()) && m_form->ui().MainBr->width() < frame->width());
+            if (round == 0) {
+                QCOMPARE(int(frame->pageZoom() > 1.001) - int(frame->pageZoom() < 0.999), zoom);
+                // Closing keeps the choice for the next start.
+                m_form->project().Henkou = false;
+                QVERIFY(m_form->close());
+                cleanup();
+                init();
+                QVERIFY(item(row)->isChecked());
+            }
         }
         // The separate window follows the same choice, both ways.
         m_form->runCommand(u"minmnyPlb"_s);
-        PrvForm *prv = m_cmds->previewWindow();
-        QVERIFY(prv);
-        QCOMPARE(prv->frame()->pageWidth(), width);
-        QTRY_COMPARE_WITH_TIMEOUT(answer(prv->WebBrowser1, u"String(window.innerWidth)"_s), QString::number(width),
-                                  LoadTimeout);
-        prv->action(u"HabaAll"_s)->trigger();
-        QVERIFY(m_form->action(u"PrvHabaminmnyAll"_s)->isChecked());
-        QCOMPARE(m_form->ui().MainBr->width(), m_form->ui().MainBrHolder->width());
-        QTRY_COMPARE_WITH_TIMEOUT(innerWidth(), QString::number(m_form->ui().MainBr->width()), LoadTimeout);
+        QVERIFY(m_cmds->previewWindow());
+        QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_cmds->previewWindow()->WebBrowser1), width, LoadTimeout);
+        m_cmds->previewWindow()->action(u"HabaAll"_s)->trigger();
+        QVERIFY(item(0)->isChecked());
+        QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_form->ui().MainBr), m_form->ui().MainBrHolder->width(), LoadTimeout);
         QVERIFY(QFile::remove(OptionDatePath()));
     }
 
 private:
-    void startForm(int width)
-    {
-        m_form = std::make_unique<MainForm>();
-        m_form->startUp();
-        m_form->resize(width, TwipsToPx(9000));
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        m_cmds = m_form->findChild<PreviewCommands *>();
-        QVERIFY(m_cmds);
-        m_pane = m_cmds->pane();
-        // The start page is shown once the browser is there.
-        QTRY_VERIFY_WITH_TIMEOUT(m_form->ui().MainBr && m_pane->view() == m_form->ui().MainBr, LoadTimeout);
-        waitSettled();
-        QCOMPARE(m_pane->currentFile(), tempFile(0));
-    }
-
     QString tempFile(int index) const
     {
         return TempC::TempPathFor(m_form->project().Html.at(index).outputName());

@@ -85,9 +85,7 @@ void TestOptionDate::fields_data()
     QTest::newRow("too long a time") << u"True,99999"_s << true << 3600.0 << 0;
     QTest::newRow("not a finite number") << u"True,inf"_s << true << 30.0 << 0;
     QTest::newRow("more fields than known") << u"False,12,whatever,3"_s << false << 12.0 << 0;
-    QTest::newRow("phone width, then more") << u"False,12,375,3"_s << false << 12.0 << 375;
     QTest::newRow("file of an older version") << u"False,12\r\n"_s << false << 12.0 << 0;
-    QTest::newRow("tablet width") << u"True,30,768\r\n"_s << true << 30.0 << 768;
     QTest::newRow("width not offered") << u"True,30,500"_s << true << 30.0 << 0;
 }
 

@@ -17,7 +17,6 @@
 #include "TestSupport.h"
 #include "TextFiles.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -28,8 +27,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEnginePage>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -132,9 +129,30 @@ class TestSupplied : public QObject
 
     QTemporaryDir m_dir;
 
-    std::unique_ptr<DeviceFrame> m_frame;
+    DeviceFrame m_frame;
+    PreviewPane m_pane;
     BrowserView *m_view = nullptr;
-    PreviewPane *m_pane = nullptr;
+
+    // What is wrong with a page the preview shows at a phone's width: it
+    // must be laid out 375 CSS pixels wide, nothing in it wider than the room
+    // beside the scroll bar, every picture loaded. Empty when nothing is.
+    QString phoneProblem(const ProjectDates &p, int page)
+    {
+        m_pane.reloadNext();
+        QSignalSpy settled(&m_pane, &PreviewPane::settled);
+        if (!TempC::CopyAllTemp(p) || !m_pane.EdPrv(p, page, true) || !settled.wait(30000))
+            return u"not shown"_s;
+        QString sizes;
+        m_view->page()->runJavaScript(u"var d = document.documentElement; [innerWidth, d.scrollWidth, d.clientWidth,"
+                                      " Array.prototype.every.call(document.images, function (i) {"
+                                      " return i.naturalWidth > 0; })].join(' ')"_s,
+                                      [&sizes](const QVariant &v) { sizes = v.toString(); });
+        QTest::qWaitFor([&sizes] { return !sizes.isEmpty(); }, 30000);
+        const QStringList n = sizes.split(u' ');
+        if (n.size() == 4 && n[0] == u"375" && n[1].toInt() <= std::min(375, n[2].toInt()) && n[3] == u"true")
+            return QString();
+        return p.Html.at(page).DatName + u": "_s + sizes;
+    }
 
     void setSetRows(bool isHtml)
     {
@@ -154,16 +172,12 @@ private Q_SLOTS:
             QVERIFY2(CopyTree(QStringLiteral(QV_APP_DIR) + kind, app + kind), qPrintable(kind));
         SetAppDir(app);
         QVERIFY(QDir().mkpath(app + u"/temp"_s));
-        // The preview's browser, laid out at a phone's width.
-        m_frame = std::make_unique<DeviceFrame>();
-        // Low enough that a page scrolls down: its scroll bar takes room too.
-        m_frame->resize(480, 240);
-        m_view = new BrowserView(m_frame.get());
-        m_frame->setView(m_view);
-        m_frame->setPageWidth(EditorOptions::PhoneWidth);
-        m_frame->show();
-        m_pane = new PreviewPane(m_frame.get());
-        m_pane->setView(m_view);
+        // The preview at a phone's width, low enough that pages scroll down.
+        m_frame.resize(480, 240);
+        m_frame.setView(m_view = new BrowserView(&m_frame));
+        m_frame.setPageWidth(EditorOptions::PhoneWidth);
+        m_frame.show();
+        m_pane.setView(m_view);
     }
 
     void sets_data()
@@ -214,6 +228,8 @@ private Q_SLOTS:
         const QString top = fresh.Html.first().outputName();
         for (const QString &t : Targets(html, u"href"_s))
             QVERIFY2(t.compare(top, Qt::CaseInsensitive) != 0 || t == top, qPrintable(t));
+        fresh.Html[0].HtmlStr = html;
+        QCOMPARE(phoneProblem(fresh, 0), QString());
         // The page reads back unchanged when registered as a user template.
         QVERIFY(AddHinagata(true, u"写し"_s, u"説明"_s, html));
         QCOMPARE(LoadHinagataList(true).HinaDate.last(), html);
@@ -286,6 +302,8 @@ private Q_SLOTS:
                 QFAIL(qPrintable(u"picture of an unexpected kind: "_s + d.Kakutyousi));
             QVERIFY(d.FilePath.endsWith(d.outputName()));
         }
+        for (int i = 0; i < p.Html.size(); ++i)
+            QCOMPARE(phoneProblem(p, i), QString());
     }
 
     void personalSiteLinksEveryPage()
@@ -301,62 +319,6 @@ private Q_SLOTS:
                 if (&other != &h)
                     QVERIFY2(links.contains(other.outputName()), qPrintable(h.DatName + u" → "_s + other.DatName));
         }
-    }
-
-    // Every supplied page, shown by the preview at a phone's width: the page
-    // is laid out 375 CSS pixels wide and nothing in it is wider.
-    void phoneWidth_data()
-    {
-        QTest::addColumn<bool>("isHtml");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<int>("page");
-        for (const bool isHtml : {true, false}) {
-            const QVector<HinagataEntry> entries = ReadTempList(HinagataFolder(isHtml, false));
-            for (int i = 0; i < entries.size(); ++i) {
-                ProjectDates p;
-                if (!isHtml && LoadProjectFile(TempFilePath(HinagataFolder(false, false), i), p) != LoadOk)
-                    QTest::newRow(qPrintable(entries.at(i).name)) << false << i << -1;
-                for (int page = 0; page < (isHtml ? 1 : int(p.Html.size())); ++page)
-                    QTest::addRow("%s%s", qPrintable(entries.at(i).name),
-                                  qPrintable(isHtml ? QString() : u": "_s + p.Html.at(page).DatName))
-                        << isHtml << i << page;
-            }
-        }
-    }
-
-    void phoneWidth()
-    {
-        QFETCH(bool, isHtml);
-        QFETCH(int, index);
-        QFETCH(int, page);
-        QVERIFY(page >= 0);
-        const QString path = TempFilePath(HinagataFolder(isHtml, false), index);
-        ProjectDates p;
-        if (isHtml) {
-            NewStartProject(p);
-            p.Html[0].HtmlStr = LoadTextFile(path);
-        } else {
-            QCOMPARE(LoadProjectFile(path, p), qint16(LoadOk));
-            FixPictPaths(p);
-        }
-        QVERIFY(TempC::CopyAllTemp(p));
-        m_pane->reloadNext();
-        QSignalSpy settled(m_pane, &PreviewPane::settled);
-        QVERIFY(m_pane->EdPrv(p, page, true));
-        QVERIFY(settled.wait(30000));
-        QCOMPARE(settled.last().at(1).toBool(), true);
-        QString sizes;
-        m_view->page()->runJavaScript(
-            u"[window.innerWidth, document.documentElement.scrollWidth, document.documentElement.clientWidth,"
-            " Array.prototype.every.call(document.images, function (i) { return i.complete && i.naturalWidth > 0; })]"
-            ".join(' ')"_s,
-            [&sizes](const QVariant &v) { sizes = v.toString(); });
-        QTRY_VERIFY_WITH_TIMEOUT(!sizes.isEmpty(), 30000);
-        const QStringList n = sizes.split(u' ');
-        QCOMPARE(n.at(0), u"375"_s);
-        QVERIFY2(n.at(1).toInt() <= std::min(375, n.at(2).toInt()), qPrintable(sizes));
-        // The pictures were there to be laid out.
-        QCOMPARE(n.at(3), u"true"_s);
     }
 
     void truncatedProjectTemplates_data() { setSetRows(false); }
@@ -379,11 +341,5 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    BrowserView::prepareDrawing();
-    QApplication app(argc, argv);
-    TestSupplied t;
-    return QTest::qExec(&t, argc, argv);
-}
+QTEST_MAIN(TestSupplied)
 #include "tst_supplied.moc"
