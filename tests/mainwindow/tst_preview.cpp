@@ -691,10 +691,10 @@ private Q_SLOTS:
     // window too, and the choice is there again after a restart.
     void pageWidthChoice_data()
     {
-        QTest::addColumn<int>("windowWidth");
-        QTest::addColumn<int>("row");   // of "プレビューの幅"
-        QTest::addColumn<int>("wheel"); // notches turned with Ctrl held
-        QTest::addColumn<int>("zoom");  // the page drawn smaller (-1), as is (0) or larger
+        // The row of "プレビューの幅", notches turned with Ctrl held, and
+        // whether the page is drawn smaller (-1), as it is (0) or larger.
+        for (const char *c : {"windowWidth", "row", "wheel", "zoom"})
+            QTest::addColumn<int>(c);
         QTest::newRow("phone, wide window") << 1400 << 1 << 0 << 0;
         QTest::newRow("phone, zoomed in") << 1400 << 1 << 3 << 1;
         QTest::newRow("phone, narrow window") << 560 << 1 << 0 << -1;
@@ -713,11 +713,10 @@ private Q_SLOTS:
         item(row)->trigger();
         for (int round = 0; round < 2; ++round) {
             m_form->resize(windowWidth, m_form->height());
-            QWidget *page = m_form->ui().MainBr->focusProxy();
-            QWheelEvent turn(QPointF(5, 5), page->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120 * wheel),
-                             Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QWheelEvent turn(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120 * wheel), Qt::NoButton,
+                             Qt::ControlModifier, Qt::NoScrollPhase, false);
             if (round == 0 && wheel)
-                QApplication::sendEvent(page, &turn);
+                QApplication::sendEvent(m_form->ui().MainBr->focusProxy(), &turn);
             QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_form->ui().MainBr), width, LoadTimeout);
             const DeviceFrame *frame = m_form->ui().MainBrFrame;
             QVERIFY(frame->rect().contains(frame->deviceRect()) && m_form->ui().MainBr->width() < frame->width());
@@ -733,7 +732,6 @@ private Q_SLOTS:
         }
         // The separate window follows the same choice, both ways.
         m_form->runCommand(u"minmnyPlb"_s);
-        QVERIFY(m_cmds->previewWindow());
         QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_cmds->previewWindow()->WebBrowser1), width, LoadTimeout);
         m_cmds->previewWindow()->action(u"HabaAll"_s)->trigger();
         QVERIFY(item(0)->isChecked());

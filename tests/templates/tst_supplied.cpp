@@ -2,15 +2,13 @@
 // program folder: every page and project template loads, declares its
 // character set and a phone's viewport, is well-formed HTML, links only to
 // what its project outputs, its pictures are found after the "*" paths are
-// expanded, and in the real browser at a phone's width nothing scrolls
-// sideways.
+// expanded, and nothing in it is wider than a phone in the real browser.
 
 #include "AppPaths.h"
 #include "BrowserView.h"
 #include "Cp932.h"
 #include "DeviceFrame.h"
 #include "HinagataEdit.h"
-#include "OptionDate.h"
 #include "PreviewPane.h"
 #include "ProjectFile.h"
 #include "TempC.h"
@@ -133,9 +131,9 @@ class TestSupplied : public QObject
     PreviewPane m_pane;
     BrowserView *m_view = nullptr;
 
-    // What is wrong with a page the preview shows at a phone's width: it
-    // must be laid out 375 CSS pixels wide, nothing in it wider than the room
-    // beside the scroll bar, every picture loaded. Empty when nothing is.
+    // Empty when the preview at a phone's width lays the page out 375 CSS
+    // pixels wide, nothing in it wider than the room beside the scroll bar,
+    // every picture loaded; else what is wrong.
     QString phoneProblem(const ProjectDates &p, int page)
     {
         m_pane.reloadNext();
@@ -143,9 +141,8 @@ class TestSupplied : public QObject
         if (!TempC::CopyAllTemp(p) || !m_pane.EdPrv(p, page, true) || !settled.wait(30000))
             return u"not shown"_s;
         QString sizes;
-        m_view->page()->runJavaScript(u"var d = document.documentElement; [innerWidth, d.scrollWidth, d.clientWidth,"
-                                      " Array.prototype.every.call(document.images, function (i) {"
-                                      " return i.naturalWidth > 0; })].join(' ')"_s,
+        m_view->page()->runJavaScript(u"var d = document.documentElement; [innerWidth, d.scrollWidth, d.clientWidth, "
+                                      "[].every.call(document.images, i => i.naturalWidth)].join(' ')"_s,
                                       [&sizes](const QVariant &v) { sizes = v.toString(); });
         QTest::qWaitFor([&sizes] { return !sizes.isEmpty(); }, 30000);
         const QStringList n = sizes.split(u' ');
@@ -175,7 +172,7 @@ private Q_SLOTS:
         // The preview at a phone's width, low enough that pages scroll down.
         m_frame.resize(480, 240);
         m_frame.setView(m_view = new BrowserView(&m_frame));
-        m_frame.setPageWidth(EditorOptions::PhoneWidth);
+        m_frame.setPageWidth(375);
         m_frame.show();
         m_pane.setView(m_view);
     }
@@ -221,8 +218,7 @@ private Q_SLOTS:
         const QString html = LoadTextFile(path);
         QVERIFY(html != NotFileText);
         QCOMPARE(PageProblems(html), QString());
-        // A link back to the top names the first page of a new project as
-        // it is output, letter case and all.
+        // A link back to the top names a new project's first page exactly.
         ProjectDates fresh;
         NewStartProject(fresh);
         const QString top = fresh.Html.first().outputName();
@@ -256,7 +252,7 @@ private Q_SLOTS:
         for (const PictDat &d : p.Pict)
             pictures.insert(d.outputName());
         QCOMPARE(pages.size(), p.Html.size());
-        // The first page is output under the name a new project's has.
+        // The first page has a new project's first name, as links to the top.
         ProjectDates fresh;
         NewStartProject(fresh);
         QCOMPARE(p.Html.first().outputName(), fresh.Html.first().outputName());
