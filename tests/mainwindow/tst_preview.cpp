@@ -7,7 +7,6 @@
 #include "BrowserView.h"
 #include "DeviceFrame.h"
 #include "MainForm.h"
-#include "OptionDate.h"
 #include "PageEditor.h"
 #include "PreviewCommands.h"
 #include "PreviewPane.h"
@@ -711,32 +710,28 @@ private Q_SLOTS:
         const auto item = [this](int i) { return m_form->action(u"minmnyPrvHaba"_s)->menu()->actions().at(i); };
         const auto innerWidth = [](BrowserView *v) { return answer(v, u"String(innerWidth)"_s).toInt(); };
         item(row)->trigger();
-        for (int round = 0; round < 2; ++round) {
-            m_form->resize(windowWidth, m_form->height());
-            QWheelEvent turn(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120 * wheel), Qt::NoButton,
-                             Qt::ControlModifier, Qt::NoScrollPhase, false);
-            if (round == 0 && wheel)
-                QApplication::sendEvent(m_form->ui().MainBr->focusProxy(), &turn);
-            QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_form->ui().MainBr), width, LoadTimeout);
-            const DeviceFrame *frame = m_form->ui().MainBrFrame;
-            QVERIFY(frame->rect().contains(frame->deviceRect()) && m_form->ui().MainBr->width() < frame->width());
-            if (round == 0) {
-                QCOMPARE(int(frame->pageZoom() > 1.001) - int(frame->pageZoom() < 0.999), zoom);
-                // Closing keeps the choice for the next start.
-                m_form->project().Henkou = false;
-                QVERIFY(m_form->close());
-                cleanup();
-                init();
-                QVERIFY(item(row)->isChecked());
-            }
-        }
-        // The separate window follows the same choice, both ways.
+        m_form->resize(windowWidth, m_form->height());
+        QWheelEvent turn(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120 * wheel), Qt::NoButton,
+                         Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(m_form->ui().MainBr->focusProxy(), &turn);
+        QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_form->ui().MainBr), width, LoadTimeout);
+        const DeviceFrame *frame = m_form->ui().MainBrFrame;
+        QVERIFY(frame->rect().contains(frame->deviceRect()) && m_form->ui().MainBr->width() < frame->width());
+        QCOMPARE(int(frame->pageZoom() > 1.001) - int(frame->pageZoom() < 0.999), zoom);
+        // Closing keeps the choice for the next start and the separate window.
+        m_form->project().Henkou = false;
+        QVERIFY(m_form->close());
+        cleanup();
+        init();
+        QVERIFY(item(row)->isChecked());
+        QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_form->ui().MainBr), width, LoadTimeout);
         m_form->runCommand(u"minmnyPlb"_s);
         QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_cmds->previewWindow()->WebBrowser1), width, LoadTimeout);
+        // Whichever window it is chosen in, both follow.
         m_cmds->previewWindow()->action(u"HabaAll"_s)->trigger();
         QVERIFY(item(0)->isChecked());
         QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_form->ui().MainBr), m_form->ui().MainBrHolder->width(), LoadTimeout);
-        QVERIFY(QFile::remove(OptionDatePath()));
+        QVERIFY(QFile::remove(m_dir.filePath(u"OptionDate.dat"_s)));
     }
 
 private:

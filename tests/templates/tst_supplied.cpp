@@ -9,7 +9,6 @@
 #include "Cp932.h"
 #include "DeviceFrame.h"
 #include "HinagataEdit.h"
-#include "PreviewPane.h"
 #include "ProjectFile.h"
 #include "TempC.h"
 #include "TestSupport.h"
@@ -128,7 +127,6 @@ class TestSupplied : public QObject
     QTemporaryDir m_dir;
 
     DeviceFrame m_frame;
-    PreviewPane m_pane;
     BrowserView *m_view = nullptr;
 
     // Empty when the preview at a phone's width lays the page out 375 CSS
@@ -136,11 +134,12 @@ class TestSupplied : public QObject
     // every picture loaded; else what is wrong.
     QString phoneProblem(const ProjectDates &p, int page)
     {
-        m_pane.reloadNext();
-        QSignalSpy settled(&m_pane, &PreviewPane::settled);
-        if (!TempC::CopyAllTemp(p) || !m_pane.EdPrv(p, page, true) || !settled.wait(30000))
-            return u"not shown"_s;
+        QSignalSpy loaded(m_view, &BrowserView::loadFinished);
+        if (!TempC::CopyAllTemp(p))
+            return u"not copied"_s;
+        m_view->navigateToFile(TempC::TempPathFor(p.Html.at(page).outputName()));
         QString sizes;
+        loaded.wait(30000);
         m_view->page()->runJavaScript(u"var d = document.documentElement; [innerWidth, d.scrollWidth, d.clientWidth, "
                                       "[].every.call(document.images, i => i.naturalWidth)].join(' ')"_s,
                                       [&sizes](const QVariant &v) { sizes = v.toString(); });
@@ -174,7 +173,6 @@ private Q_SLOTS:
         m_frame.setView(m_view = new BrowserView(&m_frame));
         m_frame.setPageWidth(375);
         m_frame.show();
-        m_pane.setView(m_view);
     }
 
     void sets_data()
