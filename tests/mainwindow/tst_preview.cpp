@@ -727,7 +727,6 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_form->ui().MainBr), width, LoadTimeout);
         m_form->runCommand(u"minmnyPlb"_s);
         QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_cmds->previewWindow()->WebBrowser1), width, LoadTimeout);
-        // Whichever window it is chosen in, both follow.
         m_cmds->previewWindow()->action(u"HabaAll"_s)->trigger();
         QVERIFY(item(0)->isChecked());
         QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_form->ui().MainBr), m_form->ui().MainBrHolder->width(), LoadTimeout);

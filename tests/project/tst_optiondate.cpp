@@ -1,5 +1,4 @@
-// OptionDate.dat: the colouring switch, the time between recovery records
-// and the preview's page width.
+// OptionDate.dat: the colouring switch, recovery time and preview width.
 #include "AppPaths.h"
 #include "OptionDate.h"
 #include "TestSupport.h"
