@@ -31,7 +31,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QWebEnginePage>
-#include <QWheelEvent>
 
 #include <memory>
 
@@ -685,13 +684,11 @@ private Q_SLOTS:
         QCOMPARE(prv->WebBrowser1->height(), before.height());
     }
 
-    // The page is laid out at the chosen width whatever room the pane has (a
-    // narrow one draws it smaller) or zoom the user sets, in the separate
-    // window too, and the choice is there again after a restart.
+    // The page is laid out at the chosen width whatever room the pane has or
+    // zoom the user sets, in the separate window too, and after a restart.
     void pageWidthChoice_data()
     {
-        // The row of "プレビューの幅", notches turned with Ctrl held, and
-        // whether the page is drawn smaller (-1), as it is (0) or larger.
+        // Row of "プレビューの幅", Ctrl+wheel notches, page drawn smaller (-1) or larger.
         for (const char *c : {"windowWidth", "row", "wheel", "zoom"})
             QTest::addColumn<int>(c);
         QTest::newRow("phone, wide window") << 1400 << 1 << 0 << 0;

@@ -23,7 +23,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QWebEnginePage>
 
 using namespace Qt::StringLiterals;
 
