@@ -63,7 +63,10 @@ PrvForm::PrvForm(QWidget *parent)
         a->setChecked(widths.at(i).first == 0);
         a->setData(widths.at(i).first);
         habaGroup->addAction(a);
-        connect(a, &QAction::triggered, this, [this, a] { Q_EMIT pageWidthChosen(a->data().toInt()); });
+        connect(a, &QAction::triggered, this, [this, a] {
+            m_frame->setPageWidth(a->data().toInt());
+            Q_EMIT pageWidthChosen(a->data().toInt());
+        });
     }
 
     Toolbar1 = new QToolBar(this);

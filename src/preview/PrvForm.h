@@ -39,8 +39,8 @@ public:
 
     // The width the page is laid out at (0: the whole browser), shown by the
     // radio items of "プレビューの幅" (HabaAll, HabaPhone, HabaTablet).
-    // Choosing one there asks the owner by pageWidthChosen, which answers
-    // with setPageWidth.
+    // Choosing one there lays the page out at once and tells the owner by
+    // pageWidthChosen, so that its own preview can follow.
     void setPageWidth(int cssPixels);
     DeviceFrame *frame() const { return m_frame; }
 
