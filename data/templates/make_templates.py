@@ -24,20 +24,22 @@ PAGES = [
 PICT = '*\\Tools\\PrjectTemp\\Olz\\Pict\\'
 
 # Project templates: (folder, name, description, pages, pictures).
-# pages: (source, display name); the output name is the source's name.
+# pages: (source, display name); the output name is the source's name. The
+# first page is Index.htm, the name a new project's first page has, so that the
+# page templates' links back to the top find it.
 # pictures: (display name, file name, extension).
 PROJECTS = [
     ('site', '個人のホームページ',
      'トップ・自己紹介・日記・リンク集の4ページがメニューでつながった、はじめてのホームページです。',
-     [('index.htm', 'トップ'), ('profile.htm', '自己紹介'), ('diary.htm', '日記'), ('link.htm', 'リンク集')],
+     [('Index.htm', 'トップ'), ('profile.htm', '自己紹介'), ('diary.htm', '日記'), ('link.htm', 'リンク集')],
      [('トップの絵', 'top', '.gif'), ('似顔絵', 'face', '.gif')]),
     ('shop', '小さなお店のホームページ',
      '喫茶店を例にした、ホーム・メニュー・お店の案内の3ページのお店のホームページです。',
-     [('index.htm', 'ホーム'), ('menu.htm', 'メニュー'), ('access.htm', 'お店の案内')],
+     [('Index.htm', 'ホーム'), ('menu.htm', 'メニュー'), ('access.htm', 'お店の案内')],
      [('お店の絵', 'shop', '.gif'), ('コーヒーの絵', 'cup', '.gif')]),
     ('album', '写真アルバム',
      '目次の小さな写真から季節ごとの写真のページへ進む、4枚の写真のアルバムです。',
-     [('index.htm', '目次'), ('spring.htm', '春'), ('summer.htm', '夏'), ('autumn.htm', '秋'),
+     [('Index.htm', '目次'), ('spring.htm', '春'), ('summer.htm', '夏'), ('autumn.htm', '秋'),
       ('winter.htm', '冬')],
      [('春の写真', 'spring', '.jpg'), ('夏の写真', 'summer', '.jpg'), ('秋の写真', 'autumn', '.jpg'),
       ('冬の写真', 'winter', '.jpg')]),

@@ -2,6 +2,7 @@
 
 #include "BrowserStart.h"
 #include "BrowserView.h"
+#include "DeviceFrame.h"
 #include "Icons.h"
 #include "ItemLists.h"
 #include "MenuTable.h"
@@ -476,9 +477,11 @@ void MainForm::refreshCatalogue()
 BrowserView *MainForm::mainBrowser()
 {
     if (!m_ui.MainBr) {
-        m_ui.MainBr = new BrowserView(m_ui.MainBrHolder);
+        m_ui.MainBrFrame = new DeviceFrame(m_ui.MainBrHolder);
+        m_ui.MainBr = new BrowserView(m_ui.MainBrFrame);
         m_ui.MainBr->setObjectName(QStringLiteral("MainBr"));
-        m_ui.MainBrHolder->layout()->addWidget(m_ui.MainBr);
+        m_ui.MainBrFrame->setView(m_ui.MainBr);
+        m_ui.MainBrHolder->layout()->addWidget(m_ui.MainBrFrame);
     }
     return m_ui.MainBr;
 }

@@ -10,6 +10,7 @@
 
 class BrowserStart;
 class BrowserView;
+class DeviceFrame;
 class PageEditor;
 class QAction;
 class QComboBox;
@@ -33,6 +34,7 @@ struct MainFormControls
     QFrame *CenterLine = nullptr;
     QWidget *MainBrHolder = nullptr; // where the preview browser sits
     BrowserView *MainBr = nullptr;   // created once the window is shown
+    DeviceFrame *MainBrFrame = nullptr; // MainBr's frame in MainBrHolder
     QFrame *RightLine = nullptr;
     QListWidget *MinDatList = nullptr;
     QListWidget *DatList = nullptr;

@@ -1,7 +1,9 @@
 #include "PreviewCommands.h"
 
 #include "BrowserView.h"
+#include "DeviceFrame.h"
 #include "MainForm.h"
+#include "OptionDate.h"
 #include "PageEditor.h"
 #include "PreviewPane.h"
 #include "PrvForm.h"
@@ -9,6 +11,7 @@
 #include "UiService.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QEvent>
 #include <QTimer>
 
@@ -51,6 +54,20 @@ PreviewCommands::PreviewCommands(MainForm *form, QObject *parent)
             b->reload();
     });
     form->setCommand(QStringLiteral("minmnyPlb"), [this] { minmnyPlb(); });
+    // "プレビューの幅": one of three, like radio buttons.
+    auto *widths = new QActionGroup(this);
+    const QString habaNames[] = {QStringLiteral("PrvHabaminmnyAll"), QStringLiteral("PrvHabaminmnyPhone"),
+                                 QStringLiteral("PrvHabaminmnyTablet")};
+    const QList<std::pair<int, QString>> choices = PageWidthChoices();
+    for (int i = 0; i < choices.size(); ++i) {
+        QAction *a = form->action(habaNames[i]);
+        a->setCheckable(true);
+        a->setData(choices.at(i).first);
+        widths->addAction(a);
+        form->setCommand(habaNames[i], [this, a] { setPageWidth(a->data().toInt()); });
+    }
+    connect(form, &MainForm::startedUp, this, &PreviewCommands::loadOption);
+    connect(form, &MainForm::closing, this, &PreviewCommands::saveOption);
 
     // The browser pane is created once the window is on screen; the first
     // preview asked for before then waits in the pane.
@@ -80,6 +97,33 @@ void PreviewCommands::attachBrowser()
         Ui().setStatusText(focusText(m_form->action(QStringLiteral("minmnyAt"))->isChecked()));
     });
     m_pane->setView(br);
+    m_form->ui().MainBrFrame->setPageWidth(m_pageWidth);
+}
+
+void PreviewCommands::setPageWidth(int cssPixels)
+{
+    m_pageWidth = cssPixels;
+    for (QAction *a : m_form->action(QStringLiteral("PrvHabaminmnyAll"))->actionGroup()->actions())
+        if (a->data().toInt() == cssPixels)
+            a->setChecked(true);
+    if (DeviceFrame *frame = m_form->ui().MainBrFrame)
+        frame->setPageWidth(cssPixels);
+    if (m_prvForm)
+        m_prvForm->setPageWidth(cssPixels);
+}
+
+void PreviewCommands::loadOption()
+{
+    setPageWidth(ReadOptionDate(OptionDatePath()).value_or(EditorOptions()).PreviewWidth);
+}
+
+void PreviewCommands::saveOption()
+{
+    // The file's other fields stay as the user left them; like the other
+    // settings files, what cannot be written is not kept.
+    EditorOptions o = ReadOptionDate(OptionDatePath()).value_or(EditorOptions());
+    o.PreviewWidth = m_pageWidth;
+    WriteOptionDate(OptionDatePath(), o);
 }
 
 QString PreviewCommands::focusText(bool autoUpdate)
@@ -187,6 +231,8 @@ void PreviewCommands::minmnyPlb()
         return;
     }
     m_prvForm = new PrvForm(m_form);
+    m_prvForm->setPageWidth(m_pageWidth);
+    connect(m_prvForm, &PrvForm::pageWidthChosen, this, &PreviewCommands::setPageWidth);
     m_prvForm->Form_Load(p.ProjectPath, qint16(now), TempC::TempPathFor(p.Html.at(now).outputName()));
     m_prvForm->show();
     reportProblems();

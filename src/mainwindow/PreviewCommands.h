@@ -10,8 +10,9 @@ class PreviewPane;
 class QTimer;
 
 // The preview commands of the main window: the pane's refresh (EdPrv), its
-// show/hide and automatic-update items, back/forward/refresh, and the
-// separate preview window.
+// show/hide and automatic-update items, back/forward/refresh, the width the
+// page is laid out at ("プレビューの幅", kept in OptionDate.dat and shared
+// with the separate window), and the separate preview window.
 class PreviewCommands : public QObject
 {
     Q_OBJECT
@@ -34,6 +35,11 @@ public:
     // for its moment, or its copy is being written).
     bool previewDue() const;
 
+    // The page width of both previews: 0 for the whole pane, else CSS
+    // pixels (one of PageWidthChoices).
+    void setPageWidth(int cssPixels);
+    int pageWidth() const { return m_pageWidth; }
+
     // The status text shown when the preview pane gets the focus.
     static QString focusText(bool autoUpdate);
 
@@ -46,11 +52,14 @@ private:
     void minmnyPrv();
     void minmnyAt();
     void minmnyPlb();
+    void loadOption();
+    void saveOption();
 
     MainForm *m_form;
     PreviewPane *m_pane;
     QPointer<PrvForm> m_prvForm;
     bool m_attached = false;
+    int m_pageWidth = 0;
     QTimer *m_pause;
     QTimer *m_latest;
 };

@@ -1,10 +1,12 @@
 #include "PrvForm.h"
 
 #include "BrowserView.h"
+#include "DeviceFrame.h"
 #include "Icons.h"
 #include "Twips.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -49,6 +51,23 @@ PrvForm::PrvForm(QWidget *parent)
         a->setChecked(true);
         connect(a, &QAction::triggered, this, [this] { Form_Resize(); });
     }
+    vew->addSeparator();
+    QMenu *haba = vew->addMenu(QStringLiteral("プレビューの幅"));
+    haba->setObjectName(QStringLiteral("VewHaba"));
+    auto *habaGroup = new QActionGroup(this);
+    const QString habaNames[] = {QStringLiteral("HabaAll"), QStringLiteral("HabaPhone"), QStringLiteral("HabaTablet")};
+    const QList<std::pair<int, QString>> widths = PageWidthChoices();
+    for (int i = 0; i < widths.size(); ++i) {
+        QAction *a = addItem(haba, habaNames[i], widths.at(i).second);
+        a->setCheckable(true);
+        a->setChecked(widths.at(i).first == 0);
+        a->setData(widths.at(i).first);
+        habaGroup->addAction(a);
+        connect(a, &QAction::triggered, this, [this, a] {
+            m_frame->setPageWidth(a->data().toInt());
+            Q_EMIT pageWidthChosen(a->data().toInt());
+        });
+    }
 
     Toolbar1 = new QToolBar(this);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
@@ -85,8 +104,10 @@ PrvForm::PrvForm(QWidget *parent)
     m_surface = new QWidget(this);
     m_surface->setObjectName(QStringLiteral("PrvSurface"));
     setCentralWidget(m_surface);
-    WebBrowser1 = new BrowserView(m_surface);
+    m_frame = new DeviceFrame(m_surface);
+    WebBrowser1 = new BrowserView(m_frame);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    m_frame->setView(WebBrowser1);
 
     resize(TwipsToPx(9600), TwipsToPx(7200));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -111,6 +132,14 @@ void PrvForm::onToolButton(const QString &key)
         WebBrowser1->forward();
     else if (key == u"JRe")
         WebBrowser1->reload();
+}
+
+void PrvForm::setPageWidth(int cssPixels)
+{
+    for (QAction *a : m_actions)
+        if (a->objectName().startsWith(u"Haba") && a->data().toInt() == cssPixels)
+            a->setChecked(true);
+    m_frame->setPageWidth(cssPixels);
 }
 
 void PrvForm::Form_Load(const QString &projectPath, qint16 pageIndex, const QString &previewFile)
@@ -143,14 +172,15 @@ void PrvForm::Form_Resize()
     const double height = formHeightTwips() - (T + S + 900);
 
     // The surface starts below the toolbar: window top t is surface top t - T.
-    WebBrowser1->move(TwipsToPx(120), TwipsToPx(T + 120 - T));
+    // The frame takes the browser's place; the whole width fills it.
+    m_frame->move(TwipsToPx(120), TwipsToPx(T + 120 - T));
     // A size that would be negative is skipped; the old one stays.
-    QSize size = WebBrowser1->size();
+    QSize size = m_frame->size();
     if (width >= 0)
         size.setWidth(TwipsToPx(width));
     if (height >= 0)
         size.setHeight(TwipsToPx(height));
-    WebBrowser1->resize(size);
+    m_frame->resize(size);
 }
 
 void PrvForm::resizeEvent(QResizeEvent *event)

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 
 class BrowserView;
+class DeviceFrame;
 class QAction;
 class QLabel;
 class QStatusBar;
@@ -36,10 +37,20 @@ public:
     QStatusBar *StatusBar1 = nullptr;
     QLabel *statusPanel1 = nullptr;
 
+    // The width the page is laid out at (0: the whole browser), shown by the
+    // radio items of "プレビューの幅" (HabaAll, HabaPhone, HabaTablet).
+    // Choosing one there lays the page out at once and tells the owner by
+    // pageWidthChosen, so that its own preview can follow.
+    void setPageWidth(int cssPixels);
+    DeviceFrame *frame() const { return m_frame; }
+
     // Places the browser from the window size and the bars shown (twips).
     void Form_Resize();
     double formWidthTwips() const;
     double formHeightTwips() const;
+
+Q_SIGNALS:
+    void pageWidthChosen(int cssPixels);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -50,5 +61,6 @@ private:
     void onToolButton(const QString &key);
 
     QWidget *m_surface = nullptr;
+    DeviceFrame *m_frame = nullptr;
     QHash<QString, QAction *> m_actions;
 };

@@ -16,7 +16,8 @@ QString OptionDatePath()
 
 QString MakeOptionDateText(const EditorOptions &o)
 {
-    return (o.HtmlIroWake ? u"True"_s : u"False"_s) + u',' + SettingsNumber(o.RecoverySeconds);
+    return (o.HtmlIroWake ? u"True"_s : u"False"_s) + u',' + SettingsNumber(o.RecoverySeconds) + u','
+           + QString::number(o.PreviewWidth);
 }
 
 EditorOptions ParseOptionDateText(const QString &text)
@@ -30,6 +31,12 @@ EditorOptions ParseOptionDateText(const QString &text)
     if (const std::optional<QString> f = reader.readField()) {
         if (const std::optional<double> v = ParseSettingsNumber(*f))
             o.RecoverySeconds = std::clamp(*v, EditorOptions::MinRecoverySeconds, EditorOptions::MaxRecoverySeconds);
+    }
+    if (const std::optional<QString> f = reader.readField()) {
+        // A width this version does not offer leaves the whole pane.
+        const std::optional<qint16> w = FieldReader::toInt16(*f);
+        if (w && (*w == EditorOptions::PhoneWidth || *w == EditorOptions::TabletWidth))
+            o.PreviewWidth = *w;
     }
     return o;
 }

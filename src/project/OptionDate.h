@@ -10,15 +10,20 @@
 //   1. HTML colouring in the editor: True or False (default True)
 //   2. seconds between two recovery records while there are unsaved changes
 //      (default 30; 1 to 3600)
+//   3. width in CSS pixels at which the preview lays pages out: 0 for the
+//      whole pane (default), 375 (a phone) or 768 (a tablet)
 // A missing file, a short line or a field that does not convert leaves the
 // default for that field.
 struct EditorOptions
 {
     bool HtmlIroWake = true;
     double RecoverySeconds = 30;
+    int PreviewWidth = 0;
 
     static constexpr double MinRecoverySeconds = 1;
     static constexpr double MaxRecoverySeconds = 3600;
+    static constexpr int PhoneWidth = 375;
+    static constexpr int TabletWidth = 768;
 };
 
 QString OptionDatePath();

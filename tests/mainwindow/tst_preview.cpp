@@ -5,6 +5,7 @@
 #include "AppPaths.h"
 #include "AppStart.h"
 #include "BrowserView.h"
+#include "DeviceFrame.h"
 #include "MainForm.h"
 #include "PageEditor.h"
 #include "PreviewCommands.h"
@@ -667,7 +668,7 @@ private Q_SLOTS:
         QVERIFY(near(top(), T + 120));
         QVERIFY(near(PxToTwips(prv->WebBrowser1->height()), prv->formHeightTwips() - (T + S + 900)));
         QVERIFY(near(PxToTwips(prv->WebBrowser1->width()), prv->formWidthTwips() - 360));
-        QCOMPARE(prv->WebBrowser1->x(), TwipsToPx(120));
+        QCOMPARE(prv->WebBrowser1->mapTo(prv->centralWidget(), QPoint(0, 0)).x(), TwipsToPx(120));
 
         prv->action(u"VewToolBar"_s)->trigger();
         prv->action(u"VewStatsBar"_s)->trigger();
@@ -681,6 +682,52 @@ private Q_SLOTS:
         prv->resize(20, 20);
         QCoreApplication::processEvents();
         QCOMPARE(prv->WebBrowser1->height(), before.height());
+    }
+
+    // The page is laid out at the chosen width whatever room the pane has or
+    // zoom the user sets, in the separate window too, and after a restart.
+    void pageWidthChoice_data()
+    {
+        // Row of "プレビューの幅", Ctrl+wheel notches, page drawn smaller (-1) or larger.
+        for (const char *c : {"windowWidth", "row", "wheel", "zoom"})
+            QTest::addColumn<int>(c);
+        QTest::newRow("phone, wide window") << 1400 << 1 << 0 << 0;
+        QTest::newRow("phone, zoomed in") << 1400 << 1 << 3 << 1;
+        QTest::newRow("phone, narrow window") << 560 << 1 << 0 << -1;
+        QTest::newRow("tablet, zoomed out") << 1000 << 2 << -2 << -1;
+    }
+
+    void pageWidthChoice()
+    {
+        QFETCH(int, windowWidth);
+        QFETCH(int, row);
+        QFETCH(int, wheel);
+        QFETCH(int, zoom);
+        const int width = row == 1 ? 375 : 768;
+        const auto item = [this](int i) { return m_form->action(u"minmnyPrvHaba"_s)->menu()->actions().at(i); };
+        const auto innerWidth = [](BrowserView *v) { return answer(v, u"String(innerWidth)"_s).toInt(); };
+        item(row)->trigger();
+        m_form->resize(windowWidth, m_form->height());
+        QWheelEvent turn(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120 * wheel), Qt::NoButton,
+                         Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(m_form->ui().MainBr->focusProxy(), &turn);
+        QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_form->ui().MainBr), width, LoadTimeout);
+        const DeviceFrame *frame = m_form->ui().MainBrFrame;
+        QVERIFY(frame->rect().contains(frame->deviceRect()) && m_form->ui().MainBr->width() < frame->width());
+        QCOMPARE(int(frame->pageZoom() > 1.001) - int(frame->pageZoom() < 0.999), zoom);
+        // Closing keeps the choice for the next start and the separate window.
+        m_form->project().Henkou = false;
+        QVERIFY(m_form->close());
+        cleanup();
+        init();
+        QVERIFY(item(row)->isChecked());
+        QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_form->ui().MainBr), width, LoadTimeout);
+        m_form->runCommand(u"minmnyPlb"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_cmds->previewWindow()->WebBrowser1), width, LoadTimeout);
+        m_cmds->previewWindow()->action(u"HabaAll"_s)->trigger();
+        QVERIFY(item(0)->isChecked());
+        QTRY_COMPARE_WITH_TIMEOUT(innerWidth(m_form->ui().MainBr), m_form->ui().MainBrHolder->width(), LoadTimeout);
+        QVERIFY(QFile::remove(m_dir.filePath(u"OptionDate.dat"_s)));
     }
 
 private:

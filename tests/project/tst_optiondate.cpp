@@ -1,4 +1,4 @@
-// OptionDate.dat: the colouring switch and the time between recovery records.
+// OptionDate.dat: the colouring switch, recovery time and preview width.
 #include "AppPaths.h"
 #include "OptionDate.h"
 #include "TestSupport.h"
@@ -27,38 +27,45 @@ void TestOptionDate::writtenAsOneLine()
     QTemporaryDir dir;
     const QString path = dir.filePath(u"OptionDate.dat"_s);
     QVERIFY(WriteOptionDate(path, EditorOptions()));
-    QCOMPARE(ReadBytes(path), QByteArray("True,30\r\n"));
+    QCOMPARE(ReadBytes(path), QByteArray("True,30,0\r\n"));
     EditorOptions o;
     o.HtmlIroWake = false;
     o.RecoverySeconds = 2.5;
     QVERIFY(WriteOptionDate(path, o));
-    QCOMPARE(ReadBytes(path), QByteArray("False,2.5\r\n"));
+    QCOMPARE(ReadBytes(path), QByteArray("False,2.5,0\r\n"));
 }
 
 void TestOptionDate::roundTrip_data()
 {
     QTest::addColumn<bool>("colour");
     QTest::addColumn<double>("seconds");
-    QTest::newRow("defaults") << true << 30.0;
-    QTest::newRow("off, short") << false << 1.0;
-    QTest::newRow("fraction") << true << 7.25;
-    QTest::newRow("an hour") << false << 3600.0;
+    QTest::addColumn<int>("width"); // only the widths offered come back
+    QTest::newRow("defaults") << true << 30.0 << 0;
+    QTest::newRow("off, short") << false << 1.0 << 0;
+    QTest::newRow("fraction") << true << 7.25 << 0;
+    QTest::newRow("an hour") << false << 3600.0 << 0;
+    QTest::newRow("phone width") << true << 30.0 << 375;
+    QTest::newRow("tablet width") << false << 12.0 << 768;
+    QTest::newRow("width not offered") << true << 30.0 << 500;
 }
 
 void TestOptionDate::roundTrip()
 {
     QFETCH(bool, colour);
     QFETCH(double, seconds);
+    QFETCH(int, width);
     QTemporaryDir dir;
     const QString path = dir.filePath(u"OptionDate.dat"_s);
     EditorOptions o;
     o.HtmlIroWake = colour;
     o.RecoverySeconds = seconds;
+    o.PreviewWidth = width;
     QVERIFY(WriteOptionDate(path, o));
     const std::optional<EditorOptions> back = ReadOptionDate(path);
     QVERIFY(back);
     QCOMPARE(back->HtmlIroWake, colour);
     QCOMPARE(back->RecoverySeconds, seconds);
+    QCOMPARE(back->PreviewWidth, width == 375 || width == 768 ? width : 0);
 }
 
 void TestOptionDate::fields_data()

@@ -1,12 +1,16 @@
 // The templates delivered with the program, as the build put them into the
 // program folder: every page and project template loads, declares its
-// character set, is well-formed HTML, links only to what its project holds,
-// and its pictures are found after the "*" paths are expanded.
+// character set and viewport, is well-formed HTML that fits a phone, links
+// only to what its project outputs, and its pictures are found after the "*"
+// paths are expanded.
 
 #include "AppPaths.h"
+#include "BrowserView.h"
 #include "Cp932.h"
+#include "DeviceFrame.h"
 #include "HinagataEdit.h"
 #include "ProjectFile.h"
+#include "TempC.h"
 #include "TestSupport.h"
 #include "TextFiles.h"
 
@@ -16,6 +20,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,6 +55,8 @@ QString PageProblems(const QString &html)
         return u"no Shift_JIS declaration in the head"_s;
     if (PageDeclaresUtf8(html))
         return u"declares UTF-8"_s;
+    if (!html.left(head).contains(uR"(<meta name="viewport" content="width=device-width, initial-scale=1">)"_s))
+        return u"no viewport for phones in the head"_s;
     if (!html.startsWith(u"<!DOCTYPE html>"_s))
         return u"no document type"_s;
     static const QRegularExpression title(u"<title>([^<]+)</title>"_s);
@@ -118,6 +125,29 @@ class TestSupplied : public QObject
 
     QTemporaryDir m_dir;
 
+    DeviceFrame m_frame;
+    BrowserView *m_view = nullptr;
+
+    // Empty when the preview at a phone's width lays the page out 375 CSS
+    // pixels wide, nothing in it wider than the room beside the scroll bar,
+    // every picture loaded; else what is wrong.
+    QString phoneProblem(const ProjectDates &p, int page)
+    {
+        QSignalSpy loaded(m_view, &BrowserView::loadFinished);
+        TempC::CopyAllTemp(p);
+        m_view->navigateToFile(TempC::TempPathFor(p.Html.at(page).outputName()));
+        QString sizes;
+        loaded.wait(30000);
+        m_view->page()->runJavaScript(u"var d = document.documentElement; [innerWidth, d.scrollWidth, d.clientWidth, "
+                                      "[].every.call(document.images, i => i.naturalWidth)].join(' ')"_s,
+                                      [&sizes](const QVariant &v) { sizes = v.toString(); });
+        QTest::qWaitFor([&sizes] { return !sizes.isEmpty(); }, 30000);
+        const QStringList n = sizes.split(u' ');
+        if (n.size() == 4 && n[0] == u"375" && n[1].toInt() <= std::min(375, n[2].toInt()) && n[3] == u"true")
+            return QString();
+        return p.Html.at(page).DatName + u": "_s + sizes;
+    }
+
     void setSetRows(bool isHtml)
     {
         QTest::addColumn<int>("index");
@@ -135,6 +165,12 @@ private Q_SLOTS:
         for (const QString &kind : {u"/Tools/HTMLTemp"_s, u"/Tools/PrjectTemp"_s})
             QVERIFY2(CopyTree(QStringLiteral(QV_APP_DIR) + kind, app + kind), qPrintable(kind));
         SetAppDir(app);
+        QVERIFY(QDir().mkpath(app + u"/temp"_s));
+        // The preview at a phone's width, low enough that pages scroll down.
+        m_frame.resize(480, 240);
+        m_frame.setView(m_view = new BrowserView(&m_frame));
+        m_frame.setPageWidth(375);
+        m_frame.show();
     }
 
     void sets_data()
@@ -178,6 +214,13 @@ private Q_SLOTS:
         const QString html = LoadTextFile(path);
         QVERIFY(html != NotFileText);
         QCOMPARE(PageProblems(html), QString());
+        // A link back to the top names a new project's first page exactly.
+        for (const QString &t : Targets(html, u"href"_s))
+            QVERIFY2(t.compare(u"Index.htm"_s, Qt::CaseInsensitive) != 0 || t == u"Index.htm"_s, qPrintable(t));
+        ProjectDates fresh;
+        NewStartProject(fresh);
+        fresh.Html[0].HtmlStr = html;
+        QCOMPARE(phoneProblem(fresh, 0), QString());
         // The page reads back unchanged when registered as a user template.
         QVERIFY(AddHinagata(true, u"写し"_s, u"説明"_s, html));
         QCOMPARE(LoadHinagataList(true).HinaDate.last(), html);
@@ -204,7 +247,8 @@ private Q_SLOTS:
         for (const PictDat &d : p.Pict)
             pictures.insert(d.outputName());
         QCOMPARE(pages.size(), p.Html.size());
-        QVERIFY(pages.contains(u"index.htm"_s));
+        // The first page has a new project's first name, as links to the top.
+        QCOMPARE(p.Html.first().outputName(), u"Index.htm"_s);
         for (const HtmlDat &h : p.Html) {
             QVERIFY2(PageProblems(h.HtmlStr).isEmpty(), qPrintable(h.DatName + u": "_s + PageProblems(h.HtmlStr)));
             for (const QString &t : Targets(h.HtmlStr, u"href"_s))
@@ -247,6 +291,8 @@ private Q_SLOTS:
                 QFAIL(qPrintable(u"picture of an unexpected kind: "_s + d.Kakutyousi));
             QVERIFY(d.FilePath.endsWith(d.outputName()));
         }
+        for (int i = 0; i < p.Html.size(); ++i)
+            QCOMPARE(phoneProblem(p, i), QString());
     }
 
     void personalSiteLinksEveryPage()
@@ -284,5 +330,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSupplied)
+QTEST_MAIN(TestSupplied)
 #include "tst_supplied.moc"
