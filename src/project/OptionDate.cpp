@@ -16,7 +16,8 @@ QString OptionDatePath()
 
 QString MakeOptionDateText(const EditorOptions &o)
 {
-    return (o.HtmlIroWake ? u"True"_s : u"False"_s) + u',' + SettingsNumber(o.RecoverySeconds);
+    return (o.HtmlIroWake ? u"True"_s : u"False"_s) + u',' + SettingsNumber(o.RecoverySeconds) + u','
+           + (o.OutputUtf8 ? u"True"_s : u"False"_s);
 }
 
 EditorOptions ParseOptionDateText(const QString &text)
@@ -30,6 +31,10 @@ EditorOptions ParseOptionDateText(const QString &text)
     if (const std::optional<QString> f = reader.readField()) {
         if (const std::optional<double> v = ParseSettingsNumber(*f))
             o.RecoverySeconds = std::clamp(*v, EditorOptions::MinRecoverySeconds, EditorOptions::MaxRecoverySeconds);
+    }
+    if (const std::optional<QString> f = reader.readField()) {
+        if (const std::optional<bool> b = ParseSettingsBool(*f))
+            o.OutputUtf8 = *b;
     }
     return o;
 }

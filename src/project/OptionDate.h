@@ -10,12 +10,15 @@
 //   1. HTML colouring in the editor: True or False (default True)
 //   2. seconds between two recovery records while there are unsaved changes
 //      (default 30; 1 to 3600)
+//   3. pages written by output as UTF-8: True (UTF-8に変換) or False
+//      (ページのまま, each page in its own encoding; default False)
 // A missing file, a short line or a field that does not convert leaves the
 // default for that field.
 struct EditorOptions
 {
     bool HtmlIroWake = true;
     double RecoverySeconds = 30;
+    bool OutputUtf8 = false;
 
     static constexpr double MinRecoverySeconds = 1;
     static constexpr double MaxRecoverySeconds = 3600;
