@@ -4,11 +4,13 @@
 // pictures of 500 KB is written into a fresh folder with SyuturyokuAllInto;
 // the bare cost copies the same bytes (the pages already encoded) with
 // QFile::copy into a fresh folder. Overwrite (remove the old folder, write
-// again) is timed as well.
+// again) is timed as well, and the same output with every page converted to
+// UTF-8 (the pages have no head, so each is scanned to its end for one).
 
 #include "AppPaths.h"
 #include "SyuturyokuMod.h"
 #include "TextFiles.h"
+#include "Utf8Output.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -121,6 +123,8 @@ int main(int argc, char **argv)
     };
     SyuturyokuReport report;
     const auto outputRun = [&] { report = SyuturyokuAllInto(p, out); };
+    SyuturyokuReport utf8Report;
+    const auto utf8Run = [&] { utf8Report = SyuturyokuAllInto(p, out, {OutputCharset::Utf8}); };
     // Overwrite into a folder holding the previous output (its removal included).
     ProjectDates q = p;
     q.SyuturyokuFolder = out;
@@ -131,7 +135,7 @@ int main(int argc, char **argv)
     };
 
     // The three are interleaved so that a busy machine slows them alike.
-    std::vector<double> bareT, outputT, overwriteT;
+    std::vector<double> bareT, outputT, overwriteT, utf8T;
     for (int r = 0; r < runs; ++r) {
         bareT.push_back(timed([&] { fresh(out); }, bareRun));
         outputT.push_back(timed([&] { fresh(out); }, outputRun));
@@ -140,13 +144,16 @@ int main(int argc, char **argv)
             return 1;
         }
         overwriteT.push_back(timed([] {}, overwriteRun));
+        utf8T.push_back(timed([&] { fresh(out); }, utf8Run));
+        if (!utf8Report.ok() || utf8Report.written != Pages + Pictures)
+            qFatal("UTF-8 output failed");
     }
     // The same split into pages and pictures, to show where the cost lies.
     ProjectDates pagesOnly = p;
     pagesOnly.Pict.clear();
     ProjectDates picturesOnly = p;
     picturesOnly.Html.clear();
-    std::vector<double> barePagesT, pagesT, barePicturesT, picturesT;
+    std::vector<double> barePagesT, pagesT, pagesUtf8T, barePicturesT, picturesT;
     for (int r = 0; r < runs; ++r) {
         barePagesT.push_back(timed([&] { fresh(out); }, [&] {
             for (int i = 0; i < Pages; ++i) {
@@ -155,20 +162,33 @@ int main(int argc, char **argv)
             }
         }));
         pagesT.push_back(timed([&] { fresh(out); }, [&] { SyuturyokuAllInto(pagesOnly, out); }));
+        pagesUtf8T.push_back(timed([&] { fresh(out); }, [&] { SyuturyokuAllInto(pagesOnly, out, {OutputCharset::Utf8}); }));
         barePicturesT.push_back(timed([&] { fresh(out); }, [&] {
             for (int i = 0; i < Pictures; ++i)
                 QFile::copy(p.Pict.at(i).FilePath, out + u'/' + p.Pict.at(i).outputName());
         }));
         picturesT.push_back(timed([&] { fresh(out); }, [&] { SyuturyokuAllInto(picturesOnly, out); }));
     }
-    // Encoding alone: the page texts into page-file bytes, without writing.
-    const double encodeOnly = timed([] {}, [&] {
-        qint64 n = 0;
-        for (const HtmlDat &h : p.Html)
-            n += EncodePageFile(h.HtmlStr).size();
-        if (n != pageBytes)
-            qFatal("encoding differs");
-    });
+    // Encoding alone: the page texts into page-file bytes, without writing,
+    // as the pages are and as UTF-8 (the declaration added included).
+    qint64 utf8Bytes = 0;
+    std::vector<double> encodeT, encodeUtf8T;
+    for (int r = 0; r < runs; ++r) {
+        encodeT.push_back(timed([] {}, [&] {
+            qint64 n = 0;
+            for (const HtmlDat &h : p.Html)
+                n += EncodePageFile(h.HtmlStr).size();
+            if (n != pageBytes)
+                qFatal("encoding differs");
+        }));
+        encodeUtf8T.push_back(timed([] {}, [&] {
+            utf8Bytes = 0;
+            for (const HtmlDat &h : p.Html)
+                utf8Bytes += EncodePageFileAsUtf8(h.HtmlStr).size();
+        }));
+    }
+    const double encodeOnly = median(encodeT);
+    const double encodeUtf8Only = median(encodeUtf8T);
 
     const double bare = median(bareT);
     const double output = median(outputT);
@@ -180,8 +200,13 @@ int main(int argc, char **argv)
     std::printf("bare copies (QFile::copy)   %8.1f ms\n", bare);
     std::printf("SyuturyokuAll               %8.1f ms  (%.2fx bare)\n", output, output / bare);
     std::printf("overwrite (trash + write)   %8.1f ms  (%.2fx bare)\n", overwrite, overwrite / bare);
+    std::printf("SyuturyokuAll, UTF-8        %8.1f ms  (%.2fx bare, %.2fx as the pages are); pages %.1f MB in UTF-8, encoding alone %.1f ms\n",
+                median(utf8T), median(utf8T) / bare, median(utf8T) / output, double(utf8Bytes) / (1024.0 * 1024.0),
+                encodeUtf8Only);
     std::printf("  pages only:    bare %8.1f ms, SyuturyokuAll %8.1f ms (%.2fx); encoding alone %.1f ms\n",
                 median(barePagesT), median(pagesT), median(pagesT) / median(barePagesT), encodeOnly);
+    std::printf("  pages only, UTF-8: SyuturyokuAll %8.1f ms (%.2fx bare, %.2fx as the pages are)\n", median(pagesUtf8T),
+                median(pagesUtf8T) / median(barePagesT), median(pagesUtf8T) / median(pagesT));
     std::printf("  pictures only: bare %8.1f ms, SyuturyokuAll %8.1f ms (%.2fx)\n", median(barePicturesT),
                 median(picturesT), median(picturesT) / median(barePicturesT));
     return 0;

@@ -8,6 +8,7 @@
 #include "HighlightCommands.h"
 #include "ItemCommands.h"
 #include "LinkCommands.h"
+#include "OutputCharsetCommands.h"
 #include "PreviewCommands.h"
 #include "ProjectCommands.h"
 #include "RecoveryCommands.h"
@@ -28,4 +29,5 @@ void InstallCommandGroups(MainForm *form, QObject *owner)
     new TemplateCommands(form, owner);
     new HighlightCommands(form, owner);
     new RecoveryCommands(form, owner);
+    new OutputCharsetCommands(form, owner);
 }

@@ -3,6 +3,7 @@
 #include "ItemDialogs.h"
 #include "LinkCommands.h"
 #include "MainForm.h"
+#include "OutputCharsetCommands.h"
 #include "PageEditor.h"
 #include "ProjectFile.h"
 #include "SyuturyokuDat.h"
@@ -426,7 +427,7 @@ void ItemCommands::minmnyDatesSave()
     ProjectDates &p = m_form->project();
     const QString before = p.SyuturyokuFolder;
     {
-        SyuturyokuDat dlg(p, m_form);
+        SyuturyokuDat dlg(p, m_form, OutputOptionsOf(m_form));
         dlg.exec();
     }
     m_form->updateUwagaki();
@@ -446,6 +447,7 @@ void ItemCommands::minmnyUwagaki()
     if (!AskLinksBeforeOutput(m_form))
         return;
     const QString folder = p.SyuturyokuFolder;
+    const SyuturyokuOptions options = OutputOptionsOf(m_form);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const UwagakiReport r = Uwagaki(p, [&folder](const QStringList &foreign) {
         QGuiApplication::restoreOverrideCursor();
@@ -454,11 +456,11 @@ void ItemCommands::minmnyUwagaki()
                                           UiService::Icon::Question, UiService::Answer::No);
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         return remove;
-    });
+    }, options);
     QGuiApplication::restoreOverrideCursor();
     for (const OutputMessage &m : UwagakiMessages(r))
         Ui().message(m.text, m.critical ? UiService::Icon::Critical : UiService::Icon::Exclamation);
     if (r.createProblem.isEmpty() && r.output.ok())
-        Ui().setStatusText(OutputDoneText(folder, r.output.changes));
+        Ui().setStatusText(OutputDoneText(folder, r.output.changes, options));
     // Output into the stored folder changes nothing in the project.
 }

@@ -174,6 +174,7 @@ void MainForm::buildMenus()
     const MenuRow *rows = MenuRows(&count);
     QMenu *top = nullptr;
     QMenu *sub = nullptr;
+    QMenu *inner = nullptr; // a submenu inside sub
     for (int i = 0; i < count; ++i) {
         const MenuRow &r = rows[i];
         const QString name = QString::fromUtf16(r.name);
@@ -190,12 +191,13 @@ void MainForm::buildMenus()
             sub = nullptr;
             continue;
         }
-        QMenu *into = r.depth == 2 ? sub : top;
+        QMenu *into = r.depth == 3 ? inner : r.depth == 2 ? sub : top;
         if (r.submenu) {
-            sub = into->addMenu(caption);
-            sub->setObjectName(name);
-            sub->menuAction()->setObjectName(name);
-            m_actions.insert(name, sub->menuAction());
+            QMenu *m = into->addMenu(caption);
+            m->setObjectName(name);
+            m->menuAction()->setObjectName(name);
+            m_actions.insert(name, m->menuAction());
+            (r.depth == 2 ? inner : sub) = m;
             continue;
         }
         if (caption == u"-") {

@@ -3,7 +3,8 @@
 #include <QString>
 
 // One row of the main window's menu table. Rows are in menu order; a row's
-// depth says whether it is a menu title (0), an item (1) or a submenu item (2).
+// depth says whether it is a menu title (0), an item (1), a submenu item (2)
+// or an item of a submenu inside a submenu (3).
 // Captions carry the access key after "&"; "-" is a separator.
 struct MenuRow
 {

@@ -44,9 +44,10 @@ int driveOf(const QStringList &roots, const QString &folder)
 
 } // namespace
 
-SyuturyokuDat::SyuturyokuDat(ProjectDates &project, QWidget *parent)
+SyuturyokuDat::SyuturyokuDat(ProjectDates &project, QWidget *parent, const SyuturyokuOptions &options)
     : QDialog(parent)
     , m_project(project)
+    , m_options(options)
 {
     setObjectName(QStringLiteral("SyuturyokuDat"));
     setWindowTitle(QStringLiteral("プロジェクトを出力"));
@@ -220,13 +221,13 @@ void SyuturyokuDat::onSave()
     }
     m_project.SyuturyokuFolder = path;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const SyuturyokuReport report = SyuturyokuAll(m_project);
+    const SyuturyokuReport report = SyuturyokuAll(m_project, m_options);
     QGuiApplication::restoreOverrideCursor();
     if (const QString skip = SyuturyokuSkipMessage(report); !skip.isEmpty())
         Ui().message(skip, UiService::Icon::Exclamation);
     if (const QString fail = SyuturyokuFailMessage(report); !fail.isEmpty())
         Ui().message(fail, UiService::Icon::Critical);
     else
-        Ui().setStatusText(OutputDoneText(path, report.changes));
+        Ui().setStatusText(OutputDoneText(path, report.changes, m_options));
     accept();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProjectDates.h"
+#include "SyuturyokuMod.h"
 
 #include <QDialog>
 
@@ -20,7 +21,8 @@ class SyuturyokuDat : public QDialog
     Q_OBJECT
 
 public:
-    explicit SyuturyokuDat(ProjectDates &project, QWidget *parent = nullptr);
+    // options: how the pages are written.
+    explicit SyuturyokuDat(ProjectDates &project, QWidget *parent = nullptr, const SyuturyokuOptions &options = {});
 
     // The folder the new folder is created in (the tree's current folder).
     QString currentFolder() const { return m_folder; }
@@ -36,6 +38,7 @@ private:
     void onSave();
 
     ProjectDates &m_project;
+    SyuturyokuOptions m_options;
     QComboBox *m_drive1 = nullptr;
     QTreeView *m_dir1 = nullptr;
     QListWidget *m_file1 = nullptr;

@@ -7,6 +7,7 @@
 #include "SystemErrors.h"
 #include "TempC.h"
 #include "TextFiles.h"
+#include "Utf8Output.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -149,7 +150,8 @@ QString DescribeItem(ItemKind kind, const QString &datName)
     return QStringLiteral("しおり「%1」").arg(datName);
 }
 
-bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QString *error, CharChanges *changes)
+bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QString *error, CharChanges *changes,
+                    const SyuturyokuOptions &options)
 {
     if (index < 0 || index >= p.Html.size())
         return false;
@@ -160,6 +162,8 @@ bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QSt
     if (takesProjectFile(p.ProjectPath, target))
         return refuseProjectFile(target, error);
     // A link standing in the folder is replaced, never written through.
+    if (options.charset == OutputCharset::Utf8)
+        return WriteFileAtomically(target, EncodePageFileAsUtf8(h.HtmlStr), error, WriteMode::Durable, LinkMode::Replace);
     return WritePageFile(target, h.HtmlStr, error, WriteMode::Durable, LinkMode::Replace, changes);
 }
 
@@ -177,7 +181,7 @@ bool SyuturyokuElse(const ProjectDates &p, int index, const QString &folder, QSt
     return copyItem(p, p.ElseFile.at(index), folder, error);
 }
 
-SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder)
+SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder, const SyuturyokuOptions &options)
 {
     SyuturyokuReport r;
     // One pass per table, in table order; an unsafe name is listed and passed
@@ -203,7 +207,7 @@ SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder)
     if (!run(
             KindHtml, int(p.Html.size()), [&](int i) { return p.Html.at(i).outputName(); },
             [&](int i) { return p.Html.at(i).DatName; },
-            [&](int i, QString *why) { return SyuturyokuHtml(p, i, folder, why, &r.changes); }))
+            [&](int i, QString *why) { return SyuturyokuHtml(p, i, folder, why, &r.changes, options); }))
         return r;
     if (!run(
             KindPict, int(p.Pict.size()), [&](int i) { return p.Pict.at(i).outputName(); },
@@ -217,9 +221,9 @@ SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder)
     return r;
 }
 
-SyuturyokuReport SyuturyokuAll(const ProjectDates &p)
+SyuturyokuReport SyuturyokuAll(const ProjectDates &p, const SyuturyokuOptions &options)
 {
-    return SyuturyokuAllInto(p, p.SyuturyokuFolder);
+    return SyuturyokuAllInto(p, p.SyuturyokuFolder, options);
 }
 
 QString SyuturyokuFailMessage(const SyuturyokuReport &r)
@@ -367,7 +371,8 @@ bool RemoveOutputFolder(const QString &folder, QString *error, bool mayDelete)
     return false;
 }
 
-UwagakiReport Uwagaki(const ProjectDates &p, const std::function<bool(const QStringList &)> &askRemoveForeign)
+UwagakiReport Uwagaki(const ProjectDates &p, const std::function<bool(const QStringList &)> &askRemoveForeign,
+                      const SyuturyokuOptions &options)
 {
     UwagakiReport r;
     const QString folder = p.SyuturyokuFolder;
@@ -408,7 +413,7 @@ UwagakiReport Uwagaki(const ProjectDates &p, const std::function<bool(const QStr
         r.createProblem = QStringLiteral("出力先フォルダ\"%1\"を作成できませんでした（%2）。").arg(QDir::toNativeSeparators(folder), why);
         return r;
     }
-    r.output = SyuturyokuAllInto(p, folder);
+    r.output = SyuturyokuAllInto(p, folder, options);
     return r;
 }
 
@@ -447,9 +452,12 @@ QString OutputDialogStartFolder(const ProjectDates &p)
     return QString();
 }
 
-QString OutputDoneText(const QString &folder, const CharChanges &changes)
+QString OutputDoneText(const QString &folder, const CharChanges &changes, const SyuturyokuOptions &options)
 {
-    const QString done = QStringLiteral("プロジェクトを\"%1\"に出力しました。").arg(QDir::toNativeSeparators(folder));
+    const QString done = QStringLiteral("プロジェクトを\"%1\"に出力しました%2。")
+                             .arg(QDir::toNativeSeparators(folder),
+                                  options.charset == OutputCharset::Utf8 ? QStringLiteral("（ページの文字コード：UTF-8）")
+                                                                         : QString());
     const QString changed = CharChangesText(changes, true);
     return changed.isEmpty() ? done : done + QStringLiteral("　") + changed;
 }

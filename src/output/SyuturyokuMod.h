@@ -12,6 +12,16 @@
 // picture and other file copied, each under its output name, in this order.
 // Nothing here shows anything; the callers turn the reports into messages.
 
+// How pages are written. AsPage: each page in the encoding it declares (code
+// page 932 when it declares none), as the program keeps it. Utf8: every page
+// as UTF-8, its declaration rewritten to say so (Utf8Output.h).
+enum class OutputCharset { AsPage, Utf8 };
+
+struct SyuturyokuOptions
+{
+    OutputCharset charset = OutputCharset::AsPage;
+};
+
 // What one run of the writer did.
 struct SyuturyokuReport
 {
@@ -32,7 +42,7 @@ QString DescribeItem(ItemKind kind, const QString &datName);
 // *changes (if given) counts the characters a page was written with
 // other than as themselves.
 bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QString *error = nullptr,
-                    CharChanges *changes = nullptr);
+                    CharChanges *changes = nullptr, const SyuturyokuOptions &options = {});
 bool SyuturyokuPict(const ProjectDates &p, int index, const QString &folder, QString *error = nullptr);
 bool SyuturyokuElse(const ProjectDates &p, int index, const QString &folder, QString *error = nullptr);
 
@@ -40,9 +50,9 @@ bool SyuturyokuElse(const ProjectDates &p, int index, const QString &folder, QSt
 // pictures, then other files. An item whose output name would leave the
 // folder is passed over and listed; the first item that cannot be written
 // ends the run (the files written before it stay).
-SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder);
+SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder, const SyuturyokuOptions &options = {});
 // The same into p.SyuturyokuFolder.
-SyuturyokuReport SyuturyokuAll(const ProjectDates &p);
+SyuturyokuReport SyuturyokuAll(const ProjectDates &p, const SyuturyokuOptions &options = {});
 
 // The message for a run that stopped (critical), and the one listing items
 // passed over; empty when there is nothing to say.
@@ -88,7 +98,8 @@ struct UwagakiReport
 // the project into it. askRemoveForeign gets the foreign entries and returns
 // true to remove them with the folder; on false the folder is kept and the
 // output written into it.
-UwagakiReport Uwagaki(const ProjectDates &p, const std::function<bool(const QStringList &)> &askRemoveForeign);
+UwagakiReport Uwagaki(const ProjectDates &p, const std::function<bool(const QStringList &)> &askRemoveForeign,
+                      const SyuturyokuOptions &options = {});
 
 // The messages for an overwrite, in the order things happened: a folder that
 // could not be removed together with the outcome of the output into it, then
@@ -105,9 +116,10 @@ QVector<OutputMessage> UwagakiMessages(const UwagakiReport &r);
 // folder; empty (the home folder) when neither exists.
 QString OutputDialogStartFolder(const ProjectDates &p);
 
-// The status text after a finished output: where the site was written, and
-// what became of characters the pages could not carry as they are.
-QString OutputDoneText(const QString &folder, const CharChanges &changes = {});
+// The status text after a finished output: where the site was written, in
+// which encoding when the pages were converted to UTF-8, and what became of
+// characters the pages could not carry as they are.
+QString OutputDoneText(const QString &folder, const CharChanges &changes = {}, const SyuturyokuOptions &options = {});
 
 // Drive list of the output dialog: the file-system roots and the user's home
 // folder, in this order, without repeats.

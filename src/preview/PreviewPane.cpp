@@ -110,7 +110,7 @@ namespace {
 
 // Brings the page the browser shows up to date with its file in place,
 // instead of loading it again: the file is read through the page's own URL
-// (so it is decoded as a load would decode it), parsed, and only the nodes
+// in the encoding the page was loaded in, parsed, and only the nodes
 // of the body that differ are replaced. The reader keeps the scroll
 // position, and the browser lays out only what changed, which on a long
 // page is much faster than a new load. Gives "ok" when the page is up to
@@ -172,6 +172,9 @@ const QString PatchScript = QStringLiteral(R"js(
       return keep();
     var req = new XMLHttpRequest();
     req.open('GET', old.URL, false);
+    // Read in the encoding the page was loaded in: a request alone reads a
+    // page that declares Shift_JIS or EUC-JP as UTF-8.
+    req.overrideMimeType('text/html; charset=' + old.characterSet);
     req.send();
     if (req.status !== 200) return keep();
     var doc = new DOMParser().parseFromString(req.responseText, 'text/html');

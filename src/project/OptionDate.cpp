@@ -17,7 +17,8 @@ QString OptionDatePath()
 QString MakeOptionDateText(const EditorOptions &o)
 {
     return (o.HtmlIroWake ? u"True"_s : u"False"_s) + u',' + SettingsNumber(o.RecoverySeconds) + u','
-           + QString::number(o.PreviewWidth);
+           + QString::number(o.PreviewWidth) + u','
+           + (o.OutputUtf8 ? u"True"_s : u"False"_s);
 }
 
 EditorOptions ParseOptionDateText(const QString &text)
@@ -37,6 +38,10 @@ EditorOptions ParseOptionDateText(const QString &text)
         const std::optional<qint16> w = FieldReader::toInt16(*f);
         if (w && (*w == EditorOptions::PhoneWidth || *w == EditorOptions::TabletWidth))
             o.PreviewWidth = *w;
+    }
+    if (const std::optional<QString> f = reader.readField()) {
+        if (const std::optional<bool> b = ParseSettingsBool(*f))
+            o.OutputUtf8 = *b;
     }
     return o;
 }

@@ -12,6 +12,8 @@
 //      (default 30; 1 to 3600)
 //   3. width in CSS pixels at which the preview lays pages out: 0 for the
 //      whole pane (default), 375 (a phone) or 768 (a tablet)
+//   4. pages written by output as UTF-8: True (UTF-8に変換) or False
+//      (ページのまま, each page in its own encoding; default False)
 // A missing file, a short line or a field that does not convert leaves the
 // default for that field.
 struct EditorOptions
@@ -19,6 +21,7 @@ struct EditorOptions
     bool HtmlIroWake = true;
     double RecoverySeconds = 30;
     int PreviewWidth = 0;
+    bool OutputUtf8 = false;
 
     static constexpr double MinRecoverySeconds = 1;
     static constexpr double MaxRecoverySeconds = 3600;

@@ -141,7 +141,7 @@ void TestColouring::keptInItsOwnFile()
     start();
     item()->trigger();
     closeForm();
-    QCOMPARE(ReadBytes(OptionDatePath()), QByteArray("False,30,0\r\n"));
+    QCOMPARE(ReadBytes(OptionDatePath()), QByteArray("False,30,0,False\r\n"));
     start();
     QVERIFY(!item()->isChecked());
     QVERIFY(!highlighter()->isEnabled());
@@ -149,16 +149,16 @@ void TestColouring::keptInItsOwnFile()
     QVERIFY(!firstLineColoured());
     item()->trigger();
     closeForm();
-    QCOMPARE(ReadBytes(OptionDatePath()), QByteArray("True,30,0\r\n"));
+    QCOMPARE(ReadBytes(OptionDatePath()), QByteArray("True,30,0,False\r\n"));
 }
 
 void TestColouring::otherFieldsOfTheFileKept()
 {
-    QVERIFY(PutBytes(OptionDatePath(), "True,12.5,768\r\n"));
+    QVERIFY(PutBytes(OptionDatePath(), "True,12.5,768,True\r\n"));
     start();
     item()->trigger();
     closeForm();
-    QCOMPARE(ReadBytes(OptionDatePath()), QByteArray("False,12.5,768\r\n"));
+    QCOMPARE(ReadBytes(OptionDatePath()), QByteArray("False,12.5,768,True\r\n"));
 }
 
 // SizeDate.dat and FontDate.dat are written exactly as before.

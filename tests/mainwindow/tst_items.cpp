@@ -792,6 +792,22 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(trash + u'/' + trashed.first() + u"/stale.htm"_s));
     }
 
+    // The encoding chosen in an earlier run is in force from the start.
+    void outputInUtf8ChosenBefore()
+    {
+        QVERIFY(writeBytes(AppDir() + u"/OptionDate.dat"_s, "True,30,True\r\n"));
+        m_form = std::make_unique<MainForm>();
+        m_form->startUp();
+        QVERIFY(m_form->action(u"MojiminmnyUtf8"_s)->isChecked());
+        QVERIFY(!m_form->action(u"MojiminmnyMama"_s)->isChecked());
+        const QString folder = m_dir.path() + u"/utf8"_s;
+        project().SyuturyokuFolder = folder;
+        project().Html[0].HtmlStr = u"<head><title>表紙</title></head>"_s;
+        m_form->runCommand(u"minmnyUwagaki"_s);
+        QCOMPARE(readBytes(folder + u"/Index.htm"_s), u"<head><meta charset=\"UTF-8\"><title>表紙</title></head>\r\n"_s.toUtf8());
+        QCOMPARE(m_ui->statusText(), u"プロジェクトを\"%1\"に出力しました（ページの文字コード：UTF-8）。"_s.arg(folder));
+    }
+
     void overwriteReportsFailingItem()
     {
         const QString folder = m_dir.path() + u"/fails"_s;

@@ -7,12 +7,14 @@
 #include "BrowserView.h"
 #include "DeviceFrame.h"
 #include "MainForm.h"
+#include "OptionDate.h"
 #include "PageEditor.h"
 #include "PreviewCommands.h"
 #include "PreviewPane.h"
 #include "PrvForm.h"
 #include "RecordingUi.h"
 #include "TempC.h"
+#include "TestSupport.h"
 #include "TextFiles.h"
 #include "Twips.h"
 
@@ -550,6 +552,42 @@ private Q_SLOTS:
 
     // One missing file does not keep the window from opening: the page and
     // the pictures that exist are copied, and the missing file is named.
+    // With "UTF-8に変換" the output of each page shows the text the preview
+    // shows of the stored page, while the preview keeps its own copy.
+    void utf8OutputShowsWhatThePreviewShows()
+    {
+        m_form->action(u"MojiminmnyUtf8"_s)->trigger();
+        QVERIFY(ReadOptionDate(OptionDatePath()).value().OutputUtf8);
+        ProjectDates &p = m_form->project();
+        // (A character code page 932 writes as a look-alike, such as 〜, would show as
+        // itself only in the output, which is truer to the page than the preview.)
+        const QString text = u"<p>ようこそ①髙橋 😀 ∥ &amp; &#12354; &copy; 한국</p>"_s;
+        p.Html[0].HtmlStr = u"<html><head><meta charset=\"Shift_JIS\"><title>t</title></head><body>"_s + text
+                            + u"</body></html>"_s;
+        addPage(u"二"_s, u"euc"_s, u"<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\"></head>"_s + text);
+        addPage(u"三"_s, u"plain"_s, u"<!DOCTYPE html>"_s + text);
+        p.SyuturyokuFolder = m_dir.filePath(u"out"_s);
+        m_form->runCommand(u"minmnyUwagaki"_s);
+        QVERIFY2(m_ui->statusText().contains(u"UTF-8"_s), qPrintable(m_ui->statusText()));
+
+        BrowserView output;
+        output.resize(600, 400);
+        output.show();
+        for (int i = 0; i < p.Html.size(); ++i) {
+            m_form->ui().DatList->setCurrentRow(i);
+            waitSettled();
+            QCOMPARE(ReadBytes(tempFile(i)), EncodePageFile(p.Html.at(i).HtmlStr));
+            const QString shown = shownText(m_form->ui().MainBr);
+            QVERIFY2(shown.contains(u"ようこそ①髙橋 😀"_s), qPrintable(shown));
+            QSignalSpy loaded(&output, &QWebEngineView::loadFinished);
+            output.navigateToFile(JoinPath(p.SyuturyokuFolder, p.Html.at(i).outputName()));
+            QVERIFY(loaded.wait(LoadTimeout));
+            QCOMPARE(shownText(&output), shown);
+        }
+        m_form->action(u"MojiminmnyMama"_s)->trigger();
+        QVERIFY(!ReadOptionDate(OptionDatePath()).value().OutputUtf8);
+    }
+
     void separateWindowOpensDespiteMissingFile()
     {
         ProjectDates &p = m_form->project();

@@ -4,11 +4,14 @@
 #include "AppPaths.h"
 #include "Cp932.h"
 #include "FileSystemLimits.h"
+#include "PageEncoding.h"
 #include "SyuturyokuMod.h"
+#include "TextFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -139,6 +142,71 @@ private Q_SLOTS:
         p.Html.removeLast();
         p.Html.removeFirst();
         QCOMPARE(OutputDoneText(m_out, SyuturyokuAll(p).changes), OutputDoneText(m_out));
+    }
+
+    // With UTF-8 on, each page file read back as UTF-8 is the page text with
+    // only its declaration changed; pictures are copied as they are.
+    void utf8Output_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("expected");
+        const QString body = u"<body><p>ようこそ①髙橋 &amp; &#12354; &copy;</p></body></html>"_s;
+        QTest::newRow("meta charset") << u"<html><head><meta charset=\"Shift_JIS\"><title>表紙</title></head>"_s + body
+                                      << u"<html><head><meta charset=\"UTF-8\"><title>表紙</title></head>"_s + body;
+        QTest::newRow("http-equiv") << u"<head>\r\n<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html; charset=x-sjis\">\r\n</head>"_s + body
+                                    << u"<head>\r\n<META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html; charset=UTF-8\">\r\n</head>"_s + body;
+        QTest::newRow("EUC-JP, over two lines, single quotes")
+            << u"<head><meta http-equiv='Content-Type'\r\n content='text/html;charset=EUC-JP'></head>"_s + body
+            << u"<head><meta http-equiv='Content-Type'\r\n content='text/html;charset=UTF-8'></head>"_s + body;
+        QTest::newRow("unquoted, with XML declaration")
+            << u"<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<html><head><meta charset=Shift_JIS /></head>"_s + body
+            << u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<html><head><meta charset=UTF-8 /></head>"_s + body;
+        QTest::newRow("no declaration") << u"<html lang=\"ja\">\r\n<head>\r\n<title>表紙</title></head>"_s + body
+                                        << u"<html lang=\"ja\">\r\n<head><meta charset=\"UTF-8\">\r\n<title>表紙</title></head>"_s + body;
+        QTest::newRow("no head") << u"<!DOCTYPE html>\r\n<html lang=\"ja\">\r\n"_s + body
+                                 << u"<!DOCTYPE html>\r\n<html lang=\"ja\"><head><meta charset=\"UTF-8\"></head>\r\n"_s + body;
+        QTest::newRow("no head, no html") << u"<!DOCTYPE html><p>本文</p>"_s
+                                          << u"<!DOCTYPE html><head><meta charset=\"UTF-8\"></head><p>本文</p>"_s;
+        QTest::newRow("only text") << u"本文だけ"_s << u"<head><meta charset=\"UTF-8\"></head>本文だけ"_s;
+        // Comments and scripts are no markup; a <header> is no head.
+        const QString hidden = u"<!-- <meta charset=\"Shift_JIS\"> --><script>var m = '<meta charset=\"EUC-JP\">';</script>"
+                               u"<header>x</header>"_s;
+        QTest::newRow("declarations in comment and script") << u"<head>"_s + hidden + body
+                                                            << u"<head><meta charset=\"UTF-8\">"_s + hidden + body;
+        QTest::newRow("already UTF-8") << u"<head><meta charset=\"utf-8\"><meta charset=\"utf8\"></head>"_s + body
+                                       << u"<head><meta charset=\"utf-8\"><meta charset=\"utf8\"></head>"_s + body;
+        // Characters code page 932 has no code for stay themselves.
+        const QString beyond = u"<p>😀 〜 ∥ − ¢ Ω ü 한국 &#128512;</p>"_s;
+        QTest::newRow("beyond code page 932") << u"<head><meta charset=\"Shift_JIS\"></head>"_s + beyond
+                                              << u"<head><meta charset=\"UTF-8\"></head>"_s + beyond;
+        QTest::newRow("declared after the body is left") << u"<body><meta charset=\"EUC-JP\">本文"_s
+                                                          << u"<head><meta charset=\"UTF-8\"></head><body><meta charset=\"EUC-JP\">本文"_s;
+    }
+
+    void utf8Output()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, expected);
+        QVERIFY(QDir().mkpath(m_out));
+        ProjectDates p;
+        p.SyuturyokuFolder = m_out;
+        AddHtmlDat(p, u"A"_s, u"a"_s, page, u".htm"_s);
+        AddPictDat(p, u"ロゴ"_s, u"logo"_s, m_src + u"/logo.gif"_s, u".gif"_s);
+        const SyuturyokuReport r = SyuturyokuAll(p, {OutputCharset::Utf8});
+        QVERIFY(r.ok());
+        QVERIFY(r.changes.isEmpty());
+        const QByteArray bytes = readBytes(m_out + u"/a.htm"_s);
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        QCOMPARE(QString(utf8.decode(bytes)), expected + u"\r\n"_s);
+        QVERIFY(!utf8.hasError());
+        // Read back by the program, the file is UTF-8 by its own declaration.
+        const DecodedHtml back = DecodeHtmlFile(bytes);
+        QVERIFY(back.encoding == TextEncoding::Utf8 && back.declared);
+        if (expected == page)
+            QCOMPARE(bytes, EncodePageFile(page));
+        QCOMPARE(readBytes(m_out + u"/logo.gif"_s), QByteArray("GIF89a-logo"));
+        QCOMPARE(OutputDoneText(m_out, r.changes, {OutputCharset::Utf8}),
+                 u"プロジェクトを\"%1\"に出力しました（ページの文字コード：UTF-8）。"_s.arg(m_out));
     }
 
     void laterTablesReplaceEarlierNames()
