@@ -795,7 +795,7 @@ private Q_SLOTS:
     // The encoding chosen in an earlier run is in force from the start.
     void outputInUtf8ChosenBefore()
     {
-        QVERIFY(writeBytes(AppDir() + u"/OptionDate.dat"_s, "True,30,True\r\n"));
+        QVERIFY(writeBytes(AppDir() + u"/OptionDate.dat"_s, "True,30,0,True\r\n"));
         m_form = std::make_unique<MainForm>();
         m_form->startUp();
         QVERIFY(m_form->action(u"MojiminmnyUtf8"_s)->isChecked());
