@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-declarative-dev qt6-webengine-dev libgl-dev
           libqt6opengl6-dev fonts-noto-cjk libbenchmark-dev qt6-translations-l10n)
+# Publishing keeps its passwords in the desktop's keyring.
+packages+=(qtkeychain-qt6-dev)
 if [ "${1:-}" = run ]; then
     packages+=(xvfb)
 fi

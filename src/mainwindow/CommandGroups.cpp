@@ -9,6 +9,7 @@
 #include "ItemCommands.h"
 #include "LinkCommands.h"
 #include "PreviewCommands.h"
+#include "PublishCommands.h"
 #include "ProjectCommands.h"
 #include "RecoveryCommands.h"
 #include "SearchCommands.h"
@@ -28,4 +29,6 @@ void InstallCommandGroups(MainForm *form, QObject *owner)
     new TemplateCommands(form, owner);
     new HighlightCommands(form, owner);
     new RecoveryCommands(form, owner);
+    // Last: it wraps the closing that ProjectCommands set.
+    new PublishCommands(form, owner);
 }

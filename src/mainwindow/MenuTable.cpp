@@ -17,6 +17,7 @@ const MenuRow rows[] = {
     {1, u"minmnyPrjSave", u"プロジェクトを出力(&P)", "", false, true},
     {2, u"minmnyDatesSave", u"出力先フォルダを指定...(&P)", "", false, false},
     {2, u"minmnyUwagaki", u"上書き(&S)", "", false, false},
+    {1, u"minmnyPublish", u"サーバーへ転送...(&U)", "", false, false},
     {1, u"minmnyLinkCheck", u"リンクの確認...(&K)", "", false, false},
     {1, u"minmnyLine05", u"-", "", false, false},
     {1, u"minmnyWrEnd", u"書きかけ終了(&E)", "", false, false},

@@ -1,0 +1,438 @@
+// Publishing through the main window, with a scripted transfer in place of a
+// server: the settings, the plan, the questions, the progress window and its
+// 中止, and the main window while a transfer runs.
+#include "AppPaths.h"
+#include "MainForm.h"
+#include "MenuTable.h"
+#include "PublishCommands.h"
+#include "PublishKeyring.h"
+#include "PublishSettingsFile.h"
+#include "RecordingUi.h"
+#include "TestSupport.h"
+#include "WidgetTestSupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// What the scripted transfer answers, and what it was asked.
+struct Script
+{
+    QVector<PublishOutcome> prepares; // one per prepare(); the last repeats
+    PublishPlan plan;
+    PublishOutcome sent;
+    bool sendUntilCancelled = false;
+    PublishSettings settings;
+    QString password;
+    std::atomic<int> prepared{0};
+    std::atomic<int> sends{0};
+    std::atomic<bool> removed{false};
+    std::atomic<bool> cancelled{false};
+    std::atomic<bool> sending{false};
+    QVector<TrustQuestion> accepted;
+};
+
+class ScriptedJob final : public PublishJob
+{
+public:
+    explicit ScriptedJob(Script *s) : m_s(s) {}
+    PublishOutcome prepare(const ProjectDates &) override
+    {
+        const int n = m_s->prepared++;
+        return m_s->prepares.value(qMin<qsizetype>(n, m_s->prepares.size() - 1));
+    }
+    const PublishPlan &plan() const override { return m_s->plan; }
+    bool acceptTrust(const TrustQuestion &q, QString *) override
+    {
+        m_s->accepted.append(q);
+        return true;
+    }
+    PublishOutcome send(bool remove, const std::function<void(const PublishProgress &)> &progress) override
+    {
+        ++m_s->sends;
+        m_s->removed = remove;
+        progress({u"Index.htm"_s, 0, 2, 300, 1000});
+        m_s->sending = true;
+        while (m_s->sendUntilCancelled && !m_s->cancelled)
+            QThread::msleep(2);
+        PublishOutcome o = m_s->sent;
+        o.cancelled = m_s->cancelled;
+        o.ok = o.ok && !o.cancelled;
+        return o;
+    }
+    void cancel() override { m_s->cancelled = true; }
+
+private:
+    Script *m_s;
+};
+
+struct ScriptedKeyring final : PasswordKeyring
+{
+    QString problem; // non-empty: no keyring answers
+    QHash<QString, QString> stored;
+    bool read(const QString &key, QString *password, QString *reason) override
+    {
+        *reason = problem;
+        *password = stored.value(key);
+        return problem.isEmpty();
+    }
+    bool write(const QString &key, const QString &password, QString *reason) override
+    {
+        stored.insert(key, password);
+        *reason = problem;
+        return problem.isEmpty();
+    }
+};
+
+PublishOutcome Ok()
+{
+    PublishOutcome o;
+    o.ok = true;
+    o.filesSent = 2;
+    o.bytesSent = 1000;
+    return o;
+}
+
+PublishOutcome Trust(TrustQuestion::Kind kind)
+{
+    PublishOutcome o;
+    o.trustAsked = true;
+    o.question = {kind, u"sftp://u@example.jp:22/www"_s, u"ssh-ed25519"_s, u"SHA256:AbCdEf0123"_s};
+    return o;
+}
+
+using Action = std::function<void(QWidget *)>;
+
+// Settings: the host typed when empty, then OK.
+Action AcceptSettings(const QString &password = QString())
+{
+    return [password](QWidget *w) {
+        auto *host = child<QLineEdit>(w, u"Host"_s);
+        if (host->text().isEmpty())
+            TypeText(host, u"example.jp"_s);
+        if (!password.isEmpty())
+            TypeText(child<QLineEdit>(w, u"Password"_s), password);
+        QTest::mouseClick(child<QPushButton>(w, u"OK"_s), Qt::LeftButton);
+    };
+}
+
+Action Click(const QString &button)
+{
+    return [button](QWidget *w) { QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton); };
+}
+
+Action Escape()
+{
+    return [](QWidget *w) { QTest::keyClick(w, Qt::Key_Escape); };
+}
+
+} // namespace
+
+class TestPublish : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<RecordingUi> m_ui;
+    std::unique_ptr<MainForm> m_form;
+    std::unique_ptr<Script> m_script;
+    ScriptedKeyring m_keyring;
+    int m_jobs = 0;
+
+    PublishCommands *commands() { return m_form->findChild<PublishCommands *>(u"PublishCommands"_s); }
+    QString settingsPath() { return PublishSettingsPath(m_form->project().ProjectPath); }
+
+    // Runs the command with modal windows answered in turn; waits for the
+    // transfer's end, or until it sends when it is left running.
+    void publish(QList<Action> actions, bool waitForEnd = true)
+    {
+        ModalAnswerer answers(std::move(actions));
+        m_form->runCommand(u"minmnyPublish"_s);
+        if (waitForEnd)
+            QTRY_VERIFY(!commands()->running());
+        else
+            QTRY_VERIFY(m_script->sending);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QVERIFY(UseHomeInside(m_dir.path()));
+    }
+
+    void init()
+    {
+        SetAppDir(m_dir.path() + u"/app"_s);
+        QDir(AppDir()).removeRecursively();
+        QVERIFY(QDir().mkpath(AppDir() + u"/temp"_s));
+        m_ui = std::make_unique<RecordingUi>();
+        m_form = std::make_unique<MainForm>();
+        m_form->startUp();
+        m_form->onEdPrv = [] {};
+        m_form->project().ProjectPath = m_dir.filePath(u"site.hpf"_s);
+        m_ui->clear();
+        m_script = std::make_unique<Script>();
+        m_script->prepares = {Ok()};
+        m_script->plan.toSend = {{u"Index.htm"_s, QString(), 600, {}}, {u"a.png"_s, QString(), 400, {}}};
+        m_script->plan.unchanged = {{u"b.htm"_s, QString(), 10, {}}};
+        m_script->plan.bytesToSend = 1000;
+        m_script->sent = Ok();
+        m_keyring = ScriptedKeyring();
+        m_jobs = 0;
+        commands()->setKeyring(&m_keyring);
+        commands()->setJobFactory([this](const PublishSettings &s, const QString &password, const QString &) {
+            ++m_jobs;
+            m_script->settings = s;
+            m_script->password = password;
+            return std::make_unique<ScriptedJob>(m_script.get());
+        });
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        m_ui.reset();
+    }
+
+    void commandAfterOutput()
+    {
+        int count = 0;
+        const MenuRow *rows = MenuRows(&count);
+        int at = 0;
+        while (at < count && QString::fromUtf16(rows[at].name) != u"minmnyUwagaki"_s)
+            ++at;
+        QVERIFY(at + 1 < count);
+        QCOMPARE(QString::fromUtf16(rows[at + 1].name), u"minmnyPublish"_s);
+        QCOMPARE(m_form->action(u"minmnyPublish"_s)->text(), u"サーバーへ転送...(&U)"_s);
+    }
+
+    void settingsDialog()
+    {
+        // Saved settings of another transfer; the dialog's Escape keeps them.
+        PublishSettings saved;
+        saved.host = u"old.example.jp"_s;
+        QString error;
+        QVERIFY(WritePublishSettings(m_form->project().ProjectPath, saved, &error));
+        const QByteArray before = ReadBytes(settingsPath());
+        bool checked = false;
+        publish({[&](QWidget *w) {
+            auto *protocol = child<QComboBox>(w, u"Protocol"_s);
+            auto *port = child<QSpinBox>(w, u"Port"_s);
+            auto *warning = child<QLabel>(w, u"FtpWarning"_s);
+            auto *host = child<QLineEdit>(w, u"Host"_s);
+            auto *ok = child<QPushButton>(w, u"OK"_s);
+            QCOMPARE(host->text(), u"old.example.jp"_s);
+            QCOMPARE(port->value(), 22);
+            QVERIFY(!warning->isVisible());
+            // The port follows the protocol; the FTP warning shows with FTP only.
+            for (const auto &[index, expected, warned] : {std::tuple{2, 21, true}, {1, 21, false}, {0, 22, false}}) {
+                protocol->setCurrentIndex(index);
+                QCOMPARE(port->value(), expected);
+                QCOMPARE(warning->isVisible(), warned);
+            }
+            QVERIFY(child<QLabel>(w, u"FtpWarning"_s)->text().contains(u"暗号化されずに"_s));
+            // Until the user sets a port of their own.
+            port->setValue(2222);
+            protocol->setCurrentIndex(2);
+            QCOMPARE(port->value(), 2222);
+            host->clear();
+            QVERIFY(!ok->isEnabled());
+            TypeText(host, u"new.example.jp"_s);
+            QVERIFY(ok->isEnabled());
+            checked = true;
+            QTest::keyClick(w, Qt::Key_Escape);
+        }});
+        QVERIFY(checked);
+        QCOMPARE(ReadBytes(settingsPath()), before);
+        QCOMPARE(m_jobs, 0);
+    }
+
+    void passwordsAndKeyring_data()
+    {
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("keyring") << QString();
+        QTest::newRow("no keyring") << u"The name org.freedesktop.secrets was not provided"_s;
+    }
+
+    void passwordsAndKeyring()
+    {
+        QFETCH(QString, problem);
+        m_keyring.problem = problem;
+        for (int round = 0; round < 2; ++round) {
+            QString note;
+            QString shownPassword;
+            publish({[&](QWidget *w) {
+                         note = child<QLabel>(w, u"PasswordNote"_s)->text();
+                         shownPassword = child<QLineEdit>(w, u"Password"_s)->text();
+                         AcceptSettings(round == 0 ? u"秘密pw"_s : QString())(w);
+                     },
+                     Click(u"Send"_s)});
+            // Without a keyring the password is asked at each transfer, and why.
+            QCOMPARE(note.contains(problem), true);
+            QCOMPARE(note.contains(u"転送のたびに"_s), !problem.isEmpty());
+            QCOMPARE(shownPassword, round == 1 && problem.isEmpty() ? u"秘密pw"_s : QString());
+            QCOMPARE(m_script->password, problem.isEmpty() || round == 0 ? u"秘密pw"_s : QString());
+        }
+        QVERIFY(!ReadBytes(settingsPath()).contains("pw"));
+        QCOMPARE(m_script->settings.host, u"example.jp"_s);
+    }
+
+    void planAndRemoveQuestion_data()
+    {
+        QTest::addColumn<bool>("foreign");
+        QTest::addColumn<bool>("go");
+        QTest::newRow("escape") << false << false;
+        QTest::newRow("send") << false << true;
+        QTest::newRow("send, foreign files") << true << true;
+    }
+
+    void planAndRemoveQuestion()
+    {
+        QFETCH(bool, foreign);
+        QFETCH(bool, go);
+        if (foreign)
+            m_script->plan.notWritten = {u"old.htm"_s, u"counter.cgi"_s};
+        QStringList seen;
+        publish({AcceptSettings(), [&](QWidget *w) {
+                     for (const QString &name : {u"SendCount"_s, u"UnchangedCount"_s, u"NotWrittenCount"_s})
+                         seen.append(child<QLabel>(w, name)->text());
+                     (go ? Click(u"Send"_s) : Escape())(w);
+                 }});
+        QCOMPARE(seen, (QStringList{u"送るファイル: 2 個（1000 バイト）"_s, u"前回から変わっていないファイル: 1 個（送りません）"_s,
+                                    u"サーバーにあって、今回の出力にないファイル: %1 個"_s.arg(foreign ? 2 : 0)}));
+        QCOMPARE(m_script->sends.load(), go ? 1 : 0);
+        // The question about files the project did not write comes only when
+        // there are some, with No the default; unanswered is No.
+        const bool asked = !m_ui->shown.isEmpty() && m_ui->shown.first().kind == u"question"_s;
+        QCOMPARE(asked, foreign);
+        if (asked) {
+            QVERIFY(m_ui->shown.first().text.contains(u"counter.cgi"_s));
+            QCOMPARE(m_ui->shown.first().defaultAnswer, UiService::Answer::No);
+        }
+        QVERIFY(!m_script->removed);
+        QCOMPARE(m_ui->statusText().contains(u"転送しました: 2 個のファイル"_s), go);
+    }
+
+    void trustQuestions_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("new key, no") << int(TrustQuestion::NewHostKey) << false << true;
+        QTest::newRow("new key, yes") << int(TrustQuestion::NewHostKey) << true << true;
+        QTest::newRow("certificate, yes") << int(TrustQuestion::UnverifiedCertificate) << true << true;
+        QTest::newRow("changed key") << int(TrustQuestion::ChangedHostKey) << true << false;
+    }
+
+    void trustQuestions()
+    {
+        QFETCH(int, kind);
+        QFETCH(bool, answer);
+        QFETCH(bool, asked);
+        m_script->prepares = {Trust(TrustQuestion::Kind(kind)), Ok()};
+        m_ui->yesNoAnswers.enqueue(answer);
+        const bool sends = asked && answer;
+        QList<Action> actions{AcceptSettings()};
+        if (sends)
+            actions.append(Click(u"Send"_s));
+        publish(actions);
+        const RecordingUi::Shown &shown = m_ui->shown.first();
+        QVERIFY(shown.text.contains(u"SHA256:AbCdEf0123"_s));
+        // A question with No the default; a changed key is a message with OK
+        // only, and nothing goes on from it.
+        QCOMPARE(shown.kind, asked ? u"question"_s : u"message"_s);
+        QVERIFY(!asked || shown.defaultAnswer == UiService::Answer::No);
+        QCOMPARE(m_script->accepted.size(), sends ? 1 : 0);
+        QCOMPARE(m_script->prepared.load(), sends ? 2 : 1);
+        QCOMPARE(m_script->sends.load(), sends ? 1 : 0);
+    }
+
+    void failureIsShown()
+    {
+        PublishOutcome failed;
+        failed.message = u"サーバー example.jp に接続できません。"_s;
+        m_script->prepares = {failed};
+        publish({AcceptSettings()});
+        QCOMPARE(m_ui->messages(), QStringList{failed.message});
+        QCOMPARE(m_ui->shown.first().icon, UiService::Icon::Critical);
+    }
+
+    void abortStops_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("中止") << 0;
+        QTest::newRow("escape") << 1;
+        QTest::newRow("close button") << 2;
+    }
+
+    void abortStops()
+    {
+        QFETCH(int, how);
+        m_script->sendUntilCancelled = true;
+        publish({AcceptSettings(), Click(u"Send"_s)}, false);
+        PublishProgressWindow *window = commands()->progressWindow();
+        QVERIFY(window && window->isVisible());
+        QTRY_COMPARE(child<QLabel>(window, u"Bytes"_s)->text(), u"300 バイト / 1000 バイト"_s);
+        if (how == 0)
+            QTest::mouseClick(child<QPushButton>(window, u"Abort"_s), Qt::LeftButton);
+        else if (how == 1)
+            QTest::keyClick(window, Qt::Key_Escape);
+        else
+            window->close();
+        QTRY_VERIFY(!commands()->running());
+        QVERIFY(m_script->cancelled);
+        QTRY_VERIFY(!commands()->progressWindow());
+        QVERIFY(m_ui->statusText().startsWith(u"転送を中止しました"_s));
+    }
+
+    void projectStaysWhileSending()
+    {
+        m_script->sendUntilCancelled = true;
+        publish({AcceptSettings(), Click(u"Send"_s)}, false);
+        const QString path = m_form->project().ProjectPath;
+        for (const QString &command : {u"ProNewminmnyNew"_s, u"minmnyProOpen"_s, u"ProNewminmnyHina"_s}) {
+            m_ui->clear();
+            ModalCloser none;
+            m_form->runCommand(command);
+            QCOMPARE(none.opened, QStringList());
+            QVERIFY2(m_ui->lastMessage().contains(u"転送中"_s), qPrintable(command));
+            QCOMPARE(m_form->project().ProjectPath, path);
+        }
+        // The main window still answers: a page can be edited meanwhile.
+        QVERIFY(m_form->isEnabled());
+        // Closing the window stops the transfer first, then closes.
+        m_form->project().Henkou = false;
+        QVERIFY(m_form->close());
+        QVERIFY(m_script->cancelled);
+        QVERIFY(!commands()->running());
+    }
+
+    void unsavedProjectIsSavedFirst()
+    {
+        m_form->project().ProjectPath = NewProjectPath;
+        m_ui->yesNoAnswers.enqueue(false);
+        publish({});
+        QVERIFY(m_ui->lastMessage().contains(u"先にプロジェクトを保存"_s));
+        QCOMPARE(m_jobs, 0);
+    }
+};
+
+QTEST_MAIN(TestPublish)
+#include "tst_publish.moc"

@@ -1,0 +1,138 @@
+// Publishing settings files: what is written reads back the same, for every
+// project path and value a user may have; every truncation and a few
+// thousand seeded mutations of a valid file read back cleanly or fail with a
+// reason, never with a crash, a hang or half-read settings.
+#include "AppPaths.h"
+#include "Mutations.h"
+#include "PublishSettingsFile.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool Same(const PublishSettings &a, const PublishSettings &b)
+{
+    return a.protocol == b.protocol && a.host == b.host && a.port == b.port && a.user == b.user
+           && a.remoteFolder == b.remoteFolder && a.passive == b.passive && a.privateKeyFile == b.privateKeyFile
+           && a.useAgent == b.useAgent;
+}
+
+PublishSettings Sample()
+{
+    PublishSettings s;
+    s.protocol = PublishProtocol::Ftps;
+    s.host = u"ftp.example.jp"_s;
+    s.port = 990;
+    s.user = u"山田"_s;
+    s.remoteFolder = u"/public_html/日記"_s;
+    s.passive = false;
+    s.privateKeyFile = u"/home/u/.ssh/id_ed25519"_s;
+    s.useAgent = false;
+    return s;
+}
+
+} // namespace
+
+class TestPublishSettingsMutations : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        SetAppDir(m_dir.path());
+    }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("project");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("plain") << u"/home/u/site.hpf"_s << u"www"_s;
+        // Characters code page 932 lacks, '%', '=', line ends and controls.
+        QTest::newRow("outside cp932") << u"/home/u/사이트 😀.hpf"_s << u"ü～−%41=\r\n\t"_s;
+        QTest::newRow("empty") << u"/p.hpf"_s << QString();
+    }
+
+    void roundTrip()
+    {
+        QFETCH(QString, project);
+        QFETCH(QString, value);
+        PublishSettings s = Sample();
+        s.host += value;
+        s.user += value;
+        s.remoteFolder += value;
+        QString error;
+        QVERIFY2(WritePublishSettings(project, s, &error), qPrintable(error));
+        // Code page 932 text, CR LF lines, in the per-user folder.
+        const QByteArray bytes = ReadBytes(PublishSettingsPath(project));
+        QVERIFY(bytes.endsWith("\r\n") && !bytes.contains("\n\n") && !bytes.contains('\t'));
+        QVERIFY(PublishSettingsPath(project).startsWith(m_dir.path() + u"/PublishSettings/"_s));
+        PublishSettings back;
+        QVERIFY2(ReadPublishSettings(project, &back, &error), qPrintable(error));
+        QVERIFY(Same(back, s));
+        // Another project's file is not this one's.
+        QVERIFY(!ReadPublishSettings(project + u"x"_s, &back, &error) && error.isEmpty());
+    }
+
+    void damagedText()
+    {
+        const QString project = u"/home/u/site.hpf"_s;
+        const QString text = MakePublishSettingsText(project, Sample());
+        const auto check = [&](const QString &damaged, int *whole) {
+            QString owner;
+            QString error;
+            PublishSettings s;
+            s.host = u"untouched"_s;
+            if (ParsePublishSettingsText(damaged, &owner, &s, &error)) {
+                ++*whole;
+                QVERIFY(s.port >= 0 && s.port <= 65535);
+            } else {
+                QVERIFY2(!error.isEmpty(), qPrintable(damaged));
+                QCOMPARE(s.host, u"untouched"_s); // nothing half-read
+            }
+        };
+        int whole = 0;
+        for (qsizetype n = 0; n < text.size(); ++n)
+            check(text.left(n), &whole);
+        QCOMPARE(whole, 0); // a cut file is never taken for a whole one
+        QRandomGenerator rng(0x9b1);
+        const QString alphabet = u"=%0A9F\r\n-x1SFTPあ"_s;
+        for (int round = 0; round < 3000 && !QTest::currentTestFailed(); ++round)
+            check(Mutate(text, alphabet, rng), &whole);
+        QVERIFY(whole > 0 && whole < 3000);
+    }
+
+    void damagedFiles()
+    {
+        // Bytes no code page reads, a file too large, a folder in its place.
+        const QString project = u"/home/u/bytes.hpf"_s;
+        const QString path = PublishSettingsPath(project);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QRandomGenerator rng(0x77);
+        const QByteArray valid = Sjis(MakePublishSettingsText(project, Sample()));
+        QString error;
+        PublishSettings s;
+        for (int round = 0; round < 300; ++round) {
+            QByteArray b = valid;
+            b[qsizetype(rng.bounded(quint32(b.size())))] = char(rng.bounded(256));
+            QVERIFY(PutBytes(path, b));
+            if (!ReadPublishSettings(project, &s, &error))
+                QVERIFY(error.contains(QDir::toNativeSeparators(path)));
+        }
+        QVERIFY(PutBytes(path, valid + QByteArray(70000, 'x')));
+        QVERIFY(!ReadPublishSettings(project, &s, &error) && !error.isEmpty());
+        QVERIFY(QFile::remove(path) && QDir().mkpath(path));
+        QVERIFY(!ReadPublishSettings(project, &s, &error) && !error.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestPublishSettingsMutations)
+#include "tst_publishsettings_mutations.moc"
