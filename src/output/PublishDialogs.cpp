@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -209,7 +210,8 @@ void PublishSettingsDialog::update()
     m_keyRow->setEnabled(m_byKey->isChecked());
     m_passwordLabel->setText(sftp && m_byKey->isChecked() ? u"鍵のパスフレーズ(&W):"_s : u"パスワード(&W):"_s);
     m_ok->setEnabled(!m_host->text().trimmed().isEmpty());
-    adjustSize();
+    // Once the layout has taken the shown and hidden rows into account.
+    QTimer::singleShot(0, this, [this] { adjustSize(); });
 }
 
 PublishSettings PublishSettingsDialog::settings() const
@@ -313,6 +315,7 @@ PublishProgressWindow::PublishProgressWindow(const QString &server, QWidget *par
         layout->addWidget(w);
     layout->addLayout(row);
     setMinimumWidth(440);
+    m_abort->setFocus();
     showPreparing();
 }
 
