@@ -144,7 +144,7 @@ Action Escape()
 
 } // namespace
 
-class TestPublish : public QObject
+class TestPublishWindows : public QObject
 {
     Q_OBJECT
 
@@ -434,5 +434,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestPublish)
-#include "tst_publish.moc"
+QTEST_MAIN(TestPublishWindows)
+#include "tst_publishwindows.moc"
