@@ -59,7 +59,7 @@ private:
     MainForm *m_form;
     PublishJobFactory m_factory;
     PasswordKeyring *m_keyring;
-    std::unique_ptr<PublishJob> m_job;
+    std::shared_ptr<PublishJob> m_job;
     QThread *m_thread = nullptr;
     quint64 m_step = 0;
     ProjectDates m_copy;

@@ -26,8 +26,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<PublishJob> MakeEnginePublishJob(const PublishSettings &settings, const QString &password,
+std::shared_ptr<PublishJob> MakeEnginePublishJob(const PublishSettings &settings, const QString &password,
                                                  const QString &dataFolder)
 {
-    return std::make_unique<EngineJob>(settings, password, dataFolder);
+    return std::make_shared<EngineJob>(settings, password, dataFolder);
 }

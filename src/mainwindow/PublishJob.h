@@ -21,9 +21,9 @@ public:
     virtual void cancel() = 0;
 };
 
-using PublishJobFactory = std::function<std::unique_ptr<PublishJob>(
+using PublishJobFactory = std::function<std::shared_ptr<PublishJob>(
     const PublishSettings &settings, const QString &password, const QString &dataFolder)>;
 
 // A job over PublishRun.
-std::unique_ptr<PublishJob> MakeEnginePublishJob(const PublishSettings &settings, const QString &password,
+std::shared_ptr<PublishJob> MakeEnginePublishJob(const PublishSettings &settings, const QString &password,
                                                  const QString &dataFolder);

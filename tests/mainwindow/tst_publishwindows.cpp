@@ -31,55 +31,32 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// What the scripted transfer answers, and what it was asked.
-struct Script
+// The scripted transfer: what it answers, and what it was asked.
+struct ScriptedJob final : PublishJob
 {
     QVector<PublishOutcome> prepares; // one per prepare(); the last repeats
-    PublishPlan plan;
-    PublishOutcome sent;
+    PublishPlan script;
     bool sendUntilCancelled = false;
     PublishSettings settings;
     QString password;
-    std::atomic<int> prepared{0};
-    std::atomic<int> sends{0};
-    std::atomic<bool> removed{false};
-    std::atomic<bool> cancelled{false};
-    std::atomic<bool> sending{false};
+    std::atomic<int> prepared{0}, sends{0};
+    std::atomic<bool> removed{false}, cancelled{false}, sending{false};
     QVector<TrustQuestion> accepted;
-};
 
-class ScriptedJob final : public PublishJob
-{
-public:
-    explicit ScriptedJob(Script *s) : m_s(s) {}
-    PublishOutcome prepare(const ProjectDates &) override
-    {
-        const int n = m_s->prepared++;
-        return m_s->prepares.value(qMin<qsizetype>(n, m_s->prepares.size() - 1));
-    }
-    const PublishPlan &plan() const override { return m_s->plan; }
-    bool acceptTrust(const TrustQuestion &q, QString *) override
-    {
-        m_s->accepted.append(q);
-        return true;
-    }
+    PublishOutcome prepare(const ProjectDates &) override { return prepares.value(qMin(prepared++, 1)); }
+    const PublishPlan &plan() const override { return script; }
+    bool acceptTrust(const TrustQuestion &q, QString *) override { return accepted.append(q), true; }
     PublishOutcome send(bool remove, const std::function<void(const PublishProgress &)> &progress) override
     {
-        ++m_s->sends;
-        m_s->removed = remove;
+        ++sends;
+        removed = remove;
         progress({u"Index.htm"_s, 0, 2, 300, 1000});
-        m_s->sending = true;
-        while (m_s->sendUntilCancelled && !m_s->cancelled)
+        sending = true;
+        while (sendUntilCancelled && !cancelled)
             QThread::msleep(2);
-        PublishOutcome o = m_s->sent;
-        o.cancelled = m_s->cancelled;
-        o.ok = o.ok && !o.cancelled;
-        return o;
+        return {!cancelled, cancelled, false, {}, {}, 2, 1000};
     }
-    void cancel() override { m_s->cancelled = true; }
-
-private:
-    Script *m_s;
+    void cancel() override { cancelled = true; }
 };
 
 struct ScriptedKeyring final : PasswordKeyring
@@ -88,9 +65,8 @@ struct ScriptedKeyring final : PasswordKeyring
     QHash<QString, QString> stored;
     bool read(const QString &key, QString *password, QString *reason) override
     {
-        *reason = problem;
         *password = stored.value(key);
-        return problem.isEmpty();
+        return write(key, *password, reason);
     }
     bool write(const QString &key, const QString &password, QString *reason) override
     {
@@ -100,21 +76,11 @@ struct ScriptedKeyring final : PasswordKeyring
     }
 };
 
-PublishOutcome Ok()
-{
-    PublishOutcome o;
-    o.ok = true;
-    o.filesSent = 2;
-    o.bytesSent = 1000;
-    return o;
-}
+const PublishOutcome Ok{true, false, false, {}, {}, 2, 1000};
 
 PublishOutcome Trust(TrustQuestion::Kind kind)
 {
-    PublishOutcome o;
-    o.trustAsked = true;
-    o.question = {kind, u"sftp://u@example.jp:22/www"_s, u"ssh-ed25519"_s, u"SHA256:AbCdEf0123"_s};
-    return o;
+    return {false, false, true, {kind, u"sftp://u@example.jp:22/www"_s, u"ssh-ed25519"_s, u"SHA256:AbCdEf0123"_s}, {}, 0, 0};
 }
 
 using Action = std::function<void(QWidget *)>;
@@ -123,11 +89,9 @@ using Action = std::function<void(QWidget *)>;
 Action AcceptSettings(const QString &password = QString())
 {
     return [password](QWidget *w) {
-        auto *host = child<QLineEdit>(w, u"Host"_s);
-        if (host->text().isEmpty())
+        if (auto *host = child<QLineEdit>(w, u"Host"_s); host->text().isEmpty())
             TypeText(host, u"example.jp"_s);
-        if (!password.isEmpty())
-            TypeText(child<QLineEdit>(w, u"Password"_s), password);
+        TypeText(child<QLineEdit>(w, u"Password"_s), password);
         QTest::mouseClick(child<QPushButton>(w, u"OK"_s), Qt::LeftButton);
     };
 }
@@ -135,11 +99,6 @@ Action AcceptSettings(const QString &password = QString())
 Action Click(const QString &button)
 {
     return [button](QWidget *w) { QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton); };
-}
-
-Action Escape()
-{
-    return [](QWidget *w) { QTest::keyClick(w, Qt::Key_Escape); };
 }
 
 } // namespace
@@ -151,7 +110,7 @@ class TestPublishWindows : public QObject
     QTemporaryDir m_dir;
     std::unique_ptr<RecordingUi> m_ui;
     std::unique_ptr<MainForm> m_form;
-    std::unique_ptr<Script> m_script;
+    std::shared_ptr<ScriptedJob> m_job;
     ScriptedKeyring m_keyring;
     int m_jobs = 0;
 
@@ -167,7 +126,7 @@ class TestPublishWindows : public QObject
         if (waitForEnd)
             QTRY_VERIFY(!commands()->running());
         else
-            QTRY_VERIFY(m_script->sending);
+            QTRY_VERIFY(m_job->sending);
     }
 
 private Q_SLOTS:
@@ -188,20 +147,19 @@ private Q_SLOTS:
         m_form->onEdPrv = [] {};
         m_form->project().ProjectPath = m_dir.filePath(u"site.hpf"_s);
         m_ui->clear();
-        m_script = std::make_unique<Script>();
-        m_script->prepares = {Ok()};
-        m_script->plan.toSend = {{u"Index.htm"_s, QString(), 600, {}}, {u"a.png"_s, QString(), 400, {}}};
-        m_script->plan.unchanged = {{u"b.htm"_s, QString(), 10, {}}};
-        m_script->plan.bytesToSend = 1000;
-        m_script->sent = Ok();
+        m_job = std::make_shared<ScriptedJob>();
+        m_job->prepares = {Ok};
+        m_job->script.toSend = {{u"Index.htm"_s, QString(), 600, {}}, {u"a.png"_s, QString(), 400, {}}};
+        m_job->script.unchanged = {{u"b.htm"_s, QString(), 10, {}}};
+        m_job->script.bytesToSend = 1000;
         m_keyring = ScriptedKeyring();
         m_jobs = 0;
         commands()->setKeyring(&m_keyring);
         commands()->setJobFactory([this](const PublishSettings &s, const QString &password, const QString &) {
             ++m_jobs;
-            m_script->settings = s;
-            m_script->password = password;
-            return std::make_unique<ScriptedJob>(m_script.get());
+            m_job->settings = s;
+            m_job->password = password;
+            return m_job;
         });
     }
 
@@ -215,11 +173,8 @@ private Q_SLOTS:
     {
         int count = 0;
         const MenuRow *rows = MenuRows(&count);
-        int at = 0;
-        while (at < count && QString::fromUtf16(rows[at].name) != u"minmnyUwagaki"_s)
-            ++at;
-        QVERIFY(at + 1 < count);
-        QCOMPARE(QString::fromUtf16(rows[at + 1].name), u"minmnyPublish"_s);
+        const auto *at = std::find_if(rows, rows + count, [](const MenuRow &r) { return r.name == u"minmnyUwagaki"_s; });
+        QVERIFY(at + 1 < rows + count && at[1].name == u"minmnyPublish"_s);
         QCOMPARE(m_form->action(u"minmnyPublish"_s)->text(), u"サーバーへ転送...(&U)"_s);
     }
 
@@ -288,10 +243,10 @@ private Q_SLOTS:
             QCOMPARE(note.contains(problem), true);
             QCOMPARE(note.contains(u"転送のたびに"_s), !problem.isEmpty());
             QCOMPARE(shownPassword, round == 1 && problem.isEmpty() ? u"秘密pw"_s : QString());
-            QCOMPARE(m_script->password, problem.isEmpty() || round == 0 ? u"秘密pw"_s : QString());
+            QCOMPARE(m_job->password, problem.isEmpty() || round == 0 ? u"秘密pw"_s : QString());
         }
         QVERIFY(!ReadBytes(settingsPath()).contains("pw"));
-        QCOMPARE(m_script->settings.host, u"example.jp"_s);
+        QCOMPARE(m_job->settings.host, u"example.jp"_s);
     }
 
     void planAndRemoveQuestion_data()
@@ -308,16 +263,16 @@ private Q_SLOTS:
         QFETCH(bool, foreign);
         QFETCH(bool, go);
         if (foreign)
-            m_script->plan.notWritten = {u"old.htm"_s, u"counter.cgi"_s};
+            m_job->script.notWritten = {u"old.htm"_s, u"counter.cgi"_s};
         QStringList seen;
         publish({AcceptSettings(), [&](QWidget *w) {
                      for (const QString &name : {u"SendCount"_s, u"UnchangedCount"_s, u"NotWrittenCount"_s})
                          seen.append(child<QLabel>(w, name)->text());
-                     (go ? Click(u"Send"_s) : Escape())(w);
+                     go ? Click(u"Send"_s)(w) : QTest::keyClick(w, Qt::Key_Escape);
                  }});
         QCOMPARE(seen, (QStringList{u"送るファイル: 2 個（1000 バイト）"_s, u"前回から変わっていないファイル: 1 個（送りません）"_s,
                                     u"サーバーにあって、今回の出力にないファイル: %1 個"_s.arg(foreign ? 2 : 0)}));
-        QCOMPARE(m_script->sends.load(), go ? 1 : 0);
+        QCOMPARE(m_job->sends.load(), go ? 1 : 0);
         // The question about files the project did not write comes only when
         // there are some, with No the default; unanswered is No.
         const bool asked = !m_ui->shown.isEmpty() && m_ui->shown.first().kind == u"question"_s;
@@ -326,7 +281,7 @@ private Q_SLOTS:
             QVERIFY(m_ui->shown.first().text.contains(u"counter.cgi"_s));
             QCOMPARE(m_ui->shown.first().defaultAnswer, UiService::Answer::No);
         }
-        QVERIFY(!m_script->removed);
+        QVERIFY(!m_job->removed);
         QCOMPARE(m_ui->statusText().contains(u"転送しました: 2 個のファイル"_s), go);
     }
 
@@ -346,7 +301,7 @@ private Q_SLOTS:
         QFETCH(int, kind);
         QFETCH(bool, answer);
         QFETCH(bool, asked);
-        m_script->prepares = {Trust(TrustQuestion::Kind(kind)), Ok()};
+        m_job->prepares = {Trust(TrustQuestion::Kind(kind)), Ok};
         m_ui->yesNoAnswers.enqueue(answer);
         const bool sends = asked && answer;
         QList<Action> actions{AcceptSettings()};
@@ -359,16 +314,16 @@ private Q_SLOTS:
         // only, and nothing goes on from it.
         QCOMPARE(shown.kind, asked ? u"question"_s : u"message"_s);
         QVERIFY(!asked || shown.defaultAnswer == UiService::Answer::No);
-        QCOMPARE(m_script->accepted.size(), sends ? 1 : 0);
-        QCOMPARE(m_script->prepared.load(), sends ? 2 : 1);
-        QCOMPARE(m_script->sends.load(), sends ? 1 : 0);
+        QCOMPARE(m_job->accepted.size(), sends ? 1 : 0);
+        QCOMPARE(m_job->prepared.load(), sends ? 2 : 1);
+        QCOMPARE(m_job->sends.load(), sends ? 1 : 0);
     }
 
     void failureIsShown()
     {
         PublishOutcome failed;
         failed.message = u"サーバー example.jp に接続できません。"_s;
-        m_script->prepares = {failed};
+        m_job->prepares = {failed};
         publish({AcceptSettings()});
         QCOMPARE(m_ui->messages(), QStringList{failed.message});
         QCOMPARE(m_ui->shown.first().icon, UiService::Icon::Critical);
@@ -385,7 +340,7 @@ private Q_SLOTS:
     void abortStops()
     {
         QFETCH(int, how);
-        m_script->sendUntilCancelled = true;
+        m_job->sendUntilCancelled = true;
         publish({AcceptSettings(), Click(u"Send"_s)}, false);
         PublishProgressWindow *window = commands()->progressWindow();
         QVERIFY(window && window->isVisible());
@@ -397,14 +352,14 @@ private Q_SLOTS:
         else
             window->close();
         QTRY_VERIFY(!commands()->running());
-        QVERIFY(m_script->cancelled);
+        QVERIFY(m_job->cancelled);
         QTRY_VERIFY(!commands()->progressWindow());
         QVERIFY(m_ui->statusText().startsWith(u"転送を中止しました"_s));
     }
 
     void projectStaysWhileSending()
     {
-        m_script->sendUntilCancelled = true;
+        m_job->sendUntilCancelled = true;
         publish({AcceptSettings(), Click(u"Send"_s)}, false);
         const QString path = m_form->project().ProjectPath;
         for (const QString &command : {u"ProNewminmnyNew"_s, u"minmnyProOpen"_s, u"ProNewminmnyHina"_s}) {
@@ -420,7 +375,7 @@ private Q_SLOTS:
         // Closing the window stops the transfer first, then closes.
         m_form->project().Henkou = false;
         QVERIFY(m_form->close());
-        QVERIFY(m_script->cancelled);
+        QVERIFY(m_job->cancelled);
         QVERIFY(!commands()->running());
     }
 

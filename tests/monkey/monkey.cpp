@@ -263,15 +263,10 @@ namespace {
 
 // Publishing without a server: a plan of one file, sent at once. The monkey
 // reaches no network and no keyring.
-class NoServerJob final : public PublishJob
+struct NoServerJob final : PublishJob
 {
-public:
-    PublishOutcome prepare(const ProjectDates &) override
-    {
-        m_plan.toSend = {{u"Index.htm"_s, QString(), 10, {}}};
-        m_plan.bytesToSend = 10;
-        return {true, false, false, {}, {}, 0, 0};
-    }
+    PublishPlan m_plan{{{u"Index.htm"_s, QString(), 10, {}}}, {}, 10, {}, {}};
+    PublishOutcome prepare(const ProjectDates &) override { return {true, false, false, {}, {}, 0, 0}; }
     const PublishPlan &plan() const override { return m_plan; }
     bool acceptTrust(const TrustQuestion &, QString *) override { return false; }
     PublishOutcome send(bool, const std::function<void(const PublishProgress &)> &progress) override
@@ -280,9 +275,6 @@ public:
         return {true, false, false, {}, {}, 1, 10};
     }
     void cancel() override {}
-
-private:
-    PublishPlan m_plan;
 };
 
 struct NoKeyring final : PasswordKeyring
@@ -304,7 +296,7 @@ void Monkey::makeForm()
     auto *publish = m_form->findChild<PublishCommands *>(u"PublishCommands"_s);
     publish->setKeyring(&keyring);
     publish->setJobFactory([](const PublishSettings &, const QString &, const QString &) {
-        return std::make_unique<NoServerJob>();
+        return std::make_shared<NoServerJob>();
     });
     m_closed = false;
     connect(m_form, &MainForm::closing, this, [this] { m_closed = true; });
