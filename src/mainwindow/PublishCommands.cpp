@@ -6,6 +6,7 @@
 #include "PublishDialogs.h"
 #include "PublishKeyring.h"
 #include "PublishSettingsFile.h"
+#include "PublishStore.h"
 #include "UiService.h"
 
 #include <QDir>
@@ -32,9 +33,10 @@ QString trustText(const TrustQuestion &q)
     case TrustQuestion::ChangedHostKey:
         return u"警告: サーバー %1 の鍵が、以前に記憶した鍵と違います。\r\n今の鍵（%2）の指紋:\r\n\r\n%3\r\n\r\n"
                u"接続先が別のコンピュータにすり替えられているおそれがあるため、転送しませんでした。\r\n"
-               u"サーバーの管理者に鍵を変えたかどうかを確かめてください。変えたことが確かなら、フォルダ「%4」"
-               u"の中の記憶した鍵を削除してから、もう一度転送してください。"_s.arg(q.server, q.keyType, q.fingerprint,
-                                                                       QDir::toNativeSeparators(PublishDataFolder()));
+               u"サーバーの管理者に鍵を変えたかどうかを確かめてください。変えたことが確かなら、ファイル「%4」"
+               u"からこのサーバーの行を削除してから、もう一度転送してください。"_s.arg(
+                   q.server, q.keyType, q.fingerprint,
+                   QDir::toNativeSeparators(PublishStore(PublishDataFolder()).knownHostsPath()));
     case TrustQuestion::UnverifiedCertificate:
         break;
     }
