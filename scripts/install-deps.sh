@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-declarative-dev qt6-webengine-dev libgl-dev
-          libqt6opengl6-dev fonts-noto-cjk libbenchmark-dev qt6-translations-l10n)
+          libqt6opengl6-dev fonts-noto-cjk libbenchmark-dev qt6-translations-l10n libcurl4-openssl-dev libssl-dev)
 # Publishing keeps its passwords in the desktop's keyring.
 packages+=(qtkeychain-qt6-dev)
 if [ "${1:-}" = run ]; then
@@ -12,6 +12,9 @@ if [ "${1:-}" = run ]; then
 fi
 if [ "${1:-}" = test ]; then
     packages+=(xvfb xauth appstream desktop-file-utils)
+    # Publishing is tested against real servers: OpenSSH's sshd for SFTP,
+    # pyftpdlib for FTP and FTPS (with a certificate made by openssl).
+    packages+=(openssh-server python3-pyftpdlib python3-openssl openssl)
 fi
 if [ "${1:-}" = package ] || [ "${1:-}" = check-package ]; then
     # CPack finds the library packages with dpkg-shlibdeps and file.

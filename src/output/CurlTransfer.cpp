@@ -339,26 +339,30 @@ bool CurlTransfer::perform(qint64 fileSize)
     m_questionKey.clear();
     Callbacks cb{this};
     tCurrent = &cb;
-    // Driven through a multi handle with a short wait: libcurl 7.88 sometimes
-    // misses that an FTP data connection is made and would sit out its full
-    // one-second wait on each file.
-    CURLM *multi = static_cast<CURLM *>(m_multi);
     CURL *easy = static_cast<CURL *>(m_curl);
     CURLcode code = CURLE_OK;
-    curl_multi_add_handle(multi, easy);
-    for (int running = 1; running;) {
-        if (curl_multi_perform(multi, &running) != CURLM_OK) {
-            code = CURLE_OUT_OF_MEMORY;
-            break;
+    if (m_s.protocol == PublishProtocol::Sftp) {
+        code = curl_easy_perform(easy);
+    } else {
+        // FTP is driven through a multi handle with a short wait: libcurl 7.88
+        // misses that a data connection is made and would sit out a second
+        // on each file.
+        CURLM *multi = static_cast<CURLM *>(m_multi);
+        curl_multi_add_handle(multi, easy);
+        for (int running = 1; running;) {
+            if (curl_multi_perform(multi, &running) != CURLM_OK) {
+                code = CURLE_OUT_OF_MEMORY;
+                break;
+            }
+            if (running)
+                curl_multi_poll(multi, nullptr, 0, 1, nullptr);
         }
-        if (running)
-            curl_multi_poll(multi, nullptr, 0, 10, nullptr);
+        int left = 0;
+        while (CURLMsg *msg = curl_multi_info_read(multi, &left))
+            if (msg->msg == CURLMSG_DONE && msg->easy_handle == easy)
+                code = msg->data.result;
+        curl_multi_remove_handle(multi, easy);
     }
-    int left = 0;
-    while (CURLMsg *msg = curl_multi_info_read(multi, &left))
-        if (msg->msg == CURLMSG_DONE && msg->easy_handle == easy)
-            code = msg->data.result;
-    curl_multi_remove_handle(multi, easy);
     tCurrent = nullptr;
     if (code == CURLE_OK)
         return true;

@@ -296,7 +296,7 @@ PublishOutcome PublishRun::send(bool removeNotWritten, const std::function<void(
         d->remote.insert(f.name, RemoteEntry{f.name, false, f.size});
         manifest.insert(f.name, ManifestEntry{f.name, f.size, f.sha256});
         QString why;
-        if (!d->store.writeManifest(d->server, manifest, &why)) {
+        if (!d->store.writeManifest(d->server, manifest, &why, false)) {
             PublishOutcome failed = d->fail(PublishFault::Other, why);
             failed.filesSent = o.filesSent + 1;
             return failed;
@@ -315,10 +315,10 @@ PublishOutcome PublishRun::send(bool removeNotWritten, const std::function<void(
             manifest.remove(name);
             d->remote.remove(name);
         }
-        QString why;
-        if (!d->store.writeManifest(d->server, manifest, &why))
-            return d->fail(PublishFault::Other, why);
     }
+    QString why;
+    if (!d->store.writeManifest(d->server, manifest, &why))
+        return d->fail(PublishFault::Other, why);
     pr.bytesDone = o.bytesSent;
     if (progress && pr.fileCount > 0)
         progress(pr);

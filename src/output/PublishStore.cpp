@@ -19,9 +19,9 @@ bool PublishStore::ensureFolder(QString *error) const
     return true;
 }
 
-bool PublishStore::writePrivate(const QString &path, const QByteArray &bytes, QString *error) const
+bool PublishStore::writePrivate(const QString &path, const QByteArray &bytes, QString *error, WriteMode mode) const
 {
-    if (!ensureFolder(error) || !WriteFileAtomically(path, bytes, error, WriteMode::Durable, LinkMode::Replace))
+    if (!ensureFolder(error) || !WriteFileAtomically(path, bytes, error, mode, LinkMode::Replace))
         return false;
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     return true;
@@ -59,7 +59,7 @@ QHash<QString, ManifestEntry> PublishStore::readManifest(const QString &serverNa
 }
 
 bool PublishStore::writeManifest(const QString &serverName, const QHash<QString, ManifestEntry> &entries,
-                                 QString *error) const
+                                 QString *error, bool durable) const
 {
     QStringList names = entries.keys();
     names.sort();
@@ -74,7 +74,7 @@ bool PublishStore::writeManifest(const QString &serverName, const QHash<QString,
     QByteArray bytes;
     if (!Cp932::encodeExactly(text, &bytes)) // the server's name itself
         Cp932::encodeExactly(text.mid(text.indexOf(u"\r\n") + 2), &bytes);
-    return writePrivate(manifestPath(serverName), bytes, error);
+    return writePrivate(manifestPath(serverName), bytes, error, durable ? WriteMode::Durable : WriteMode::Throwaway);
 }
 
 QString PublishStore::knownHostsPath() const

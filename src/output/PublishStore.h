@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Publish.h"
+#include "TextFiles.h"
 
 #include <QHash>
 #include <QString>
@@ -19,8 +20,11 @@ public:
 
     QString manifestPath(const QString &serverName) const;
     QHash<QString, ManifestEntry> readManifest(const QString &serverName) const;
+    // durable: synced to the disk. The writes after each file skip that: the
+    // file is still replaced whole, and a manifest lost in a crash only
+    // makes the next run send the files again.
     bool writeManifest(const QString &serverName, const QHash<QString, ManifestEntry> &entries,
-                       QString *error = nullptr) const;
+                       QString *error = nullptr, bool durable = true) const;
 
     // The known-hosts file in OpenSSH's format, read by libssh2 through libcurl.
     QString knownHostsPath() const;
@@ -35,7 +39,8 @@ public:
     bool pinKey(const QString &host, int port, const QString &pin, QString *error = nullptr) const;
 
 private:
-    bool writePrivate(const QString &path, const QByteArray &bytes, QString *error) const;
+    bool writePrivate(const QString &path, const QByteArray &bytes, QString *error,
+                      WriteMode mode = WriteMode::Durable) const;
     QString m_folder;
 };
 

@@ -17,6 +17,8 @@ parser.add_argument("--root", required=True)
 parser.add_argument("--user", required=True)
 parser.add_argument("--password", required=True)
 parser.add_argument("--perm", default="elradfmw")
+parser.add_argument("--lose-tail", action="store_true",
+                    help="keep only half of each file received and still report success")
 parser.add_argument("--cert")
 parser.add_argument("--key")
 args = parser.parse_args()
@@ -57,6 +59,10 @@ if args.cert:
     handler.tls_data_required = True
     handler.dtp_handler = HandshakeFirstDTP
 handler.authorizer = authorizer
+if args.lose_tail:
+    def on_file_received(self, path):
+        os.truncate(path, os.path.getsize(path) // 2)
+    handler.on_file_received = on_file_received
 if not args.cert:
     handler.dtp_handler = FullDiskDTP
 logging.basicConfig(level=logging.DEBUG if os.environ.get("FTPDEBUG") else logging.ERROR)
