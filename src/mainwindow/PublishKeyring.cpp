@@ -14,7 +14,7 @@ PasswordKeyring::~PasswordKeyring() = default;
 namespace {
 
 const QString Service = u"quorvel-publish"_s;
-constexpr int AnswerWithinMs = 5000;
+constexpr int AnswerWithinMs = 15000; // time to unlock it, when it asks
 
 // Runs a job and waits for its end without taking the user's input
 // meanwhile; atEnd runs when it ended in time. A job that did not is left to

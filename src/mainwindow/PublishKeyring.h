@@ -16,6 +16,6 @@ public:
     virtual bool write(const QString &key, const QString &password, QString *reason) = 0;
 };
 
-// The desktop's keyring. A keyring that does not answer within a few seconds
-// counts as none.
+// The desktop's keyring. A keyring that does not answer within 15 seconds
+// (time enough to unlock it when it asks) counts as none.
 PasswordKeyring &DesktopKeyring();

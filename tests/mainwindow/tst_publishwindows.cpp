@@ -245,6 +245,18 @@ private Q_SLOTS:
         QVERIFY(!ReadBytes(settingsPath()).contains("pw"));
     }
 
+    void desktopKeyringWithoutSession()
+    {
+        // Without a desktop session no keyring answers: the reason is given,
+        // and no password.
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        qunsetenv("DISPLAY");
+        QString password = u"stale"_s;
+        QString reason;
+        QVERIFY(!DesktopKeyring().read(u"ftp://u@example.jp:21"_s, &password, &reason));
+        QVERIFY(password.isEmpty() && !reason.isEmpty());
+    }
+
     void planAndRemoveQuestion_data()
     {
         QTest::addColumn<bool>("foreign");
