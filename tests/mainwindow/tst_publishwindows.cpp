@@ -166,15 +166,6 @@ private Q_SLOTS:
         m_ui.reset();
     }
 
-    void commandAfterOutput()
-    {
-        int count = 0;
-        const MenuRow *rows = MenuRows(&count);
-        const auto *at = std::find_if(rows, rows + count, [](const MenuRow &r) { return r.name == u"minmnyUwagaki"_s; });
-        QVERIFY(at + 1 < rows + count && at[1].name == u"minmnyPublish"_s);
-        QCOMPARE(m_form->action(u"minmnyPublish"_s)->text(), u"サーバーへ転送...(&U)"_s);
-    }
-
     void settingsDialog()
     {
         // Saved settings of another transfer; the dialog's Escape keeps them.
@@ -404,19 +395,25 @@ private Q_SLOTS:
         const QString output = m_dir.filePath(u"output"_s);
         QVERIFY(QDir().mkpath(output) && SyuturyokuAllInto(m_form->project(), output).ok());
         const QStringList names = QDir(output).entryList(QDir::Files);
-        QVERIFY(!names.isEmpty());
-        QCOMPARE(QDir(root + u"/site"_s).entryList(QDir::Files), names);
+        QVERIFY(names.size() == 2 && QDir(root + u"/site"_s).entryList(QDir::Files) == names);
         for (const QString &name : names)
             QCOMPARE(ReadBytes(root + u"/site/"_s + name), ReadBytes(output + u'/' + name));
         QVERIFY(sendCount.startsWith(u"送るファイル: %1 個"_s.arg(names.size())));
         QVERIFY2(m_ui->statusText().contains(u"転送しました: %1 個"_s.arg(names.size())), qPrintable(m_ui->lastMessage()));
     }
 
-    void unsavedProjectIsSavedFirst()
+    void commandOfUnsavedProject()
     {
+        // The command follows the output submenu.
+        int count = 0;
+        const MenuRow *rows = MenuRows(&count);
+        const auto *at = std::find_if(rows, rows + count, [](const MenuRow &r) { return r.name == u"minmnyUwagaki"_s; });
+        QVERIFY(at + 1 < rows + count && at[1].name == u"minmnyPublish"_s);
+        QCOMPARE(m_form->action(u"minmnyPublish"_s)->text(), u"サーバーへ転送...(&U)"_s);
+        // A project never saved has no settings yet: it is saved first.
         m_form->project().ProjectPath = NewProjectPath;
         m_ui->yesNoAnswers.enqueue(false);
-        publish({});
+        m_form->action(u"minmnyPublish"_s)->trigger();
         QVERIFY(m_ui->lastMessage().contains(u"先にプロジェクトを保存"_s));
         QCOMPARE(m_job->prepared.load(), 0);
     }
