@@ -94,9 +94,7 @@ private Q_SLOTS:
         QString error;
         PublishSettings s;
         for (int round = 0; round < 300; ++round) {
-            QByteArray b = valid;
-            b[qsizetype(rng.bounded(quint32(b.size())))] = char(rng.bounded(256));
-            QVERIFY(PutBytes(path, b));
+            QVERIFY(PutBytes(path, Mutate(valid, QByteArray("\x81\xff\x00=%\r\n", 7), rng)));
             QVERIFY(ReadPublishSettings(project, &s, &error) || error.contains(QDir::toNativeSeparators(path)));
         }
         for (const QByteArray &bytes : {QByteArray(valid + QByteArray(70000, 'x')), QByteArray()}) {
