@@ -45,6 +45,7 @@ authorizer = DummyAuthorizer()
 authorizer.add_user("site", "secret", root, perm="elradfmw" if perm == "short" else perm)
 handler = TLS_FTPHandler if tls else FTPHandler
 handler.authorizer = authorizer
+handler.auth_failed_timeout = 0.1  # a wrong password is answered at once
 handler.dtp_handler = HandshakeFirstDTP if tls else FullDiskDTP
 if tls:
     handler.certfile, handler.keyfile = sys.argv[4], sys.argv[5]

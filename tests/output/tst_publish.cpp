@@ -325,6 +325,8 @@ private Q_SLOTS:
         const QString login = u"ログインできませんでした。ユーザー名とパスワード"_s;
         const QString perm = u"の転送先フォルダーに書き込む権限がありません。"_s;
         const QString quota = u"の容量がいっぱいで、ファイルを書き込めませんでした。"_s;
+        QTest::newRow("ftp host not found") << PublishProtocol::Ftp << u"host"_s << u"が見つかりませんでした。ホスト名が正しいか"_s;
+        QTest::newRow("sftp connection refused") << PublishProtocol::Sftp << u"port"_s << u"に接続できませんでした（接続を拒否されました）。"_s;
         QTest::newRow("sftp wrong key") << PublishProtocol::Sftp << u"secret"_s << login;
         QTest::newRow("ftp wrong password") << PublishProtocol::Ftp << u"secret"_s << login;
         QTest::newRow("sftp changed host key") << PublishProtocol::Sftp << u"identity"_s << u"のホスト鍵が、前回接続したときと違います。"_s;
@@ -365,6 +367,8 @@ private Q_SLOTS:
             settings.privateKeyFile = server.otherKey();
         else if (fault == u"secret")
             password = u"wrong"_s;
+        settings.host = fault == u"host" ? u"nowhere.invalid"_s : settings.host;
+        settings.port = fault == u"port" ? Loopback(0) : settings.port;
         if (fault == u"identity") {
             PublishRun before(settings, password, data());
             QVERIFY(prepareTrusting(before, server).ok);
