@@ -71,14 +71,14 @@ void KillTree(qint64 pid)
 class TestServer
 {
 public:
-    TestServer(PublishProtocol protocol, const QString &work) : m_protocol(protocol), m_work(work)
+    explicit TestServer(PublishProtocol protocol) : m_protocol(protocol), m_work(m_dir.path())
     {
         m_port = Loopback(0);
-        root = work + u"/root"_s;
+        root = m_work + u"/root"_s;
         QDir().mkpath(root);
         if (protocol == PublishProtocol::Sftp) {
             keygen(u"/id"_s), keygen(u"/other"_s);
-            QFile::copy(work + u"/id.pub"_s, work + u"/authorized_keys"_s);
+            QFile::copy(m_work + u"/id.pub"_s, m_work + u"/authorized_keys"_s);
         }
         newIdentity();
     }
@@ -166,6 +166,7 @@ public:
 
 private:
     void keygen(const QString &name) { Run(u"ssh-keygen"_s, {u"-q"_s, u"-t"_s, u"ed25519"_s, u"-N"_s, QString(), u"-f"_s, m_work + name}); }
+    QTemporaryDir m_dir;
     PublishProtocol m_protocol;
     QString m_work;
     int m_port = 0;
@@ -268,10 +269,9 @@ private Q_SLOTS:
     {
         QFETCH(PublishProtocol, protocol);
         QFETCH(int, question);
-        QTemporaryDir work;
         if (const QString why = missing(protocol); !why.isEmpty())
             QSKIP(qPrintable(why));
-        TestServer server(protocol, work.path());
+        TestServer server(protocol);
         QVERIFY2(server.start(), qPrintable(server.error));
         const QString site = server.root + u"/site"_s;
         QVERIFY(QDir().mkpath(site) && PutBytes(site + u"/foreign.txt"_s, "not ours"));
@@ -344,11 +344,10 @@ private Q_SLOTS:
         QFETCH(PublishProtocol, protocol);
         QFETCH(QString, fault);
         QFETCH(QString, message);
-        QTemporaryDir work;
         if (const QString why = missing(protocol); !why.isEmpty())
             QSKIP(qPrintable(why));
-        TestServer server(protocol, work.path());
-        std::unique_ptr<SmallDisk> disk;
+        std::unique_ptr<SmallDisk> disk; // outlives the server that serves it
+        TestServer server(protocol);
         if (fault == u"quota" || (fault == u"read-only" && protocol == PublishProtocol::Sftp && ::getuid() == 0)) {
             disk = std::make_unique<SmallDisk>(fault == u"quota" ? 1024 : 64);
             if (!disk->mounted())
@@ -411,10 +410,9 @@ private Q_SLOTS:
     {
         QFETCH(PublishProtocol, protocol);
         QFETCH(bool, kill);
-        QTemporaryDir work;
         if (const QString why = missing(protocol); !why.isEmpty())
             QSKIP(qPrintable(why));
-        TestServer server(protocol, work.path());
+        TestServer server(protocol);
         QVERIFY2(server.start(), qPrintable(server.error));
         PublishRun run(server.settings(), server.password(), data());
         QVERIFY(prepareTrusting(run, server).ok);
