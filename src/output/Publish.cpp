@@ -171,7 +171,7 @@ PublishOutcome PublishRun::prepare(const ProjectDates &p)
     d->staging = std::make_unique<QTemporaryDir>(QDir::tempPath() + u"/quorvel-publish-XXXXXX");
     if (!d->staging->isValid())
         return d->fail(PublishFault::Other, d->staging->errorString());
-    const SyuturyokuReport report = SyuturyokuAllInto(p, d->staging->path());
+    const SyuturyokuReport report = SyuturyokuAllInto(p, d->staging->path(), WriteMode::Throwaway);
     if (!report.ok()) {
         PublishOutcome o;
         o.message = SyuturyokuFailMessage(report);
