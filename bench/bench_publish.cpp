@@ -47,7 +47,11 @@ int main(int argc, char **argv)
         QElapsedTimer t;
         t.start();
         SyuturyokuAllInto(p, out.path());
-        std::printf("output alone: %lld ms\n", static_cast<long long>(t.elapsed()));
+        std::printf("output alone: %lld ms", static_cast<long long>(t.elapsed()));
+        QTemporaryDir staging;
+        t.restart();
+        SyuturyokuAllInto(p, staging.path(), WriteMode::Throwaway);
+        std::printf(" (into a staging folder, not synced: %lld ms)\n", static_cast<long long>(t.elapsed()));
     }
 
     const auto publish = [&](const char *label) {

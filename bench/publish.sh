@@ -30,7 +30,7 @@ PermitRootLogin prohibit-password
 Subsystem sftp internal-sftp
 CFG
 /usr/sbin/sshd -D -f "$w/sshd_config" & pids+=($!)
-/usr/bin/python3 "$here/../tests/output/ftpserver.py" --port "$fport" --root "$w/ftp" --user site --password secret >/dev/null & pids+=($!)
+/usr/bin/python3 "$here/../tests/output/ftpserver.py" "$fport" "$w/ftp" elradfmw >/dev/null & pids+=($!)
 sleep 1
 user=$(id -un)
 

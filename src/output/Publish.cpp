@@ -171,7 +171,7 @@ PublishOutcome PublishRun::prepare(const ProjectDates &p)
     d->staging = std::make_unique<QTemporaryDir>(QDir::tempPath() + u"/quorvel-publish-XXXXXX");
     if (!d->staging->isValid())
         return d->fail(PublishFault::Other, d->staging->errorString());
-    const SyuturyokuReport report = SyuturyokuAllInto(p, d->staging->path());
+    const SyuturyokuReport report = SyuturyokuAllInto(p, d->staging->path(), WriteMode::Throwaway);
     if (!report.ok()) {
         PublishOutcome o;
         o.message = SyuturyokuFailMessage(report);
@@ -260,6 +260,7 @@ PublishOutcome PublishRun::send(bool removeNotWritten, const std::function<void(
 {
     if (!d->prepared || !d->curl)
         return d->fail(PublishFault::Other, u"not prepared"_s);
+    d->prepared = false; // one plan, one send: the server may differ afterwards
     // The manifest keeps only what the server still has.
     QHash<QString, ManifestEntry> manifest = d->store.readManifest(d->server);
     for (auto it = manifest.begin(); it != manifest.end();)

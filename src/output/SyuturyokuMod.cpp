@@ -71,7 +71,8 @@ bool refuseProjectFile(const QString &target, QString *error)
     return false;
 }
 
-bool copyItem(const ProjectDates &p, const PictDat &d, const QString &folder, QString *error)
+bool copyItem(const ProjectDates &p, const PictDat &d, const QString &folder, QString *error,
+              WriteMode mode = WriteMode::Durable)
 {
     const QString target = outputPath(folder, d.outputName(), error);
     if (target.isEmpty())
@@ -83,7 +84,7 @@ bool copyItem(const ProjectDates &p, const PictDat &d, const QString &folder, QS
     }
     if (takesProjectFile(p.ProjectPath, target))
         return refuseProjectFile(target, error);
-    return TempC::CopyFileReplacing(d.FilePath, target, error);
+    return TempC::CopyFileReplacing(d.FilePath, target, error, mode);
 }
 
 // A path made comparable: absolute, cleaned, symbolic links resolved where it
@@ -149,7 +150,9 @@ QString DescribeItem(ItemKind kind, const QString &datName)
     return QStringLiteral("しおり「%1」").arg(datName);
 }
 
-bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QString *error, CharChanges *changes)
+namespace {
+bool writeHtml(const ProjectDates &p, int index, const QString &folder, QString *error, CharChanges *changes,
+               WriteMode mode)
 {
     if (index < 0 || index >= p.Html.size())
         return false;
@@ -160,7 +163,13 @@ bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QSt
     if (takesProjectFile(p.ProjectPath, target))
         return refuseProjectFile(target, error);
     // A link standing in the folder is replaced, never written through.
-    return WritePageFile(target, h.HtmlStr, error, WriteMode::Durable, LinkMode::Replace, changes);
+    return WritePageFile(target, h.HtmlStr, error, mode, LinkMode::Replace, changes);
+}
+} // namespace
+
+bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QString *error, CharChanges *changes)
+{
+    return writeHtml(p, index, folder, error, changes, WriteMode::Durable);
 }
 
 bool SyuturyokuPict(const ProjectDates &p, int index, const QString &folder, QString *error)
@@ -177,7 +186,7 @@ bool SyuturyokuElse(const ProjectDates &p, int index, const QString &folder, QSt
     return copyItem(p, p.ElseFile.at(index), folder, error);
 }
 
-SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder)
+SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder, WriteMode mode)
 {
     SyuturyokuReport r;
     // One pass per table, in table order; an unsafe name is listed and passed
@@ -203,17 +212,17 @@ SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder)
     if (!run(
             KindHtml, int(p.Html.size()), [&](int i) { return p.Html.at(i).outputName(); },
             [&](int i) { return p.Html.at(i).DatName; },
-            [&](int i, QString *why) { return SyuturyokuHtml(p, i, folder, why, &r.changes); }))
+            [&](int i, QString *why) { return writeHtml(p, i, folder, why, &r.changes, mode); }))
         return r;
     if (!run(
             KindPict, int(p.Pict.size()), [&](int i) { return p.Pict.at(i).outputName(); },
             [&](int i) { return p.Pict.at(i).DatName; },
-            [&](int i, QString *why) { return SyuturyokuPict(p, i, folder, why); }))
+            [&](int i, QString *why) { return copyItem(p, p.Pict.at(i), folder, why, mode); }))
         return r;
     run(
         KindElseFile, int(p.ElseFile.size()), [&](int i) { return p.ElseFile.at(i).outputName(); },
         [&](int i) { return p.ElseFile.at(i).DatName; },
-        [&](int i, QString *why) { return SyuturyokuElse(p, i, folder, why); });
+        [&](int i, QString *why) { return copyItem(p, p.ElseFile.at(i), folder, why, mode); });
     return r;
 }
 

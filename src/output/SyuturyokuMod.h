@@ -2,6 +2,7 @@
 
 #include "CharChanges.h"
 #include "ProjectDates.h"
+#include "TextFiles.h"
 
 #include <QString>
 #include <QStringList>
@@ -40,7 +41,9 @@ bool SyuturyokuElse(const ProjectDates &p, int index, const QString &folder, QSt
 // pictures, then other files. An item whose output name would leave the
 // folder is passed over and listed; the first item that cannot be written
 // ends the run (the files written before it stay).
-SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder);
+// mode Throwaway skips syncing each file to the disk (a staging folder that
+// lives only as long as one publish).
+SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder, WriteMode mode = WriteMode::Durable);
 // The same into p.SyuturyokuFolder.
 SyuturyokuReport SyuturyokuAll(const ProjectDates &p);
 

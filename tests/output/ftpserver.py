@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
-# A small FTP or FTPS (explicit TLS) server for the publishing tests: one user,
-# one folder, on 127.0.0.1. Prints the port it listens on, then serves.
-import argparse
+# A small FTP or FTPS (explicit TLS) server for the publishing tests: user
+# "site", password "secret", on 127.0.0.1.
+# Usage: ftpserver.py PORT ROOT PERM [CERT KEY]
+# PERM: pyftpdlib's permission letters, or "short" for a server that keeps only
+# half of each file received and still reports success.
 import errno
 import logging
 import os
@@ -11,20 +13,8 @@ from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler, TLS_DTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
 
-parser = argparse.ArgumentParser()
-parser.add_argument("--port", type=int, default=0)
-parser.add_argument("--root", required=True)
-parser.add_argument("--user", required=True)
-parser.add_argument("--password", required=True)
-parser.add_argument("--perm", default="elradfmw")
-parser.add_argument("--lose-tail", action="store_true",
-                    help="keep only half of each file received and still report success")
-parser.add_argument("--cert")
-parser.add_argument("--key")
-args = parser.parse_args()
-
-authorizer = DummyAuthorizer()
-authorizer.add_user(args.user, args.password, args.root, perm=args.perm)
+port, root, perm = int(sys.argv[1]), sys.argv[2], sys.argv[3]
+tls = len(sys.argv) > 5
 
 
 class FullDiskDTP(DTPHandler):
@@ -51,22 +41,16 @@ class HandshakeFirstDTP(TLS_DTPHandler, FullDiskDTP):
         return super().readable()
 
 
-handler = TLS_FTPHandler if args.cert else FTPHandler
-if args.cert:
-    handler.certfile = args.cert
-    handler.keyfile = args.key
-    handler.tls_control_required = True
-    handler.tls_data_required = True
-    handler.dtp_handler = HandshakeFirstDTP
+authorizer = DummyAuthorizer()
+authorizer.add_user("site", "secret", root, perm="elradfmw" if perm == "short" else perm)
+handler = TLS_FTPHandler if tls else FTPHandler
 handler.authorizer = authorizer
-if args.lose_tail:
-    def on_file_received(self, path):
-        os.truncate(path, os.path.getsize(path) // 2)
-    handler.on_file_received = on_file_received
-if not args.cert:
-    handler.dtp_handler = FullDiskDTP
+handler.auth_failed_timeout = 0.1  # a wrong password is answered at once
+handler.dtp_handler = HandshakeFirstDTP if tls else FullDiskDTP
+if tls:
+    handler.certfile, handler.keyfile = sys.argv[4], sys.argv[5]
+    handler.tls_control_required = handler.tls_data_required = True
+if perm == "short":
+    handler.on_file_received = lambda self, path: os.truncate(path, os.path.getsize(path) // 2)
 logging.basicConfig(level=logging.DEBUG if os.environ.get("FTPDEBUG") else logging.ERROR)
-server = FTPServer(("127.0.0.1", args.port), handler)
-print(server.address[1], flush=True)
-sys.stdout.close()
-server.serve_forever()
+FTPServer(("127.0.0.1", port), handler).serve_forever()

@@ -7,7 +7,7 @@
 #include "TestSupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -30,29 +30,17 @@ namespace {
 
 const QString BigFile = u"big2.bin"_s; // the file during which a transfer is interrupted
 
-int FreePort()
+// A free port on 127.0.0.1 (port 0), or whether port takes a connection.
+int Loopback(int port)
 {
     const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in a{AF_INET, htons(quint16(port)), {htonl(INADDR_LOOPBACK)}, {}};
     socklen_t len = sizeof a;
-    ::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a);
-    ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len);
+    const int r = port ? ::connect(s, reinterpret_cast<sockaddr *>(&a), len) == 0
+                       : (::bind(s, reinterpret_cast<sockaddr *>(&a), len), ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len),
+                          ntohs(a.sin_port));
     ::close(s);
-    return ntohs(a.sin_port);
-}
-
-bool Accepts(int port)
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(quint16(port));
-    const bool ok = ::connect(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0;
-    ::close(s);
-    return ok;
+    return r;
 }
 
 // Standard output of a program; empty when it failed.
@@ -83,15 +71,14 @@ void KillTree(qint64 pid)
 class TestServer
 {
 public:
-    TestServer(PublishProtocol protocol, const QString &work) : m_protocol(protocol), m_work(work)
+    explicit TestServer(PublishProtocol protocol) : m_protocol(protocol), m_work(m_dir.path())
     {
-        m_port = FreePort();
-        root = work + u"/root"_s;
+        m_port = Loopback(0);
+        root = m_work + u"/root"_s;
         QDir().mkpath(root);
         if (protocol == PublishProtocol::Sftp) {
-            Run(u"ssh-keygen"_s, {u"-q"_s, u"-t"_s, u"ed25519"_s, u"-N"_s, QString(), u"-f"_s, work + u"/id"_s});
-            Run(u"ssh-keygen"_s, {u"-q"_s, u"-t"_s, u"ed25519"_s, u"-N"_s, QString(), u"-f"_s, work + u"/other"_s});
-            QFile::copy(work + u"/id.pub"_s, work + u"/authorized_keys"_s);
+            keygen(u"/id"_s), keygen(u"/other"_s);
+            QFile::copy(m_work + u"/id.pub"_s, m_work + u"/authorized_keys"_s);
         }
         newIdentity();
     }
@@ -103,7 +90,7 @@ public:
         QFile::remove(m_work + u"/hostkey"_s);
         QFile::remove(m_work + u"/hostkey.pub"_s);
         if (m_protocol == PublishProtocol::Sftp) {
-            Run(u"ssh-keygen"_s, {u"-q"_s, u"-t"_s, u"ed25519"_s, u"-N"_s, QString(), u"-f"_s, m_work + u"/hostkey"_s});
+            keygen(u"/hostkey"_s);
             fingerprint = Run(u"ssh-keygen"_s, {u"-l"_s, u"-E"_s, u"sha256"_s, u"-f"_s, m_work + u"/hostkey.pub"_s})
                               .section(u' ', 1, 1);
         } else if (m_protocol == PublishProtocol::Ftps) {
@@ -123,8 +110,6 @@ public:
         m_process = std::make_unique<QProcess>();
         // The server ends with the test, also when the test itself is killed.
         m_process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
-        if (qEnvironmentVariableIsSet("FTPDEBUG")) // the server's log on the test's output
-            m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         if (m_protocol == PublishProtocol::Sftp) {
             if (::getuid() == 0)
                 QDir().mkpath(u"/run/sshd"_s);
@@ -136,19 +121,15 @@ public:
                                  .arg(m_port).arg(m_work).toUtf8());
             m_process->start(u"/usr/sbin/sshd"_s, {u"-D"_s, u"-e"_s, u"-f"_s, config});
         } else {
-            QStringList args{QFINDTESTDATA("ftpserver.py"), u"--port"_s, QString::number(m_port), u"--root"_s, root,
-                             u"--user"_s, u"site"_s, u"--password"_s, u"secret"_s};
-            args << (ftpPerm == u"short" ? QStringList{u"--lose-tail"_s} : QStringList{u"--perm"_s, ftpPerm});
+            QStringList args{QFINDTESTDATA("ftpserver.py"), QString::number(m_port), root, ftpPerm};
             if (m_protocol == PublishProtocol::Ftps)
-                args << u"--cert"_s << m_work + u"/cert.pem"_s << u"--key"_s << m_work + u"/hostkey"_s;
+                args << m_work + u"/cert.pem"_s << m_work + u"/hostkey"_s;
             m_process->start(QStandardPaths::findExecutable(u"python3"_s, {u"/usr/bin"_s}), args);
         }
-        QElapsedTimer t;
-        t.start();
-        while (!Accepts(m_port) && t.elapsed() < 10000 && m_process->state() != QProcess::NotRunning)
+        for (QDeadlineTimer t(10000); !Loopback(m_port) && !t.hasExpired() && m_process->state() != QProcess::NotRunning;)
             m_process->waitForFinished(20);
         error = QString::fromUtf8(m_process->readAllStandardError());
-        return Accepts(m_port);
+        return Loopback(m_port);
     }
 
     void stop()
@@ -184,6 +165,8 @@ public:
     QString error;
 
 private:
+    void keygen(const QString &name) { Run(u"ssh-keygen"_s, {u"-q"_s, u"-t"_s, u"ed25519"_s, u"-N"_s, QString(), u"-f"_s, m_work + name}); }
+    QTemporaryDir m_dir;
     PublishProtocol m_protocol;
     QString m_work;
     int m_port = 0;
@@ -199,7 +182,7 @@ QString TreeProblem(const QString &expected, const QString &server, bool complet
     for (const QString &name : AllEntries(server)) {
         if (want.contains(name)) {
             if (ReadBytes(expected + u'/' + name) != ReadBytes(server + u'/' + name))
-                return u"differs: "_s + name + QString::number(ReadBytes(server + u'/' + name).size());
+                return u"differs: "_s + name;
         } else if (!foreign.contains(name) && (complete || !name.endsWith(u".qvpart"_s))) {
             return u"not written: "_s + name;
         }
@@ -250,10 +233,8 @@ class TestPublish : public QObject
     {
         if (protocol == PublishProtocol::Sftp)
             return QFile::exists(u"/usr/sbin/sshd"_s) ? QString() : u"sshd is not installed (openssh-server)"_s;
-        const QString python = QStandardPaths::findExecutable(u"python3"_s, {u"/usr/bin"_s});
-        return Run(python, {u"-c"_s, u"import pyftpdlib, OpenSSL; print(1)"_s}) == u"1"
-                   ? QString()
-                   : u"pyftpdlib or pyOpenSSL is not installed (python3-pyftpdlib, python3-openssl)"_s;
+        return Run(QStandardPaths::findExecutable(u"python3"_s, {u"/usr/bin"_s}), {u"-c"_s, u"import pyftpdlib, OpenSSL; print(1)"_s}) != u"1"
+                   ? u"pyftpdlib or pyOpenSSL is not installed (python3-pyftpdlib, python3-openssl)"_s : QString();
     }
 
     // Prepares, answering a trust question with yes (it must be the server's own key).
@@ -288,10 +269,9 @@ private Q_SLOTS:
     {
         QFETCH(PublishProtocol, protocol);
         QFETCH(int, question);
-        QTemporaryDir work;
         if (const QString why = missing(protocol); !why.isEmpty())
             QSKIP(qPrintable(why));
-        TestServer server(protocol, work.path());
+        TestServer server(protocol);
         QVERIFY2(server.start(), qPrintable(server.error));
         const QString site = server.root + u"/site"_s;
         QVERIFY(QDir().mkpath(site) && PutBytes(site + u"/foreign.txt"_s, "not ours"));
@@ -345,6 +325,8 @@ private Q_SLOTS:
         const QString login = u"ログインできませんでした。ユーザー名とパスワード"_s;
         const QString perm = u"の転送先フォルダーに書き込む権限がありません。"_s;
         const QString quota = u"の容量がいっぱいで、ファイルを書き込めませんでした。"_s;
+        QTest::newRow("ftp host not found") << PublishProtocol::Ftp << u"host"_s << u"が見つかりませんでした。ホスト名が正しいか"_s;
+        QTest::newRow("sftp connection refused") << PublishProtocol::Sftp << u"port"_s << u"に接続できませんでした（接続を拒否されました）。"_s;
         QTest::newRow("sftp wrong key") << PublishProtocol::Sftp << u"secret"_s << login;
         QTest::newRow("ftp wrong password") << PublishProtocol::Ftp << u"secret"_s << login;
         QTest::newRow("sftp changed host key") << PublishProtocol::Sftp << u"identity"_s << u"のホスト鍵が、前回接続したときと違います。"_s;
@@ -362,11 +344,10 @@ private Q_SLOTS:
         QFETCH(PublishProtocol, protocol);
         QFETCH(QString, fault);
         QFETCH(QString, message);
-        QTemporaryDir work;
         if (const QString why = missing(protocol); !why.isEmpty())
             QSKIP(qPrintable(why));
-        TestServer server(protocol, work.path());
-        std::unique_ptr<SmallDisk> disk;
+        std::unique_ptr<SmallDisk> disk; // outlives the server that serves it
+        TestServer server(protocol);
         if (fault == u"quota" || (fault == u"read-only" && protocol == PublishProtocol::Sftp && ::getuid() == 0)) {
             disk = std::make_unique<SmallDisk>(fault == u"quota" ? 1024 : 64);
             if (!disk->mounted())
@@ -385,6 +366,8 @@ private Q_SLOTS:
             settings.privateKeyFile = server.otherKey();
         else if (fault == u"secret")
             password = u"wrong"_s;
+        settings.host = fault == u"host" ? u"nowhere.invalid"_s : settings.host;
+        settings.port = fault == u"port" ? Loopback(0) : settings.port;
         if (fault == u"identity") {
             PublishRun before(settings, password, data());
             QVERIFY(prepareTrusting(before, server).ok);
@@ -427,10 +410,9 @@ private Q_SLOTS:
     {
         QFETCH(PublishProtocol, protocol);
         QFETCH(bool, kill);
-        QTemporaryDir work;
         if (const QString why = missing(protocol); !why.isEmpty())
             QSKIP(qPrintable(why));
-        TestServer server(protocol, work.path());
+        TestServer server(protocol);
         QVERIFY2(server.start(), qPrintable(server.error));
         PublishRun run(server.settings(), server.password(), data());
         QVERIFY(prepareTrusting(run, server).ok);
