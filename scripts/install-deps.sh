@@ -4,12 +4,19 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-declarative-dev qt6-webengine-dev libgl-dev
-          libqt6opengl6-dev fonts-noto-cjk libbenchmark-dev qt6-translations-l10n libtidy-dev)
+          libqt6opengl6-dev fonts-noto-cjk libbenchmark-dev qt6-translations-l10n)
+# The page check reads pages with libtidy; publishing sends them with libcurl
+# (OpenSSL shows a certificate the authorities do not vouch for) and keeps its
+# passwords in the desktop's keyring.
+packages+=(libtidy-dev libcurl4-openssl-dev libssl-dev qtkeychain-qt6-dev)
 if [ "${1:-}" = run ]; then
     packages+=(xvfb)
 fi
 if [ "${1:-}" = test ]; then
     packages+=(xvfb xauth appstream desktop-file-utils)
+    # Publishing is tested against real servers: OpenSSH's sshd for SFTP,
+    # pyftpdlib for FTP and FTPS (with a certificate made by openssl).
+    packages+=(openssh-server python3-pyftpdlib python3-openssl openssl)
 fi
 if [ "${1:-}" = package ] || [ "${1:-}" = check-package ]; then
     # CPack finds the library packages with dpkg-shlibdeps and file.

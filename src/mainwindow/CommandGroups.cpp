@@ -10,6 +10,7 @@
 #include "LinkCommands.h"
 #include "OutputCharsetCommands.h"
 #include "PreviewCommands.h"
+#include "PublishCommands.h"
 #include "ProjectCommands.h"
 #include "RecoveryCommands.h"
 #include "SearchCommands.h"
@@ -30,4 +31,6 @@ void InstallCommandGroups(MainForm *form, QObject *owner)
     new HighlightCommands(form, owner);
     new RecoveryCommands(form, owner);
     new OutputCharsetCommands(form, owner);
+    // Last: it wraps the closing that ProjectCommands set.
+    new PublishCommands(form, owner);
 }

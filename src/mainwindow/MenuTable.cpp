@@ -21,6 +21,7 @@ const MenuRow rows[] = {
     {2, u"PrjSaveminmnyMoji", u"出力するページの文字コード", "", false, true},
     {3, u"MojiminmnyMama", u"ページのまま", "", true, false},
     {3, u"MojiminmnyUtf8", u"UTF-8に変換", "", false, false},
+    {1, u"minmnyPublish", u"サーバーへ転送...(&U)", "", false, false},
     {1, u"minmnyLinkCheck", u"リンクの確認...(&K)", "", false, false},
     {1, u"minmnyPageCheck", u"ページの確認...(&V)", "", false, false},
     {1, u"minmnyLine05", u"-", "", false, false},

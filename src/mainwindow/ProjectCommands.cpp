@@ -5,6 +5,7 @@
 #include "MainForm.h"
 #include "PageEditor.h"
 #include "ProjectFile.h"
+#include "PublishCommands.h"
 #include "SettingsFiles.h"
 #include "TempC.h"
 #include "TextFiles.h"
@@ -97,7 +98,7 @@ bool ProjectCommands::ProNewminmnyNew()
 {
     // Work the user asked to keep is never dropped: a cancelled question or a
     // save that did not happen stops the command.
-    if (!saveIfWanted())
+    if (RefuseWhilePublishing(m_form) || !saveIfWanted())
         return false;
     ProjectDates &p = m_form->project();
     TempC::DelAllTemp(p);
@@ -109,7 +110,7 @@ bool ProjectCommands::ProNewminmnyNew()
 
 bool ProjectCommands::minmnyProOpen()
 {
-    if (!saveIfWanted())
+    if (RefuseWhilePublishing(m_form) || !saveIfWanted())
         return false;
     const QString path = OpenFileOfKind(DialogKind::Project, ProjectFilter, m_form->project().ProjectPath);
     if (path.isEmpty())
@@ -235,6 +236,8 @@ void ProjectCommands::loadSettings()
 
 void ProjectCommands::resumeBackup()
 {
+    if (RefuseWhilePublishing(m_form))
+        return;
     const BackupResumeResult r = OpenBackUp(m_form->project(), [this] { ProNewminmnyNew(); });
     if (!r.found)
         return;

@@ -5,6 +5,7 @@
 #include "MainForm.h"
 #include "ProjectCommands.h"
 #include "ProjectFile.h"
+#include "PublishCommands.h"
 #include "TempC.h"
 #include "TextFiles.h"
 #include "UiService.h"
@@ -31,7 +32,7 @@ bool TemplateCommands::ProNewminmnyHina()
     // Unsaved work the user asked to keep is never dropped: a save that did
     // not happen stops the command.
     auto *projectCommands = m_form->findChild<ProjectCommands *>(u"ProjectCommands"_s);
-    if (!projectCommands || !projectCommands->saveIfWanted())
+    if (RefuseWhilePublishing(m_form) || !projectCommands || !projectCommands->saveIfWanted())
         return false;
 
     QString file;

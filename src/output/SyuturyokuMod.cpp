@@ -72,7 +72,8 @@ bool refuseProjectFile(const QString &target, QString *error)
     return false;
 }
 
-bool copyItem(const ProjectDates &p, const PictDat &d, const QString &folder, QString *error)
+bool copyItem(const ProjectDates &p, const PictDat &d, const QString &folder, QString *error,
+              WriteMode mode = WriteMode::Durable)
 {
     const QString target = outputPath(folder, d.outputName(), error);
     if (target.isEmpty())
@@ -84,7 +85,7 @@ bool copyItem(const ProjectDates &p, const PictDat &d, const QString &folder, QS
     }
     if (takesProjectFile(p.ProjectPath, target))
         return refuseProjectFile(target, error);
-    return TempC::CopyFileReplacing(d.FilePath, target, error);
+    return TempC::CopyFileReplacing(d.FilePath, target, error, mode);
 }
 
 // A path made comparable: absolute, cleaned, symbolic links resolved where it
@@ -163,8 +164,9 @@ bool SyuturyokuHtml(const ProjectDates &p, int index, const QString &folder, QSt
         return refuseProjectFile(target, error);
     // A link standing in the folder is replaced, never written through.
     if (options.charset == OutputCharset::Utf8)
-        return WriteFileAtomically(target, EncodePageFileAsUtf8(h.HtmlStr), error, WriteMode::Durable, LinkMode::Replace);
-    return WritePageFile(target, h.HtmlStr, error, WriteMode::Durable, LinkMode::Replace, changes);
+        return WriteFileAtomically(target, EncodePageFileAsUtf8(h.HtmlStr), error, options.writeMode,
+                                   LinkMode::Replace);
+    return WritePageFile(target, h.HtmlStr, error, options.writeMode, LinkMode::Replace, changes);
 }
 
 bool SyuturyokuPict(const ProjectDates &p, int index, const QString &folder, QString *error)
@@ -212,12 +214,12 @@ SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder,
     if (!run(
             KindPict, int(p.Pict.size()), [&](int i) { return p.Pict.at(i).outputName(); },
             [&](int i) { return p.Pict.at(i).DatName; },
-            [&](int i, QString *why) { return SyuturyokuPict(p, i, folder, why); }))
+            [&](int i, QString *why) { return copyItem(p, p.Pict.at(i), folder, why, mode); }))
         return r;
     run(
         KindElseFile, int(p.ElseFile.size()), [&](int i) { return p.ElseFile.at(i).outputName(); },
         [&](int i) { return p.ElseFile.at(i).DatName; },
-        [&](int i, QString *why) { return SyuturyokuElse(p, i, folder, why); });
+        [&](int i, QString *why) { return copyItem(p, p.ElseFile.at(i), folder, why, mode); });
     return r;
 }
 

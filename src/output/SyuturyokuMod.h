@@ -2,6 +2,7 @@
 
 #include "CharChanges.h"
 #include "ProjectDates.h"
+#include "TextFiles.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,6 +21,9 @@ enum class OutputCharset { AsPage, Utf8 };
 struct SyuturyokuOptions
 {
     OutputCharset charset = OutputCharset::AsPage;
+    // Throwaway skips syncing each page to the disk (a staging folder that
+    // lives only as long as one publish).
+    WriteMode writeMode = WriteMode::Durable;
 };
 
 // What one run of the writer did.

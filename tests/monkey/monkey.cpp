@@ -327,7 +327,8 @@ QString Monkey::menuCommand(unsigned *flags)
         const QString name = a->objectName();
         if (name.isEmpty() || a->isSeparator() || a->menu() || !a->isEnabled())
             continue;
-        if (name.startsWith(u"minmny") || name.contains(u"minmny"))
+        // Publishing goes to a real server; its windows have tests of their own.
+        if ((name.startsWith(u"minmny") || name.contains(u"minmny")) && name != u"minmnyPublish"_s)
             actions.append(a);
     }
     if (actions.isEmpty())
