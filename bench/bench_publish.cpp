@@ -50,7 +50,9 @@ int main(int argc, char **argv)
         std::printf("output alone: %lld ms", static_cast<long long>(t.elapsed()));
         QTemporaryDir staging;
         t.restart();
-        SyuturyokuAllInto(p, staging.path(), WriteMode::Throwaway);
+        SyuturyokuOptions throwaway;
+        throwaway.writeMode = WriteMode::Throwaway;
+        SyuturyokuAllInto(p, staging.path(), throwaway);
         std::printf(" (into a staging folder, not synced: %lld ms)\n", static_cast<long long>(t.elapsed()));
     }
 
