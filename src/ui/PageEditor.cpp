@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -120,6 +121,8 @@ void PageEditor::onContentsChange(int from, int /*removed*/, int added)
         m_editorLength = newLength;
         m_blocks = newBlocks;
         ++m_revision;
+        m_longFrom = 0;
+        m_longTo = newLength;
         if (m_html.size() != m_editorLength + m_blocks - 1 - 2 * qsizetype(m_pieces.size()))
             rebuild();
         return;
@@ -151,7 +154,8 @@ void PageEditor::onContentsChange(int from, int /*removed*/, int added)
                 addedPieces.push_back(b.position() - 1);
         }
     }
-    const qsizetype htmlFrom = from + doc->findBlock(from).blockNumber() - 2 * (first - m_pieces.begin());
+    const QTextBlock fromBlock = doc->findBlock(from);
+    const qsizetype htmlFrom = from + fromBlock.blockNumber() - 2 * (first - m_pieces.begin());
     const qsizetype htmlRemoved = removedChars + removedBreaks - 2 * (last - first);
     if (addedText.size() != addedChars || removedBreaks < 0 || removedBreaks > removedChars
         || last - first > removedBreaks || htmlFrom + htmlRemoved > m_html.size() || m_html.at(htmlFrom - 1) == u'\r'
@@ -172,6 +176,52 @@ void PageEditor::onContentsChange(int from, int /*removed*/, int added)
     ++m_revision;
     if (m_html.size() != m_editorLength + m_blocks - 1 - 2 * qsizetype(m_pieces.size()))
         rebuild();
+    // Lines that grew too long: the one the edit starts in, and those it
+    // brings when it brings enough characters for one.
+    if (!m_settingText) {
+        const qsizetype to = from + addedChars;
+        for (QTextBlock b = fromBlock; b.isValid() && b.position() <= to;
+             b = addedChars > 2 * m_longLine ? b.next() : doc->findBlock(int(to))) {
+            if (b.length() - 1 > 2 * m_longLine) {
+                m_longFrom = m_longFrom < 0 ? b.position() : std::min<qsizetype>(m_longFrom, b.position());
+                m_longTo = std::max<qsizetype>(m_longTo, b.position() + b.length() - 1);
+            }
+            if (b.position() + b.length() > to)
+                break;
+        }
+    }
+}
+
+void PageEditor::cutLongLines()
+{
+    if (m_longFrom < 0)
+        return;
+    const qsizetype from = m_longFrom;
+    const qsizetype to = std::min(m_longTo, m_editorLength);
+    m_longFrom = m_longTo = -1;
+    QTextCharFormat pieceMark;
+    pieceMark.setProperty(PieceBreak, true);
+    QTextCursor c(document());
+    bool editing = false;
+    // From the last line back, so that the earlier positions stay valid.
+    for (QTextBlock b = document()->findBlock(int(to)); b.isValid() && b.position() + b.length() > from;
+         b = b.previous()) {
+        if (b.length() - 1 <= 2 * m_longLine)
+            continue;
+        if (!editing) {
+            c.joinPreviousEditBlock();
+            editing = true;
+            m_mayHavePieces = true;
+        }
+        const int start = b.position();
+        const QList<qsizetype> cuts = PieceStarts(b.text(), m_longLine);
+        for (auto it = cuts.crbegin(); it != cuts.crend(); ++it) {
+            c.setPosition(start + int(*it));
+            c.insertBlock(c.blockFormat(), pieceMark);
+        }
+    }
+    if (editing)
+        c.endEditBlock();
 }
 
 void PageEditor::rebuild()
@@ -209,6 +259,8 @@ QString PageEditor::htmlText() const
 
 void PageEditor::setHtmlText(const QString &html)
 {
+    // A new page is cut into pieces here, not as an edit.
+    const QScopedValueRollback<bool> setting(m_settingText, true);
     QString text = HtmlToEditorText(html);
     const QList<qsizetype> pieces = PieceStarts(text, m_longLine);
     qsizetype nul = text.indexOf(QChar(0));
@@ -284,6 +336,7 @@ void PageEditor::replaceSelection(const QString &html)
     format.clearProperty(PieceBreak);
     c.insertText(HtmlToEditorText(html), format);
     setTextCursor(c);
+    cutLongLines();
 }
 
 void PageEditor::insertForUser(const QString &html)
@@ -389,6 +442,7 @@ void PageEditor::replaceHtmlStretches(const QList<qsizetype> &starts, qsizetype 
     QTextCursor end(document());
     end.setPosition(int(caret));
     setTextCursor(end);
+    cutLongLines();
 }
 
 qsizetype PageEditor::editorPosToHtml(qsizetype editorPos) const
@@ -487,6 +541,7 @@ void PageEditor::keyPressEvent(QKeyEvent *event)
             keepInputOffPieceMark();
     }
     QPlainTextEdit::keyPressEvent(event);
+    cutLongLines();
 }
 
 void PageEditor::keepInputOffPieceMark()
@@ -517,6 +572,7 @@ void PageEditor::inputMethodEvent(QInputMethodEvent *event)
     if (!m_pieces.empty() && !event->commitString().isEmpty())
         keepInputOffPieceMark();
     QPlainTextEdit::inputMethodEvent(event);
+    cutLongLines();
 }
 
 void PageEditor::dropEvent(QDropEvent *event)
@@ -538,6 +594,7 @@ void PageEditor::insertFromMimeData(const QMimeData *source)
     if (!m_pieces.empty())
         keepInputOffPieceMark();
     QPlainTextEdit::insertFromMimeData(source);
+    cutLongLines();
 }
 
 QMimeData *PageEditor::createMimeDataFromSelection() const

@@ -103,8 +103,11 @@ private:
     // piece would take the format of the break before it, and with it the
     // mark that makes a break one between pieces.
     void keepInputOffPieceMark();
-    // Soft breaks (document positions) before pos.
+    // Breaks between pieces (document positions) before pos.
     qsizetype piecesBefore(qsizetype pos) const;
+    // Cuts the lines that the last edit made longer than twice the limit
+    // into pieces, as a part of that edit's undo step.
+    void cutLongLines();
 
     ChunkedText m_html;
     // The page text a batch edit leads to, taken at its change notice.
@@ -116,6 +119,10 @@ private:
     // by edit. Only a document that was given pieces can hold marks.
     std::vector<int> m_pieces;
     bool m_mayHavePieces = false;
+    bool m_settingText = false;
+    // The stretch of the document whose lines may have grown too long.
+    qsizetype m_longFrom = -1;
+    qsizetype m_longTo = -1;
     qsizetype m_longLine = LongLine;
     qsizetype m_editorLength = 0; // characters of the document, without its final break
     qsizetype m_blocks = 1;
