@@ -68,7 +68,8 @@ public:
     qsizetype htmlPosToEditor(qsizetype htmlPos) const;
 
     // Lines longer than this many characters are shown in pieces of at most
-    // that length by the next setHtmlText().
+    // that length (a page from its setHtmlText() on; a line an edit makes
+    // longer once it is twice as long).
     qsizetype longLineLimit() const { return m_longLine; }
     void setLongLineLimit(qsizetype chars) { m_longLine = std::max<qsizetype>(chars, 2); }
     static constexpr qsizetype LongLine = 2000;
