@@ -405,8 +405,8 @@ void PageEditor::replaceHtmlStretches(const QList<qsizetype> &starts, qsizetype 
         for (const auto &[s, e] : spans) {
             for (; p != m_pieces.cend() && *p < s; ++p)
                 pieces.push_back(int(*p + shift));
-            for (; p != m_pieces.cend() && *p < e; ++p) {
-            }
+            while (p != m_pieces.cend() && *p < e)
+                ++p;
             shift += editorText.size() - (e - s);
         }
         for (; p != m_pieces.cend(); ++p)
