@@ -315,7 +315,7 @@ int main(int argc, char *argv[])
         std::printf("  page shown in %.0f ms (bare editor: %.0f ms)\n", loadMs, bareLoadMs);
         print("program", prog);
         print("bare", plain);
-        std::printf("  ratio program/bare: handling median %.2fx, worst %.2fx; latency median %.2fx, worst %.2fx\n",
+        std::printf("  ratio program/bare: handling median %.3gx, worst %.3gx; latency median %.3gx, worst %.3gx\n",
                     bench::Median(prog.handling) / bench::Median(plain.handling), bench::Worst(prog.handling) / bench::Worst(plain.handling),
                     bench::Median(prog.latency) / bench::Median(plain.latency), bench::Worst(prog.latency) / bench::Worst(plain.latency));
         std::printf("  preview shows the typed text %.0f ms after the last key was due (%s, %s; %d loads, %d "

@@ -4,7 +4,11 @@
 
 #include <QPlainTextEdit>
 
+#include <algorithm>
 #include <optional>
+#include <vector>
+
+class QTextBlock;
 
 // The page editor MainText. It shows a page whose line breaks are CR LF and
 // offers its selection in page-text positions (a CR LF counts two), so that
@@ -63,6 +67,16 @@ public:
     qsizetype editorPosToHtml(qsizetype editorPos) const;
     qsizetype htmlPosToEditor(qsizetype htmlPos) const;
 
+    // Lines longer than this many characters are shown in pieces of at most
+    // that length (a page from its setHtmlText() on; a line an edit makes
+    // longer once it is twice as long).
+    qsizetype longLineLimit() const { return m_longLine; }
+    void setLongLineLimit(qsizetype chars) { m_longLine = std::max<qsizetype>(chars, 2); }
+    static constexpr qsizetype LongLine = 2000;
+
+    // True if the break before the block only parts the pieces of a long line.
+    static bool startsPiece(const QTextBlock &block);
+
     // True while the editor handles the user's own input (keys, input method,
     // paste, drop): edits made then may be taken into the page record later.
     bool handlingInput() const { return m_inputDepth > 0; }
@@ -81,14 +95,36 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
     void focusInEvent(QFocusEvent *event) override;
+    QMimeData *createMimeDataFromSelection() const override;
 
 private:
     void onContentsChange(int from, int removed, int added);
     void rebuild();
+    // Before the user's input is inserted: typing at the start of an empty
+    // piece would take the format of the break before it, and with it the
+    // mark that makes a break one between pieces.
+    void keepInputOffPieceMark();
+    // Breaks between pieces (document positions) before pos.
+    qsizetype piecesBefore(qsizetype pos) const;
+    // Cuts the lines that the last edit made longer than twice the limit
+    // into pieces, as a part of that edit's undo step.
+    void cutLongLines();
 
     ChunkedText m_html;
     // The page text a batch edit leads to, taken at its change notice.
     std::optional<ChunkedText> m_batchResult;
+    std::vector<int> m_batchPieces;
+    // Document positions of the breaks between the pieces of long lines, in
+    // order. Such a break is marked in its own character format, which the
+    // document keeps through undo and redo; m_pieces follows the marks edit
+    // by edit. Only a document that was given pieces can hold marks.
+    std::vector<int> m_pieces;
+    bool m_mayHavePieces = false;
+    bool m_settingText = false;
+    // The stretch of the document whose lines may have grown too long.
+    qsizetype m_longFrom = -1;
+    qsizetype m_longTo = -1;
+    qsizetype m_longLine = LongLine;
     qsizetype m_editorLength = 0; // characters of the document, without its final break
     qsizetype m_blocks = 1;
     quint64 m_revision = 0;

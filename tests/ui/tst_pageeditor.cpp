@@ -23,12 +23,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// What the editor shows, as a page text: the document converted whole.
+// What the editor shows, as a page text: the document converted whole, the
+// breaks between the pieces of a long line left out.
 QString shownPage(const PageEditor &e)
 {
-    QString raw = e.document()->toRawText();
-    raw.replace(QChar::ParagraphSeparator, u'\n');
-    return EditorTextToHtml(raw);
+    QString page;
+    for (QTextBlock b = e.document()->begin(); b.isValid(); b = b.next())
+        page += (b.position() == 0 || PageEditor::startsPiece(b) ? u""_s : u"\r\n"_s) + b.text();
+    return page;
 }
 
 const QString Nbsp = QString(QChar(0x00A0));
@@ -97,9 +99,9 @@ private Q_SLOTS:
         QVERIFY(!m_editor->document()->isUndoAvailable());
         QVERIFY(!m_editor->document()->isModified());
         QCOMPARE(m_editor->textCursor().position(), 0);
-        const QString text = HtmlToEditorText(page);
+        const QString text = m_editor->document()->toRawText();
         for (qsizetype i = 0; i < text.size(); ++i) {
-            if (text.at(i) == u'\n')
+            if (text.at(i) == QChar::ParagraphSeparator)
                 continue;
             QTextCursor c(m_editor->document());
             c.setPosition(int(i + 1)); // the format of the character before
@@ -110,6 +112,88 @@ private Q_SLOTS:
         TypeText(m_editor.get(), u"ab"_s);
         QCOMPARE(m_editor->htmlText(), QString(page).insert(10, u"ab"_s));
         QCOMPARE(m_editor->rebuilds(), 0);
+    }
+
+    void longLinesInPiecesKeepThePage_data()
+    {
+        // A page, the steps (caret or selection at page positions, keys,
+        // paste, copy, undo) and the page after them. Lines are shown in
+        // pieces of at most four characters: abcd|efgh|ij.
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("expected");
+        const QString abc = u"abcdefghij"_s;
+        QTest::newRow("shown") << abc << QStringList{u"lines 3"_s} << abc;
+        QTest::newRow("typed at a break") << abc << QStringList{u"at 4"_s, u"type X"_s} << u"abcdXefghij"_s;
+        QTest::newRow("backspace at a piece's start") << abc << QStringList{u"at 4"_s, u"key Backspace"_s}
+                                                      << u"abcefghij"_s;
+        QTest::newRow("delete at a piece's end") << abc << QStringList{u"at 1"_s, u"key End"_s, u"key Delete"_s}
+                                                 << u"abcdfghij"_s;
+        QTest::newRow("selection across a break") << abc << QStringList{u"sel 2 4"_s, u"key Backspace"_s}
+                                                  << u"abghij"_s;
+        QTest::newRow("lines pasted into an emptied piece")
+            << abc << (QStringList{u"at 4"_s, u"key End"_s} + QStringList(4, u"key Backspace"_s)
+                       + QStringList{u"paste 1\n2"_s, u"type Y"_s})
+            << u"abcd1\r\n2Yij"_s;
+        QTest::newRow("lines pasted over a break") << abc << QStringList{u"sel 3 2"_s, u"paste 1\n2"_s}
+                                                   << u"abc1\r\n2fghij"_s;
+        QTest::newRow("copied without the breaks") << abc << QStringList{u"sel 2 7"_s, u"copy"_s, u"at 10"_s, u"paste"_s}
+                                                   << u"abcdefghijcdefghi"_s;
+        QTest::newRow("undone and redone")
+            << abc << QStringList{u"sel 2 4"_s, u"type Z"_s, u"undo"_s, u"redo"_s, u"undo"_s} << abc;
+        QTest::newRow("replaced across a break") << abc << QStringList{u"replace def"_s, u"lines 2"_s} << u"abcghij"_s;
+        QTest::newRow("found after breaks, between lines")
+            << u"a\r\n"_s + abc + u"\r\nx"_s << QStringList{u"sel 9 3"_s, u"type <>"_s} << u"a\r\nabcdef<>j\r\nx"_s;
+        // A line made longer than twice the limit is cut with the edit.
+        QTest::newRow("long line pasted")
+            << u"ab"_s << QStringList{u"at 1"_s, u"paste 0123456789"_s, u"lines 3"_s, u"undo"_s, u"lines 1"_s}
+            << u"ab"_s;
+        QTest::newRow("lines joined by a replacement")
+            << u"ab\r\ncd\r\nef\r\ngh\r\nij"_s << QStringList{u"replace \r\n"_s, u"lines 3"_s} << abc;
+    }
+
+    void longLinesInPiecesKeepThePage()
+    {
+        QFETCH(QString, page);
+        QFETCH(QStringList, steps);
+        QFETCH(QString, expected);
+        m_editor->setLongLineLimit(4);
+        m_editor->setHtmlText(page);
+        for (const QString &step : steps) {
+            const QString arg = step.section(u' ', 1);
+            const int at = arg.section(u' ', 0, 0).toInt();
+            if (step.startsWith(u"at "_s) || step.startsWith(u"sel "_s)) {
+                m_editor->selectHtml(at, arg.section(u' ', 1).toInt());
+                QCOMPARE(m_editor->selectedHtml(), m_editor->htmlText().mid(at, arg.section(u' ', 1).toInt()));
+            } else if (step.startsWith(u"lines "_s)) {
+                QCOMPARE(m_editor->document()->blockCount(), at);
+            } else if (step.startsWith(u"replace "_s)) {
+                QList<qsizetype> hits;
+                for (qsizetype h = page.indexOf(arg); h >= 0; h = page.indexOf(arg, h + 1))
+                    hits.append(h);
+                m_editor->replaceHtmlStretches(hits, arg.size(), QString());
+            } else if (step.startsWith(u"type "_s)) {
+                TypeText(m_editor.get(), arg);
+            } else if (step.startsWith(u"key "_s)) {
+                QTest::keyClick(m_editor.get(),
+                                arg == u"End"_s ? Qt::Key_End : arg == u"Delete"_s ? Qt::Key_Delete : Qt::Key_Backspace);
+            } else if (step.startsWith(u"paste"_s)) {
+                if (!arg.isEmpty())
+                    QApplication::clipboard()->setText(arg);
+                QTest::keyClick(m_editor.get(), Qt::Key_V, Qt::ControlModifier);
+            } else {
+                QTest::keyClick(m_editor.get(), step == u"copy"_s ? Qt::Key_C : Qt::Key_Z,
+                                step == u"redo"_s ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+            }
+            QCOMPARE(m_editor->htmlText(), shownPage(*m_editor));
+        }
+        QCOMPARE(m_editor->htmlText(), expected);
+        QCOMPARE(m_editor->rebuilds(), 0);
+        // Every page position but an LF comes back from the editor as it went.
+        for (qsizetype h = 0; h <= expected.size(); ++h) {
+            if (h == 0 || expected.at(h - 1) != u'\r')
+                QCOMPARE(m_editor->editorPosToHtml(m_editor->htmlPosToEditor(h)), h);
+        }
     }
 
     void loneBreaksBecomeCrLf()
@@ -219,9 +303,18 @@ private Q_SLOTS:
         QCOMPARE(m_editor->htmlText(), shownPage(*m_editor));
     }
 
+    void randomEditsKeepThePageInStep_data()
+    {
+        QTest::addColumn<int>("longLine");
+        QTest::newRow("whole lines") << int(PageEditor::LongLine);
+        QTest::newRow("lines in pieces") << 6;
+    }
+
     void randomEditsKeepThePageInStep()
     {
+        QFETCH(int, longLine);
         QRandomGenerator rng(1302);
+        m_editor->setLongLineLimit(longLine);
         m_editor->setHtmlText(startPage());
         const QStringList typed = {u"a"_s, u"Z"_s, u"あ"_s, u"<"_s, Nbsp, LineSep, u" "_s};
         const QStringList pasted = {u"x\r\ny"_s, u"p\nq\rr"_s, Nbsp + LineSep + u"z"_s, u"\r\n"_s,
@@ -314,11 +407,17 @@ private:
     {
         const QString page = shownPage(*m_editor);
         const qsizetype editorLen = m_editor->document()->characterCount() - 1;
+        const bool whole = m_editor->document()->blockCount() == page.count(u'\n') + 1;
         for (int k = 0; k < 20; ++k) {
             const qsizetype ep = rng.bounded(int(editorLen + 1));
-            QCOMPARE(m_editor->editorPosToHtml(ep), EditorPosToHtmlPos(page, ep));
             const qsizetype hp = rng.bounded(int(page.size() + 1));
-            QCOMPARE(m_editor->htmlPosToEditor(hp), HtmlPosToEditorPos(page, hp));
+            if (whole) {
+                QCOMPARE(m_editor->editorPosToHtml(ep), EditorPosToHtmlPos(page, ep));
+                QCOMPARE(m_editor->htmlPosToEditor(hp), HtmlPosToEditorPos(page, hp));
+            }
+            // A position between a CR and its LF comes back as the one after the LF.
+            QCOMPARE(m_editor->editorPosToHtml(m_editor->htmlPosToEditor(hp)),
+                     hp + (hp > 0 && page.at(hp - 1) == u'\r' ? 1 : 0));
         }
     }
 
