@@ -171,9 +171,9 @@ PublishOutcome PublishRun::prepare(const ProjectDates &p)
     d->staging = std::make_unique<QTemporaryDir>(QDir::tempPath() + u"/quorvel-publish-XXXXXX");
     if (!d->staging->isValid())
         return d->fail(PublishFault::Other, d->staging->errorString());
-    SyuturyokuOptions staged;
-    staged.writeMode = WriteMode::Throwaway;
-    const SyuturyokuReport report = SyuturyokuAllInto(p, d->staging->path(), staged);
+    SyuturyokuOptions output;
+    output.writeMode = WriteMode::Throwaway;
+    const SyuturyokuReport report = SyuturyokuAllInto(p, d->staging->path(), output);
     if (!report.ok()) {
         PublishOutcome o;
         o.message = SyuturyokuFailMessage(report);
