@@ -316,7 +316,7 @@ void CurlTransfer::setCommon(const QString &url)
         // TLS 1.2: under TLS 1.3 the server sends session tickets on each data
         // connection after the handshake; libcurl never reads them on an
         // upload, so closing the connection resets it and the server may lose
-        // the end of the file (the size check below catches that, but every
+        // the end of the file (the size check after each upload catches that, but every
         // large file would fail).
         curl_easy_setopt(c, CURLOPT_SSLVERSION, long(CURL_SSLVERSION_TLSv1_2 | CURL_SSLVERSION_MAX_TLSv1_2));
         curl_easy_setopt(c, CURLOPT_SSL_CTX_FUNCTION, &Callbacks::sslContext);
@@ -330,7 +330,7 @@ void CurlTransfer::setCommon(const QString &url)
     }
 }
 
-bool CurlTransfer::perform(qint64 fileSize)
+bool CurlTransfer::perform()
 {
     m_fault = PublishFault::None;
     m_detail.clear();
@@ -372,13 +372,12 @@ bool CurlTransfer::perform(qint64 fileSize)
     const QString reply = QString::fromUtf8(replies.last()).trimmed();
     if (m_s.protocol != PublishProtocol::Sftp && reply.size() > 4 && reply.at(0).isDigit() && !reply.startsWith(u'2'))
         m_detail += u": "_s + reply;
-    m_fault = classify(code, fileSize);
+    m_fault = classify(code);
     return false;
 }
 
-PublishFault CurlTransfer::classify(int code, qint64 fileSize)
+PublishFault CurlTransfer::classify(int code)
 {
-    Q_UNUSED(fileSize)
     long response = 0;
     curl_easy_getinfo(static_cast<CURL *>(m_curl), CURLINFO_RESPONSE_CODE, &response);
     if (m_cancel->load())
@@ -457,8 +456,6 @@ bool CurlTransfer::list(QVector<RemoteEntry> *out)
         return true;
     }
     // A folder that does not exist yet is made by the first upload.
-    long response = 0;
-    curl_easy_getinfo(static_cast<CURL *>(m_curl), CURLINFO_RESPONSE_CODE, &response);
     if (m_fault == PublishFault::Permission || m_detail.contains(u"No such file"_s)) {
         m_fault = PublishFault::None;
         return true;
@@ -499,7 +496,7 @@ bool CurlTransfer::upload(const QString &localPath, const QString &name, bool ex
     }
     m_upload = &file;
     m_progress = progress;
-    bool ok = perform(file.size());
+    bool ok = perform();
     m_upload = nullptr;
     m_progress = nullptr;
     if (ok && !sftp) {

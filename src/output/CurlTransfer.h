@@ -86,8 +86,8 @@ public:
 
 private:
     void setCommon(const QString &url);
-    bool perform(qint64 fileSize = 0);
-    PublishFault classify(int code, qint64 fileSize);
+    bool perform();
+    PublishFault classify(int code);
     QString folderUrl() const;
     QString fileUrl(const QString &name) const;
     QString sftpPath(const QString &name) const;

@@ -61,11 +61,13 @@ const FaultText FaultTexts[] = {
      u"%1 の容量がいっぱいで、ファイルを書き込めませんでした。サーバー上の不要なファイルを消すか容量を増やしてから、もう一度転送してください。送り終えたファイルは送り直しません。（%2）"},
     {PublishFault::Lost,
      u"%1 との接続が切れました。ネットワークの状態を確かめて、もう一度転送してください。続きから送ります。（%2）"},
+    // A changed host key; %2 is the new key's type and fingerprint.
+    {PublishFault::TrustQuestion,
+     u"警告: %1 のホスト鍵が、前回接続したときと違います。別のサーバーになりすまされているおそれがあるため、転送をやめました。"
+     u"サーバーの管理者に、ホスト鍵を変えたかどうか確かめてください。（新しい鍵 %2）"},
     {PublishFault::Other, u"%1 への転送に失敗しました。（%2）"},
 };
 
-const QString ChangedKeyText = u"警告: %1 のホスト鍵が、前回接続したときと違います。別のサーバーになりすまされているおそれがあるため、転送をやめました。"
-                               u"サーバーの管理者に、ホスト鍵を変えたかどうか確かめてください。（新しい鍵 %2 %3）"_s;
 
 QString FaultMessage(PublishFault fault, const QString &server, const QString &detail)
 {
@@ -135,7 +137,7 @@ struct PublishRun::Private
         pending = o.question;
         pendingKey = curl->questionKey();
         if (o.question.kind == TrustQuestion::ChangedHostKey)
-            o.message = ChangedKeyText.arg(server, o.question.keyType, o.question.fingerprint);
+            o.message = FaultMessage(PublishFault::TrustQuestion, server, o.question.keyType + u' ' + o.question.fingerprint);
         return o;
     }
 };
@@ -242,7 +244,7 @@ bool PublishRun::acceptTrust(const TrustQuestion &q, QString *error)
 {
     if (q.kind == TrustQuestion::ChangedHostKey) {
         if (error)
-            *error = ChangedKeyText.arg(d->server, q.keyType, q.fingerprint);
+            *error = FaultMessage(PublishFault::TrustQuestion, d->server, q.keyType + u' ' + q.fingerprint);
         return false;
     }
     if (d->pendingKey.isEmpty() || q.kind != d->pending.kind || q.fingerprint != d->pending.fingerprint) {

@@ -4,33 +4,19 @@
 # Usage: ftpserver.py PORT ROOT PERM [CERT KEY]
 # PERM: pyftpdlib's permission letters, or "short" for a server that keeps only
 # half of each file received and still reports success.
-import errno
 import logging
 import os
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler, TLS_DTPHandler, TLS_FTPHandler
+from pyftpdlib.handlers import FTPHandler, TLS_DTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
 
 port, root, perm = int(sys.argv[1]), sys.argv[2], sys.argv[3]
 tls = len(sys.argv) > 5
 
 
-class FullDiskDTP(DTPHandler):
-    # pyftpdlib loses the reason of a failed write ("426 None"); a full disk
-    # is answered as ProFTPD answers it.
-    def handle_error(self):
-        cause = sys.exc_info()[1]
-        cause = cause.args[0] if cause is not None and cause.args else None
-        if isinstance(cause, OSError) and cause.errno in (errno.ENOSPC, errno.EDQUOT):
-            self._resp = ("452 No space left on device; transfer aborted.", logging.warning)
-            self.close()
-        else:
-            super().handle_error()
-
-
-class HandshakeFirstDTP(TLS_DTPHandler, FullDiskDTP):
+class HandshakeFirstDTP(TLS_DTPHandler):
     # libcurl starts TLS on a data connection before it sends STOR or LIST;
     # pyftpdlib would close a data channel that reads before its command.
     def readable(self):
@@ -46,8 +32,8 @@ authorizer.add_user("site", "secret", root, perm="elradfmw" if perm == "short" e
 handler = TLS_FTPHandler if tls else FTPHandler
 handler.authorizer = authorizer
 handler.auth_failed_timeout = 0.1  # a wrong password is answered at once
-handler.dtp_handler = HandshakeFirstDTP if tls else FullDiskDTP
 if tls:
+    handler.dtp_handler = HandshakeFirstDTP
     handler.certfile, handler.keyfile = sys.argv[4], sys.argv[5]
     handler.tls_control_required = handler.tls_data_required = True
 if perm == "short":

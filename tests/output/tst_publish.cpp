@@ -334,7 +334,6 @@ private Q_SLOTS:
         QTest::newRow("sftp read-only folder") << PublishProtocol::Sftp << u"read-only"_s << perm;
         QTest::newRow("ftp read-only folder") << PublishProtocol::Ftp << u"read-only"_s << perm;
         QTest::newRow("sftp quota") << PublishProtocol::Sftp << u"quota"_s << quota;
-        QTest::newRow("ftp quota") << PublishProtocol::Ftp << u"quota"_s << quota;
         QTest::newRow("ftp server keeps a short file") << PublishProtocol::Ftp << u"short"_s << u"との接続が切れました。"_s;
     }
     // Each fault ends the run with the message naming the server and what to
