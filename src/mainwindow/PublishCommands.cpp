@@ -2,6 +2,7 @@
 
 #include "AppPaths.h"
 #include "MainForm.h"
+#include "OutputCharsetCommands.h"
 #include "ProjectCommands.h"
 #include "PublishDialogs.h"
 #include "PublishKeyring.h"
@@ -120,6 +121,8 @@ void PublishCommands::minmnyPublish()
 
     m_server = PublishServerName(settings);
     m_job = m_factory(settings, password, PublishDataFolder());
+    // A published site is byte for byte what the output command would write.
+    m_job->setPageCharset(OutputOptionsOf(m_form).charset);
     // The transfer works on a copy: the project may be edited meanwhile.
     m_copy = m_form->project();
     m_trustAnswers = 0;

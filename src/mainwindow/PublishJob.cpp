@@ -11,7 +11,8 @@ public:
         : m_run(settings, password, dataFolder)
     {
     }
-    PublishOutcome prepare(const ProjectDates &p) override { return m_run.prepare(p); }
+    PublishOutcome prepare(const ProjectDates &p) override { return m_run.prepare(p, m_charset); }
+    void setPageCharset(OutputCharset charset) override { m_charset = charset; }
     const PublishPlan &plan() const override { return m_run.plan(); }
     bool acceptTrust(const TrustQuestion &q, QString *error) override { return m_run.acceptTrust(q, error); }
     PublishOutcome send(bool removeNotWritten, const std::function<void(const PublishProgress &)> &progress) override
@@ -22,6 +23,7 @@ public:
 
 private:
     PublishRun m_run;
+    OutputCharset m_charset = OutputCharset::AsPage;
 };
 
 } // namespace

@@ -19,6 +19,8 @@ public:
     virtual bool acceptTrust(const TrustQuestion &q, QString *error) = 0;
     virtual PublishOutcome send(bool removeNotWritten, const std::function<void(const PublishProgress &)> &progress) = 0;
     virtual void cancel() = 0;
+    // The encoding pages are staged in; the output command's choice.
+    virtual void setPageCharset(OutputCharset) {}
 };
 
 using PublishJobFactory = std::function<std::shared_ptr<PublishJob>(

@@ -159,7 +159,7 @@ void PublishRun::cancel()
     d->cancel.store(true);
 }
 
-PublishOutcome PublishRun::prepare(const ProjectDates &p)
+PublishOutcome PublishRun::prepare(const ProjectDates &p, OutputCharset charset)
 {
     d->prepared = false;
     d->plan = PublishPlan();
@@ -175,6 +175,7 @@ PublishOutcome PublishRun::prepare(const ProjectDates &p)
         return d->fail(PublishFault::Other, d->staging->errorString());
     SyuturyokuOptions output;
     output.writeMode = WriteMode::Throwaway;
+    output.charset = charset;
     const SyuturyokuReport report = SyuturyokuAllInto(p, d->staging->path(), output);
     if (!report.ok()) {
         PublishOutcome o;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProjectDates.h"
+#include "SyuturyokuMod.h"
 
 #include <QByteArray>
 #include <QVector>
@@ -121,7 +122,8 @@ public:
     // Outputs p into a fresh staging folder, connects, checks the server's key
     // or certificate, lists the remote folder and makes the plan. On a trust
     // question it stops with trustAsked; after acceptTrust() it may be called again.
-    PublishOutcome prepare(const ProjectDates &p);
+    // Pages are staged in the encoding the output command would write them in.
+    PublishOutcome prepare(const ProjectDates &p, OutputCharset charset = OutputCharset::AsPage);
     const PublishPlan &plan() const;
 
     // Remembers the key or certificate of the question (not for ChangedHostKey).

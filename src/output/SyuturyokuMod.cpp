@@ -214,12 +214,12 @@ SyuturyokuReport SyuturyokuAllInto(const ProjectDates &p, const QString &folder,
     if (!run(
             KindPict, int(p.Pict.size()), [&](int i) { return p.Pict.at(i).outputName(); },
             [&](int i) { return p.Pict.at(i).DatName; },
-            [&](int i, QString *why) { return copyItem(p, p.Pict.at(i), folder, why, mode); }))
+            [&](int i, QString *why) { return copyItem(p, p.Pict.at(i), folder, why, options.writeMode); }))
         return r;
     run(
         KindElseFile, int(p.ElseFile.size()), [&](int i) { return p.ElseFile.at(i).outputName(); },
         [&](int i) { return p.ElseFile.at(i).DatName; },
-        [&](int i, QString *why) { return copyItem(p, p.ElseFile.at(i), folder, why, mode); });
+        [&](int i, QString *why) { return copyItem(p, p.ElseFile.at(i), folder, why, options.writeMode); });
     return r;
 }
 
