@@ -13,6 +13,7 @@
 #include "WidgetTestSupport.h"
 
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -362,11 +363,14 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(root));
         QProcess server;
         // The system's Python, which has the Debian package's pyftpdlib.
-        server.start(QStandardPaths::findExecutable(u"python3"_s, {u"/usr/bin"_s}), {QStringLiteral(QV_FTPSERVER), u"--root"_s, root, u"--user"_s, u"site"_s,
-                                    u"--password"_s, u"secret"_s});
-        if (!server.waitForReadyRead(10000))
+        const int port = LoopbackPort(0);
+        server.start(QStandardPaths::findExecutable(u"python3"_s, {u"/usr/bin"_s}),
+                     {QStringLiteral(QV_FTPSERVER), QString::number(port), root, u"elradfmw"_s});
+        for (QDeadlineTimer t(10000); !LoopbackPort(port) && !t.hasExpired() && server.state() != QProcess::NotRunning;)
+            server.waitForFinished(20);
+        if (!LoopbackPort(port))
             QSKIP(qPrintable(u"no FTP server (python3-pyftpdlib): "_s + QString::fromUtf8(server.readAllStandardError())));
-        PublishSettings s{PublishProtocol::Ftp, u"127.0.0.1"_s, server.readLine().trimmed().toInt(), u"site"_s,
+        PublishSettings s{PublishProtocol::Ftp, u"127.0.0.1"_s, port, u"site"_s,
                           u"/site"_s, true, QString(), false};
         QString error;
         QVERIFY(WritePublishSettings(m_form->project().ProjectPath, s, &error));
@@ -396,8 +400,9 @@ private Q_SLOTS:
         // The command follows the output submenu.
         int count = 0;
         const MenuRow *rows = MenuRows(&count);
-        const auto *at = std::find_if(rows, rows + count, [](const MenuRow &r) { return r.name == u"minmnyUwagaki"_s; });
-        QVERIFY(at + 1 < rows + count && at[1].name == u"minmnyPublish"_s);
+        const auto *at = std::find_if(rows, rows + count, [](const MenuRow &r) { return r.name == u"minmnyPrjSave"_s; });
+        const auto *next = std::find_if(at + 1, rows + count, [](const MenuRow &r) { return r.depth <= 1; });
+        QVERIFY(next < rows + count && next->name == u"minmnyPublish"_s);
         QCOMPARE(m_form->action(u"minmnyPublish"_s)->text(), u"サーバーへ転送...(&U)"_s);
         // A project never saved has no settings yet: it is saved first.
         m_form->project().ProjectPath = NewProjectPath;

@@ -30,18 +30,6 @@ namespace {
 
 const QString BigFile = u"big2.bin"_s; // the file during which a transfer is interrupted
 
-// A free port on 127.0.0.1 (port 0), or whether port takes a connection.
-int Loopback(int port)
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{AF_INET, htons(quint16(port)), {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t len = sizeof a;
-    const int r = port ? ::connect(s, reinterpret_cast<sockaddr *>(&a), len) == 0
-                       : (::bind(s, reinterpret_cast<sockaddr *>(&a), len), ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len),
-                          ntohs(a.sin_port));
-    ::close(s);
-    return r;
-}
 
 // Standard output of a program; empty when it failed.
 QString Run(const QString &program, const QStringList &args)
@@ -73,7 +61,7 @@ class TestServer
 public:
     explicit TestServer(PublishProtocol protocol) : m_protocol(protocol), m_work(m_dir.path())
     {
-        m_port = Loopback(0);
+        m_port = LoopbackPort(0);
         root = m_work + u"/root"_s;
         QDir().mkpath(root);
         if (protocol == PublishProtocol::Sftp) {
@@ -126,10 +114,10 @@ public:
                 args << m_work + u"/cert.pem"_s << m_work + u"/hostkey"_s;
             m_process->start(QStandardPaths::findExecutable(u"python3"_s, {u"/usr/bin"_s}), args);
         }
-        for (QDeadlineTimer t(10000); !Loopback(m_port) && !t.hasExpired() && m_process->state() != QProcess::NotRunning;)
+        for (QDeadlineTimer t(10000); !LoopbackPort(m_port) && !t.hasExpired() && m_process->state() != QProcess::NotRunning;)
             m_process->waitForFinished(20);
         error = QString::fromUtf8(m_process->readAllStandardError());
-        return Loopback(m_port);
+        return LoopbackPort(m_port);
     }
 
     void stop()
@@ -366,7 +354,7 @@ private Q_SLOTS:
         else if (fault == u"secret")
             password = u"wrong"_s;
         settings.host = fault == u"host" ? u"nowhere.invalid"_s : settings.host;
-        settings.port = fault == u"port" ? Loopback(0) : settings.port;
+        settings.port = fault == u"port" ? LoopbackPort(0) : settings.port;
         if (fault == u"identity") {
             PublishRun before(settings, password, data());
             QVERIFY(prepareTrusting(before, server).ok);

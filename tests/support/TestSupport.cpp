@@ -6,7 +6,10 @@
 #include <QFile>
 
 #ifdef Q_OS_UNIX
+#include <arpa/inet.h>
 #include <grp.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -65,3 +68,15 @@ int InChild(const std::function<bool()> &work, bool asNobody)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 #endif
+
+int LoopbackPort(int port)
+{
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{AF_INET, htons(quint16(port)), {htonl(INADDR_LOOPBACK)}, {}};
+    socklen_t len = sizeof a;
+    const int r = port ? ::connect(s, reinterpret_cast<sockaddr *>(&a), len) == 0
+                       : (::bind(s, reinterpret_cast<sockaddr *>(&a), len), ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len),
+                          ntohs(a.sin_port));
+    ::close(s);
+    return r;
+}

@@ -26,3 +26,6 @@ bool UseHomeInside(const QString &folder);
 // root sees what an ordinary user sees). 0 when work returned true, 1 when
 // false, 77 when the child could not become nobody, -1 when it was killed.
 int InChild(const std::function<bool()> &work, bool asNobody = false);
+
+// A free port on 127.0.0.1 (port 0), or whether port takes a connection there.
+int LoopbackPort(int port);
