@@ -1,20 +1,27 @@
-// First and second publish of a site of many small files to a running server
-// (bench/publish.sh starts the servers and times plain curl beside it).
+// First and second publish of a site of many files to a running server
+// (bench/publish.sh and bench/publish_goals.sh start the servers and time
+// plain curl and OpenSSH's sftp beside it). The second publish follows an edit
+// of the project's one page; a third prepare on the unchanged site gives the
+// cost of connecting and listing (prepare minus staging).
 //
 // Usage: bench_publish sftp|ftps|ftp PORT USER REMOTE-FOLDER KEY-OR-PASSWORD SOURCE-FOLDER
-// Every file of SOURCE-FOLDER becomes an "other file" of the project. The
+// Every file of SOURCE-FOLDER becomes an "other file" of the project, beside
+// one small page. The
 // server's key or certificate is accepted without asking (a benchmark only).
 
 #include "Publish.h"
 #include "SyuturyokuMod.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
+
+using namespace Qt::StringLiterals;
 
 int main(int argc, char **argv)
 {
@@ -37,10 +44,12 @@ int main(int argc, char **argv)
         password.clear();
     }
     ProjectDates p;
+    AddHtmlDat(p, u"Index"_s, u"index"_s, u"<html><body><p>first</p></body></html>"_s, u".htm"_s);
     const QStringList files = QDir(a[6]).entryList(QDir::Files, QDir::Name);
     for (const QString &f : files)
         AddElseFileDat(p, f, QFileInfo(f).completeBaseName(), a[6] + u'/' + f, u'.' + QFileInfo(f).suffix());
     QTemporaryDir data;
+    qint64 stagingMs = 0;
     {
         // The output alone, which every publish does first into its staging folder.
         QTemporaryDir out;
@@ -53,10 +62,18 @@ int main(int argc, char **argv)
         SyuturyokuOptions throwaway;
         throwaway.writeMode = WriteMode::Throwaway;
         SyuturyokuAllInto(p, staging.path(), throwaway);
-        std::printf(" (into a staging folder, not synced: %lld ms)\n", static_cast<long long>(t.elapsed()));
+        // And hashed, as prepare does before it connects.
+        for (const QString &name : QDir(staging.path()).entryList(QDir::Files)) {
+            QFile in(staging.filePath(name));
+            QCryptographicHash h(QCryptographicHash::Sha256);
+            if (in.open(QIODevice::ReadOnly))
+                h.addData(&in);
+        }
+        stagingMs = t.elapsed();
+        std::printf(" (into a staging folder, not synced, and hashed: %lld ms)\n", static_cast<long long>(stagingMs));
     }
 
-    const auto publish = [&](const char *label) {
+    const auto publish = [&](const char *label, const char *key, int expectSent) {
         QElapsedTimer t;
         t.start();
         PublishRun run(s, password, data.path());
@@ -72,16 +89,38 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "%s\n", o.message.toUtf8().constData());
             return false;
         }
+        const qint64 total = t.elapsed();
         std::printf("%s: %d files, %lld bytes sent in %lld ms (prepare %lld ms)\n", label, o.filesSent,
-                    static_cast<long long>(o.bytesSent), static_cast<long long>(t.elapsed()),
+                    static_cast<long long>(o.bytesSent), static_cast<long long>(total),
                     static_cast<long long>(prepared));
+        std::printf("RESULT %s_ms %lld\nRESULT %s_prepare_ms %lld\nRESULT %s_files %d\n", key,
+                    static_cast<long long>(total), key, static_cast<long long>(prepared), key, o.filesSent);
+        if (expectSent >= 0 && o.filesSent != expectSent) {
+            std::fprintf(stderr, "%s: %d files sent, %d expected\n", label, o.filesSent, expectSent);
+            return false;
+        }
         return true;
     };
-    if (!publish("first publish"))
+    if (!publish("first publish", "first", int(files.size()) + 1))
         return 1;
-    QFile f(a[6] + u'/' + files.first());
-    if (!f.open(QIODevice::Append) || f.write("edited") != 6)
+    p.Html[0].HtmlStr = u"<html><body><p>edited</p></body></html>"_s;
+    if (!publish("second publish, one page edited", "second", 1))
         return 1;
-    f.close();
-    return publish("second publish, one file edited") ? 0 : 1;
+    // Nothing changed: prepare alone is staging plus connecting and listing.
+    QElapsedTimer t;
+    t.start();
+    PublishRun run(s, password, data.path());
+    const PublishOutcome o = run.prepare(p);
+    const qint64 prepared = t.elapsed();
+    if (!o.ok || !run.plan().toSend.isEmpty()) {
+        std::fprintf(stderr, "unchanged site: %s, %d to send\n", o.message.toUtf8().constData(),
+                     int(run.plan().toSend.size()));
+        return 1;
+    }
+    std::printf("unchanged site: prepare %lld ms, of which connecting and listing about %lld ms\n",
+                static_cast<long long>(prepared), static_cast<long long>(prepared - stagingMs));
+    std::printf("RESULT staging_ms %lld\nRESULT unchanged_prepare_ms %lld\nRESULT connect_list_ms %lld\n",
+                static_cast<long long>(stagingMs), static_cast<long long>(prepared),
+                static_cast<long long>(prepared - stagingMs));
+    return 0;
 }
