@@ -15,6 +15,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr long ConnectSeconds = 20;
+constexpr long UploadBufferBytes = 512 * 1024;
 constexpr long StalledSeconds = 60; // a transfer that moves no byte for this long has timed out
 
 void InitCurlOnce()
@@ -484,6 +485,7 @@ bool CurlTransfer::upload(const QString &localPath, const QString &name, bool ex
     curl_easy_setopt(c, CURLOPT_READFUNCTION, &Callbacks::read);
     curl_easy_setopt(c, CURLOPT_READDATA, this);
     curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, curl_off_t(file.size()));
+    curl_easy_setopt(c, CURLOPT_UPLOAD_BUFFERSIZE, UploadBufferBytes);
     const bool sftp = m_s.protocol == PublishProtocol::Sftp;
     if (sftp) {
         // Every SFTP write is acknowledged, so the rename can follow at once.

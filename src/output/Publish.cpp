@@ -4,14 +4,17 @@
 #include "PublishStore.h"
 #include "SyuturyokuMod.h"
 
-#include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <openssl/evp.h>
+
 #include <atomic>
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -79,14 +82,30 @@ QString FaultMessage(PublishFault fault, const QString &server, const QString &d
     return message.contains(u"%2") ? message.arg(server, detail) : message.arg(server);
 }
 
+constexpr qint64 ManifestEveryMs = 500;
+
+// OpenSSL's SHA-256 rather than QCryptographicHash: it uses the processor's
+// SHA instructions, several times faster on the megabytes of a large site,
+// which every publish hashes before it can say what is unchanged.
 QByteArray FileSha256(const QString &path, qint64 *size)
 {
     QFile f(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!f.open(QIODevice::ReadOnly) || !hash.addData(&f))
+    if (!f.open(QIODevice::ReadOnly))
         return QByteArray();
-    *size = f.size();
-    return hash.result();
+    const std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX *)> ctx(EVP_MD_CTX_new(), EVP_MD_CTX_free);
+    if (!ctx || EVP_DigestInit_ex(ctx.get(), EVP_sha256(), nullptr) != 1)
+        return QByteArray();
+    QByteArray buffer(256 * 1024, Qt::Uninitialized);
+    qint64 total = 0;
+    for (qint64 got; (got = f.read(buffer.data(), buffer.size())) != 0; total += got)
+        if (got < 0 || EVP_DigestUpdate(ctx.get(), buffer.constData(), size_t(got)) != 1)
+            return QByteArray();
+    QByteArray digest(32, Qt::Uninitialized);
+    unsigned int length = 0;
+    if (EVP_DigestFinal_ex(ctx.get(), reinterpret_cast<unsigned char *>(digest.data()), &length) != 1 || length != 32)
+        return QByteArray();
+    *size = total;
+    return digest;
 }
 
 } // namespace
@@ -276,6 +295,17 @@ PublishOutcome PublishRun::send(bool removeNotWritten, const std::function<void(
     if (!d->leftovers.isEmpty() && !d->curl->remove(d->leftovers, true))
         return d->failFromCurl();
 
+    // The manifest is rewritten whole, so not after every file of a large
+    // site: at most every ManifestEveryMs, and always before send returns. A
+    // run that dies in between only sends those files again next time.
+    QElapsedTimer sinceRecorded;
+    sinceRecorded.start();
+    bool unrecorded = false;
+    const auto record = [&](QString *why) {
+        unrecorded = false;
+        sinceRecorded.restart();
+        return d->store.writeManifest(d->server, manifest, why, false);
+    };
     PublishProgress pr;
     pr.fileCount = int(d->plan.toSend.size());
     pr.bytesTotal = d->plan.bytesToSend;
@@ -294,6 +324,9 @@ PublishOutcome PublishRun::send(bool removeNotWritten, const std::function<void(
         });
         if (!sent) {
             PublishOutcome failed = d->failFromCurl();
+            QString ignored; // the transfer's own failure is the one to tell
+            if (unrecorded)
+                record(&ignored);
             failed.filesSent = o.filesSent;
             failed.bytesSent = o.bytesSent;
             return failed;
@@ -301,14 +334,21 @@ PublishOutcome PublishRun::send(bool removeNotWritten, const std::function<void(
         // The server has confirmed the file under its real name: record it.
         d->remote.insert(f.name, RemoteEntry{f.name, false, f.size});
         manifest.insert(f.name, ManifestEntry{f.name, f.size, f.sha256});
+        unrecorded = true;
         QString why;
-        if (!d->store.writeManifest(d->server, manifest, &why, false)) {
+        if (sinceRecorded.elapsed() >= ManifestEveryMs && !record(&why)) {
             PublishOutcome failed = d->fail(PublishFault::Other, why);
             failed.filesSent = o.filesSent + 1;
             return failed;
         }
         ++o.filesSent;
         o.bytesSent += f.size;
+    }
+    if (QString why; unrecorded && !record(&why)) {
+        PublishOutcome failed = d->fail(PublishFault::Other, why);
+        failed.filesSent = o.filesSent;
+        failed.bytesSent = o.bytesSent;
+        return failed;
     }
     if (removeNotWritten && !d->plan.notWritten.isEmpty()) {
         if (!d->curl->remove(d->plan.notWritten, false)) {
