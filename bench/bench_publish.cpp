@@ -13,11 +13,12 @@
 #include "SyuturyokuMod.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <openssl/evp.h>
 
 #include <cstdio>
 
@@ -62,12 +63,15 @@ int main(int argc, char **argv)
         SyuturyokuOptions throwaway;
         throwaway.writeMode = WriteMode::Throwaway;
         SyuturyokuAllInto(p, staging.path(), throwaway);
-        // And hashed, as prepare does before it connects.
+        // And hashed (by OpenSSL, as prepare does) before it connects.
+        unsigned char digest[EVP_MAX_MD_SIZE];
+        unsigned int length = 0;
         for (const QString &name : QDir(staging.path()).entryList(QDir::Files)) {
             QFile in(staging.filePath(name));
-            QCryptographicHash h(QCryptographicHash::Sha256);
-            if (in.open(QIODevice::ReadOnly))
-                h.addData(&in);
+            if (in.open(QIODevice::ReadOnly)) {
+                const QByteArray bytes = in.readAll();
+                EVP_Digest(bytes.constData(), size_t(bytes.size()), digest, &length, EVP_sha256(), nullptr);
+            }
         }
         stagingMs = t.elapsed();
         std::printf(" (into a staging folder, not synced, and hashed: %lld ms)\n", static_cast<long long>(stagingMs));
