@@ -83,5 +83,5 @@ awk -v s="$second" -v p="$pwd" -v c="$conn" -v n="$(median "${fig[second_files]}
 if [ -x "$build/bench/bench_publishtyping" ]; then
     echo "3. keystrokes while publishing (load: $(cut -d' ' -f1-3 /proc/loadavg))"
     "$build/bench/bench_publishtyping" "$port" "$user" "$w/typing/site" "$w/id" "$w/src" 2>&1 \
-        | grep -E '^(Keys|  )' | sed 's/^/  /'
+        | grep -E '^(Keys|  )' | grep -v '^ *\*' | sed 's/^/  /'
 fi
