@@ -6,6 +6,7 @@
 #include "SyuturyokuMod.h"
 #include "TestSupport.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -275,6 +276,9 @@ private Q_SLOTS:
         QVERIFY2(o.ok, qPrintable(o.message));
         QCOMPARE(first.plan().toSend.size(), AllEntries(m_expected).size());
         QCOMPARE(first.plan().notWritten, QStringList{u"foreign.txt"_s});
+        // The manifest's hashes are SHA-256 of the bytes sent, as earlier manifests hold them.
+        for (const StagedFile &f : first.plan().toSend)
+            QCOMPARE(f.sha256, QCryptographicHash::hash(ReadBytes(m_expected + u'/' + f.name), QCryptographicHash::Sha256));
         o = first.send(false);
         QVERIFY2(o.ok, qPrintable(o.message));
         QCOMPARE(TreeProblem(m_expected, site, true, {u"foreign.txt"_s}), QString());
