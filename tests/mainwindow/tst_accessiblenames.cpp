@@ -14,6 +14,7 @@
 #include "MainForm.h"
 #include "PageEditor.h"
 #include "PrvForm.h"
+#include "PublishDialogs.h"
 #include "RecordingUi.h"
 #include "StatementDialogs.h"
 #include "SyuturyokuDat.h"
@@ -156,6 +157,19 @@ private Q_SLOTS:
         add("SysInfoForm", [] { return std::make_unique<SysInfoForm>(); });
         add("HelpForm", [] { return std::make_unique<HelpForm>(); });
         add("PrvForm", [] { return std::make_unique<PrvForm>(); });
+        for (PublishProtocol protocol : {PublishProtocol::Sftp, PublishProtocol::Ftp})
+            add(protocol == PublishProtocol::Sftp ? "PublishSettingsDialog SFTP" : "PublishSettingsDialog FTP", [protocol] {
+                PublishSettings s;
+                s.protocol = protocol;
+                return std::make_unique<PublishSettingsDialog>(s, QString(), u"鍵束がありません"_s);
+            });
+        add("PublishPlanDialog", [] {
+            PublishPlan plan;
+            plan.toSend = {{u"Index.htm"_s, QString(), 120, QByteArray()}};
+            plan.notWritten = {u"old.htm"_s};
+            return std::make_unique<PublishPlanDialog>(plan, u"ftp://site@127.0.0.1/site"_s);
+        });
+        add("PublishProgressWindow", [] { return std::make_unique<PublishProgressWindow>(u"sftp://a@b/c"_s); });
         add("MainForm", [] {
             auto form = std::make_unique<MainForm>();
             form->startUp();
