@@ -10,29 +10,15 @@ w=$(mktemp -d)
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$w"; }
 trap cleanup EXIT
-freeport() { /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+. "$here/local_sshd.sh"
 now() { date +%s.%N; }
 
 mkdir -p "$w/src" "$w/sftp" "$w/ftp/site" "$w/curl1" "$w/ftpcurl/site"
 for i in $(seq -w 1 200); do head -c 25600 /dev/urandom > "$w/src/file$i.bin"; done
-ssh-keygen -q -t ed25519 -N '' -f "$w/hostkey"; ssh-keygen -q -t ed25519 -N '' -f "$w/id"
-cp "$w/id.pub" "$w/authorized_keys"
-sport=$(freeport); fport=$(freeport)
-[ "$(id -u)" -ne 0 ] || mkdir -p /run/sshd
-cat > "$w/sshd_config" <<CFG
-ListenAddress 127.0.0.1:$sport
-HostKey $w/hostkey
-PidFile $w/sshd.pid
-AuthorizedKeysFile $w/authorized_keys
-UsePAM no
-StrictModes no
-PermitRootLogin prohibit-password
-Subsystem sftp internal-sftp
-CFG
-/usr/sbin/sshd -D -f "$w/sshd_config" & pids+=($!)
+start_sshd
+sport=$port; fport=$(freeport)
 /usr/bin/python3 "$here/../tests/output/ftpserver.py" "$fport" "$w/ftp" elradfmw >/dev/null & pids+=($!)
 sleep 1
-user=$(id -un)
 
 t0=$(now); "$build/bench/bench_publish" sftp "$sport" "$user" "$w/sftp/site" "$w/id" "$w/src"; t1=$(now)
 sftp_ours=$(echo "$t1 - $t0" | bc)

@@ -22,29 +22,13 @@ w=$(mktemp -d)
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$w"; }
 trap cleanup EXIT
-freeport() { /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+. "$(dirname "$0")/local_sshd.sh"
 now() { date +%s%N; }
 ms_since() { echo $(( ($(now) - $1) / 1000000 )); }
 
 mkdir -p "$w/src"
 for i in $(seq -w 1 "$count"); do head -c $((kb * 1024)) /dev/urandom > "$w/src/file$i.bin"; done
-ssh-keygen -q -t ed25519 -N '' -f "$w/hostkey"; ssh-keygen -q -t ed25519 -N '' -f "$w/id"
-cp "$w/id.pub" "$w/authorized_keys"
-port=$(freeport)
-[ "$(id -u)" -ne 0 ] || mkdir -p /run/sshd
-cat > "$w/sshd_config" <<CFG
-ListenAddress 127.0.0.1:$port
-HostKey $w/hostkey
-PidFile $w/sshd.pid
-AuthorizedKeysFile $w/authorized_keys
-UsePAM no
-StrictModes no
-PermitRootLogin prohibit-password
-Subsystem sftp internal-sftp
-CFG
-/usr/sbin/sshd -D -f "$w/sshd_config" & pids+=($!)
-for _ in $(seq 50); do (echo >"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break; sleep 0.1; done
-user=$(id -un)
+start_sshd
 sftp_b() { sftp -q -b "$1" -i "$w/id" -P "$port" -o StrictHostKeyChecking=no -o UserKnownHostsFile=/dev/null \
                -o BatchMode=yes "$user@127.0.0.1" >/dev/null; }
 echo pwd > "$w/pwd.batch"
